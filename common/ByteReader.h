@@ -111,7 +111,8 @@ class ByteReader {
     AlignToByte();
     if (error_ || n > data_.size() - pos_) return Fail();
     std::uint64_t v = 0;
-    for (std::size_t i = 0; i < n; ++i) v = v << 8 | data_[pos_ + i];
+    for (std::size_t i = 0; i < n; ++i)
+      v = v << 8 | data_[pos_ + i];
     pos_ += n;
     return v;
   }
@@ -120,7 +121,8 @@ class ByteReader {
     AlignToByte();
     if (error_ || n > data_.size() - pos_) return Fail();
     std::uint64_t v = 0;
-    for (std::size_t i = 0; i < n; ++i) v |= static_cast<std::uint64_t>(data_[pos_ + i]) << (8 * i);
+    for (std::size_t i = 0; i < n; ++i)
+      v |= static_cast<std::uint64_t>(data_[pos_ + i]) << (8 * i);
     pos_ += n;
     return v;
   }

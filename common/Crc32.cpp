@@ -11,11 +11,13 @@ constexpr std::array<std::array<std::uint32_t, 256>, 4> MakeTables() {
   std::array<std::array<std::uint32_t, 256>, 4> t{};
   for (std::uint32_t i = 0; i < 256; ++i) {
     std::uint32_t c = i << 24;
-    for (int bit = 0; bit < 8; ++bit) c = (c & 0x80000000u) ? (c << 1) ^ 0x04C11DB7u : c << 1;
+    for (int bit = 0; bit < 8; ++bit)
+      c = (c & 0x80000000u) ? (c << 1) ^ 0x04C11DB7u : c << 1;
     t[0][i] = c;
   }
   for (std::uint32_t i = 0; i < 256; ++i) {
-    for (int k = 1; k < 4; ++k) t[k][i] = (t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 24];
+    for (int k = 1; k < 4; ++k)
+      t[k][i] = (t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 24];
   }
   return t;
 }
@@ -35,7 +37,8 @@ std::uint32_t Crc32Update(std::uint32_t crc, std::span<const std::uint8_t> bytes
     p += 4;
     n -= 4;
   }
-  while (n-- > 0) crc = (crc << 8) ^ kTables[0][(crc >> 24) ^ *p++];
+  while (n-- > 0)
+    crc = (crc << 8) ^ kTables[0][(crc >> 24) ^ *p++];
   return crc;
 }
 

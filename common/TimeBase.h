@@ -19,7 +19,9 @@ inline constexpr std::int64_t kUnitsPerSecond = 10'000'000;  // 100 ns sample-ti
 constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
 }
-constexpr std::int64_t FloorMod(std::int64_t a, std::int64_t b) { return a - FloorDiv(a, b) * b; }
+constexpr std::int64_t FloorMod(std::int64_t a, std::int64_t b) {
+  return a - FloorDiv(a, b) * b;
+}
 
 // UTC seconds -> broken-down local time (the process's time zone, TZ honoured).
 std::tm LocalTime(std::int64_t utcSeconds);

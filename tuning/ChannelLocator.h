@@ -26,7 +26,9 @@ struct ChannelLocator {
   std::uint16_t major() const { return static_cast<std::uint16_t>(key2); }
 
   void SetPhysical(std::uint8_t v) { key1 = (key1 & ~0xFFu) | v; }
-  void SetMinor(std::uint16_t v) { key1 = (key1 & ~0xFFFF00u) | static_cast<std::uint32_t>(v) << 8; }
+  void SetMinor(std::uint16_t v) {
+    key1 = (key1 & ~0xFFFF00u) | static_cast<std::uint32_t>(v) << 8;
+  }
   void SetMajor(std::uint16_t v) { key2 = (key2 & ~0xFFFFu) | v; }
 
   static constexpr std::uint32_t MakeKey1(std::uint32_t physical, std::uint32_t minor) {

@@ -11,8 +11,8 @@ TEST(ByteReader, ReadsBigEndianFieldsAndBitFields) {
   ByteReader r(bytes);
   EXPECT_EQ(r.U16(), 0x1234);
   EXPECT_EQ(r.U16(), 0x5678);
-  EXPECT_EQ(r.Bits(1), 1u);   // section_syntax_indicator
-  EXPECT_EQ(r.Bits(3), 3u);   // '011'
+  EXPECT_EQ(r.Bits(1), 1u);  // section_syntax_indicator
+  EXPECT_EQ(r.Bits(3), 3u);  // '011'
   EXPECT_EQ(r.Bits(12), 0x00Du);
   EXPECT_EQ(r.U8(), 0xAB);
   EXPECT_TRUE(r.Ok());

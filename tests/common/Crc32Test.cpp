@@ -14,10 +14,11 @@ TEST(Crc32, PublishedCheckValue) {
 
 TEST(Crc32, SectionWithItsCrcChecksToZeroAndSplitUpdatesAgree) {
   // A PAT section: table 0, TSID 1, one programme 1 on PID 0x100, then its CRC.
-  std::vector<std::uint8_t> pat = {0x00, 0xB0, 0x0D, 0x00, 0x01, 0xC1, 0x00,
-                                   0x00, 0x00, 0x01, 0xE1, 0x00};
+  std::vector<std::uint8_t> pat = {0x00, 0xB0, 0x0D, 0x00, 0x01, 0xC1,
+                                   0x00, 0x00, 0x00, 0x01, 0xE1, 0x00};
   const std::uint32_t crc = common::Crc32Mpeg2(pat);
-  for (int shift = 24; shift >= 0; shift -= 8) pat.push_back(static_cast<std::uint8_t>(crc >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    pat.push_back(static_cast<std::uint8_t>(crc >> shift));
   EXPECT_EQ(common::Crc32Mpeg2(pat), 0u);
 
   std::uint32_t running = common::kCrc32Initial;

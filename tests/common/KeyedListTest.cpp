@@ -11,7 +11,8 @@ using common::ListKey;
 
 std::vector<int> Walk(KeyedList<int>& list) {
   std::vector<int> out;
-  for (int* v = list.First(); v; v = list.Next()) out.push_back(*v);
+  for (int* v = list.First(); v; v = list.Next())
+    out.push_back(*v);
   return out;
 }
 
@@ -30,7 +31,8 @@ TEST(KeyedList, OrdersBySignedHighThenUnsignedLowAndEqualKeysGoLast) {
 
 TEST(KeyedList, CurrentEntryMayBeRemovedDuringAWalk) {
   KeyedList<int> list;
-  for (int i = 0; i < 6; ++i) list.Insert({static_cast<std::uint32_t>(i), 0}, i);
+  for (int i = 0; i < 6; ++i)
+    list.Insert({static_cast<std::uint32_t>(i), 0}, i);
   std::vector<int> seen;
   for (int* v = list.First(); v; v = list.Next()) {
     seen.push_back(*v);
@@ -42,7 +44,8 @@ TEST(KeyedList, CurrentEntryMayBeRemovedDuringAWalk) {
 
 TEST(KeyedList, RemovingTheEntryUnderTheCursorMovesTheCursorOn) {
   KeyedList<int> list;
-  for (int i = 0; i < 4; ++i) list.Insert({static_cast<std::uint32_t>(i), 0}, i);
+  for (int i = 0; i < 4; ++i)
+    list.Insert({static_cast<std::uint32_t>(i), 0}, i);
   int* first = list.First();
   ASSERT_EQ(*first, 0);
   list.RemoveKey({1, 0});  // the entry the cursor stands on
@@ -54,7 +57,8 @@ TEST(KeyedList, RemovingTheEntryUnderTheCursorMovesTheCursorOn) {
 TEST(KeyedList, EntriesKeepTheirAddressAcrossInsertions) {
   KeyedList<int> list;
   int* kept = &list.Insert({100, 0}, 7);
-  for (std::uint32_t i = 0; i < 1000; ++i) list.Insert({i, 0}, 0);
+  for (std::uint32_t i = 0; i < 1000; ++i)
+    list.Insert({i, 0}, 0);
   EXPECT_EQ(*kept, 7);
   EXPECT_EQ(list.RemoveIf([](ListKey k, int) { return k.low < 50; }), 50u);
   EXPECT_EQ(list.size(), 951u);

@@ -1,0 +1,54 @@
+#include "common/ErrorBox.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+
+namespace common {
+namespace {
+
+std::mutex& SinkMutex() {
+  static std::mutex m;
+  return m;
+}
+
+ErrorSink& Sink() {
+  static ErrorSink sink = [](const std::string& text) {
+    std::fprintf(stderr, "Error! %s", text.c_str());
+    if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
+  };
+  return sink;
+}
+
+}  // namespace
+
+ErrorSink SetErrorSink(ErrorSink sink) {
+  std::lock_guard lock(SinkMutex());
+  ErrorSink previous = std::move(Sink());
+  Sink() = std::move(sink);
+  return previous;
+}
+
+void ErrorBox(const char* format, ...) {
+  char buffer[kErrorBoxCapacity + 1];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  ErrorSink sink;
+  {
+    std::lock_guard lock(SinkMutex());
+    sink = Sink();
+  }
+  if (sink) sink(buffer);
+}
+
+ErrorCapture::ErrorCapture() {
+  previous_ = SetErrorSink([this](const std::string& text) { messages_.push_back(text); });
+}
+
+ErrorCapture::~ErrorCapture() {
+  SetErrorSink(std::move(previous_));
+}
+
+}  // namespace common

@@ -1,0 +1,114 @@
+// corvane-cli settings commands, run as a user would run them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "app/SettingsDefaults.h"
+#include "app/SettingsFile.h"
+#include "common/Utf16.h"
+
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+};
+
+// Runs the tool with a shell command line; standard error joins the output.
+CliRun RunCli(const std::string& arguments) {
+  CliRun r;
+  const std::string command = std::string(CORVANE_CLI) + " " + arguments + " 2>&1";
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return r;
+  std::array<char, 4096> buffer;
+  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
+    r.out.append(buffer.data(), n);
+  }
+  const int status = pclose(pipe);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class SettingsCommands : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() / ("corvane-cli-" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    in_ = dir_ / "in.bin";
+    out_ = dir_ / "out.bin";
+    // A settings file with two channels and a timer, as the program writes it.
+    auto manager = std::make_unique<app::TunerManager>();
+    tuning::ChannelList channels;
+    app::SetDefaults(manager->settings);
+    for (std::uint16_t minor : {1, 2}) {
+      tuning::ChannelRecord r;
+      common::SetField(r.name, minor == 1 ? u"KABC" : u"KABC-SD");
+      r.locator = tuning::ChannelLocator::Make(7, minor, 7, 0, 1);
+      r.enabled = 1;
+      channels.InsertSorted(r);
+    }
+    manager->timers.AddTimer(tuning::ChannelLocator::Make(7, 1, 7, 0, 1), 2000000000, 2000003600,
+                             u"News", recording::kWeekly, 0x3E, 1999990000, 3600, 1);
+    app::SettingsFile file(in_, *manager, channels);
+    ASSERT_TRUE(file.SaveSettingsFile());
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string Read(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  std::filesystem::path dir_, in_, out_;
+};
+
+TEST_F(SettingsCommands, ShowListsChannelsInOrderAndTimerTexts) {
+  const CliRun r = RunCli("settings show " + in_.string());
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  const auto first = r.out.find("7.1");
+  const auto second = r.out.find("7.2");
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_LT(first, second);
+  EXPECT_NE(r.out.find("KABC-SD"), std::string::npos);
+  EXPECT_NE(r.out.find("Antenna US"), std::string::npos);
+  EXPECT_NE(r.out.find("M-F    "), std::string::npos);
+  EXPECT_NE(r.out.find("Ch 7.1 News"), std::string::npos);
+  EXPECT_NE(r.out.find("volume                10"), std::string::npos);
+}
+
+TEST_F(SettingsCommands, RoundtripOfACleanFileIsIdentical) {
+  const CliRun r = RunCli("settings roundtrip " + in_.string() + " " + out_.string());
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(Read(out_), Read(in_));
+}
+
+TEST_F(SettingsCommands, RoundtripOfADamagedFileKeepsWhatCameBeforeAndFails) {
+  std::string bytes = Read(in_);
+  bytes[112 + 20 + 16 + 2] ^= 0x01;  // a payload byte of the second channel chunk
+  std::ofstream(in_, std::ios::binary | std::ios::trunc) << bytes;
+  const CliRun r = RunCli("settings roundtrip " + in_.string() + " " + out_.string());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("Error reading saved settings"), std::string::npos);
+  const CliRun shown = RunCli("settings show " + out_.string());
+  EXPECT_EQ(shown.exitCode, 0) << shown.out;
+  EXPECT_NE(shown.out.find("Channels (1)"), std::string::npos);
+}
+
+TEST_F(SettingsCommands, MissingInputAndUnknownCommandsAreReported) {
+  EXPECT_EQ(RunCli("settings show " + (dir_ / "none.bin").string()).exitCode, 2);
+  const CliRun r = RunCli("frobnicate");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.out.find("unknown command"), std::string::npos);
+}
+
+}  // namespace
