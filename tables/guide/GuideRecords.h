@@ -2,6 +2,7 @@
 // extended texts of those events (from ETTs). Times are GPS seconds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -28,12 +29,39 @@ struct EventText {
 
 // ETM_id of an event's description: source << 16 | event << 2 | 2.
 constexpr std::uint32_t EventEtmId(std::uint16_t sourceId, std::uint16_t eventId) {
-  return static_cast<std::uint32_t>(sourceId) << 16 | static_cast<std::uint32_t>(eventId & 0x3FFF)
-                                                         << 2 |
-         0x2u;
+  return static_cast<std::uint32_t>(sourceId) << 16 |
+         static_cast<std::uint32_t>(eventId & 0x3FFF) << 2 | 0x2u;
 }
 
 using GuideEventList = common::KeyedList<GuideEvent>;  // key low = start, high = 0
 using EventTextList = common::KeyedList<EventText>;    // key low = ETM_id, high = 0
+
+inline common::ListKey GuideEventKey(std::uint32_t start) {
+  return {start, 0};
+}
+inline common::ListKey EventTextKey(std::uint32_t etmId) {
+  return {etmId, 0};
+}
+
+// What is on the air now on a graph's current channel; rebuilt every tick for
+// the on-screen display and the programme text source.
+struct NowPlayingInfo {
+  std::int32_t physical = 0;  // low byte of key 1
+  std::int32_t major = 0;     // key 2, 16 bits
+  std::int32_t minor = 0;     // bits 8-23 of key 1
+  std::int32_t reserved = 0;
+  char16_t shortName[16] = {};
+  char16_t title[128] = {};
+  char16_t timeLine[64] = {};  // "%d:%02d %s - %d:%02d %s  %S"
+  char16_t reserved2[64] = {};
+  char16_t description[1024] = {};  // at most 1023 characters
+  std::uint8_t signalQuality = 0;
+};
+
+static_assert(offsetof(NowPlayingInfo, shortName) == 16);
+static_assert(offsetof(NowPlayingInfo, title) == 48);
+static_assert(offsetof(NowPlayingInfo, timeLine) == 304);
+static_assert(offsetof(NowPlayingInfo, description) == 560);
+static_assert(offsetof(NowPlayingInfo, signalQuality) == 2608);
 
 }  // namespace tables

@@ -1,0 +1,37 @@
+// The section poll: the once-a-second table step of one live graph.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "tables/poll/GraphTables.h"
+#include "tables/sections/SectionStore.h"
+#include "tuning/ChannelList.h"
+
+namespace tables {
+
+inline constexpr std::size_t kFixedPsiPidCount = 8;
+inline constexpr std::int32_t kFixedPsiPids[kFixedPsiPidCount] = {0x0000, 0x1FFB, 0x1FFC, 0x0010,
+                                                                  0x0011, 0x0012, 0x0013, 0x0014};
+inline constexpr std::size_t kPidArraySize = 200;
+inline constexpr int kSectionsPerTick = 101;
+
+// Program-wide table state shared by every graph's poll.
+struct ProgramTables {
+  SectionStore sections;
+  tuning::ChannelList* channels = nullptr;
+  bool polling = false;  // re-entry guard: a nested poll returns at once
+};
+
+// One tick for one live graph: the now-playing hand-off, the PID filter, then
+// at most 101 queued sections through DispatchSection.
+void PollSections(ProgramTables& program, GraphTables& graph);
+
+// Takes every section still queued and frees it unread (before a tune).
+void DrainSectionBuffer(IPacketBuffer* buffer);
+
+// Fills `pids` with the fixed PIDs and then the listed ones (at most 192);
+// returns the count.
+std::size_t BuildPsiPidArray(PsiPidList& list, std::int32_t (&pids)[kPidArraySize]);
+
+}  // namespace tables
