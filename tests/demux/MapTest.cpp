@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "demux/TsDemuxer.h"
+#include "tests/demux/Collector.h"
+#include "tests/demux/TsWriter.h"
+
+namespace demux::test {
+namespace {
+
+using Content = MediaSampleContent;
+
+class MapTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(demuxer.CreateOutput({}, &sink, &out), S_OK);
+    demuxer.Ingest(SyncRun());
+  }
+  std::vector<PidMapping> Maps() {
+    std::vector<PidMapping> maps;
+    EXPECT_EQ(demuxer.EnumPids(out, maps), S_OK);
+    return maps;
+  }
+
+  TsDemuxer demuxer;
+  Collector sink;
+  OutputId out = 0;
+  TsWriter writer;
+};
+
+TEST_F(MapTest, PidsBeyondThirteenBitsAreRefusedAndChangeNothing) {
+  const std::uint32_t good[] = {0x31, 0x1FFB};
+  ASSERT_EQ(demuxer.MapPids(out, good, Content::Mpeg2Psi), S_OK);
+  const auto before = Maps();
+  // A scan's default PIDs from minor number 0xFFFF: 0x31 + 16 * 0xFFFE.
+  const std::uint32_t fromScan = 0x31 + 16 * 0xFFFE;
+  for (const std::uint32_t bad : {0x2000u, fromScan, 0xFFFFFFFFu}) {
+    const std::uint32_t mixed[] = {0x40, bad, 0x41};
+    EXPECT_EQ(demuxer.MapPids(out, mixed, Content::ElementaryStream), E_INVALIDARG);
+    EXPECT_EQ(demuxer.UnmapPids(out, mixed), E_INVALIDARG);
+    const std::uint32_t remap[] = {0x31, bad};
+    EXPECT_EQ(demuxer.MapPids(out, remap, Content::TransportPacket), E_INVALIDARG);
+    EXPECT_EQ(demuxer.UnmapPids(out, remap), E_INVALIDARG);
+  }
+  EXPECT_EQ(Maps(), before);
+  // Nothing arrives on the refused PIDs, and 0x31 still delivers sections.
+  demuxer.Ingest(writer.Sections(0x40, {MakeSection(0xC7, 10)}));
+  demuxer.Ingest(writer.Sections(0x31, {MakeSection(0xC8, 10)}));
+  ASSERT_EQ(sink.items.size(), 1u);
+  EXPECT_EQ(sink.items[0].sample.pid, 0x31);
+}
+
+TEST_F(MapTest, MapUnmapAndEnumerate) {
+  const std::uint32_t sections[] = {0x1FFB, 0x00};
+  const std::uint32_t packets[] = {0x31};
+  EXPECT_EQ(demuxer.MapPids(out, sections, Content::Mpeg2Psi), S_OK);
+  EXPECT_EQ(demuxer.MapPids(out, sections, Content::Mpeg2Psi), S_FALSE);
+  EXPECT_EQ(demuxer.MapPids(out, packets, Content::TransportPacket), S_OK);
+  EXPECT_EQ(Maps(), (std::vector<PidMapping>{{0x00, Content::Mpeg2Psi},
+                                             {0x31, Content::TransportPacket},
+                                             {0x1FFB, Content::Mpeg2Psi}}));
+  // Another content for a mapped PID replaces it.
+  EXPECT_EQ(demuxer.MapPids(out, packets, Content::ElementaryStream), S_OK);
+  EXPECT_EQ(Maps()[1], (PidMapping{0x31, Content::ElementaryStream}));
+  const std::uint32_t gone[] = {0x00, 0x31, 0x555};
+  EXPECT_EQ(demuxer.UnmapPids(out, gone), S_OK);
+  EXPECT_EQ(demuxer.UnmapPids(out, gone), S_FALSE);
+  EXPECT_EQ(Maps(), (std::vector<PidMapping>{{0x1FFB, Content::Mpeg2Psi}}));
+  demuxer.Ingest(writer.Sections(0x00, {MakeSection(0x00, 13)}));
+  EXPECT_TRUE(sink.items.empty());
+
+  EXPECT_EQ(demuxer.MapPids(out + 7, sections, Content::Mpeg2Psi), E_INVALIDARG);
+  EXPECT_EQ(demuxer.MapPids(out, sections, static_cast<Content>(4)), E_INVALIDARG);
+  EXPECT_EQ(demuxer.DeleteOutput(out), S_OK);
+  std::vector<PidMapping> maps;
+  EXPECT_EQ(demuxer.EnumPids(out, maps), E_INVALIDARG);
+  demuxer.Ingest(writer.Sections(0x1FFB, {MakeSection(0xC7, 13)}));
+  EXPECT_TRUE(sink.items.empty());
+}
+
+TEST_F(MapTest, WholePacketsForSeveralPidsAndOnePidOnTwoOutputs) {
+  Collector second;
+  OutputId secondOut = 0;
+  ASSERT_EQ(demuxer.CreateOutput({}, &second, &secondOut), S_OK);
+  const std::uint32_t pids[] = {0x00, 0x1FFB};
+  ASSERT_EQ(demuxer.MapPids(out, pids, Content::TransportPacket), S_OK);
+  ASSERT_EQ(demuxer.MapPids(secondOut, pids, Content::Mpeg2Psi), S_OK);
+  const Bytes stream = Concat({writer.Sections(0x00, {MakeSection(0x00, 13)}), TsWriter::Null(),
+                               writer.Sections(0x1FFB, {MakeSection(0xC7, 300)})});
+  demuxer.Ingest(stream);
+  ASSERT_EQ(sink.items.size(), 3u);  // the null packet is not mapped
+  EXPECT_EQ(sink.items[0].data, Bytes(stream.begin(), stream.begin() + 188));
+  EXPECT_EQ(sink.items[2].data, Bytes(stream.end() - 188, stream.end()));
+  EXPECT_EQ(sink.items[2].sample.pid, 0x1FFB);
+  EXPECT_EQ(second.items.size(), 2u);
+}
+
+// A sink that tries to change the maps while a sample is being delivered.
+class Meddler : public OutputSink {
+ public:
+  void Deliver(const Sample&) override {
+    const std::uint32_t pid[] = {0x100};
+    result = demuxer->MapPids(0, pid, Content::Mpeg2Psi);
+  }
+  TsDemuxer* demuxer = nullptr;
+  HRESULT result = S_OK;
+};
+
+TEST(MapReentry, MappingFromInsideADeliveryIsRefused) {
+  TsDemuxer demuxer;
+  Meddler meddler;
+  meddler.demuxer = &demuxer;
+  OutputId id = 0;
+  ASSERT_EQ(demuxer.CreateOutput({}, &meddler, &id), S_OK);
+  const std::uint32_t pid[] = {0x1FFB};
+  ASSERT_EQ(demuxer.MapPids(id, pid, Content::Mpeg2Psi), S_OK);
+  TsWriter writer;
+  demuxer.Ingest(Concat({SyncRun(), writer.Sections(0x1FFB, {MakeSection(0xC7, 13)})}));
+  EXPECT_EQ(meddler.result, E_UNEXPECTED);
+}
+
+}  // namespace
+}  // namespace demux::test
