@@ -1,0 +1,31 @@
+// Transport-packet constants and the timestamp fields the capture playback
+// rewrites: the 42-bit PCR of the adaptation field and the 33-bit PTS/DTS of a
+// PES header. The writers change only the value bits and keep every marker and
+// reserved bit as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vtuner {
+
+inline constexpr std::size_t kPacketSize = 188;
+inline constexpr std::uint8_t kSyncByte = 0x47;
+inline constexpr std::uint16_t kNullPid = 0x1FFF;
+
+// The 27 MHz clock of the PCR wraps at 2^33 * 300; the 90 kHz PTS/DTS at 2^33.
+inline constexpr std::uint64_t kTimestampWrap = 1ull << 33;
+inline constexpr std::uint64_t kPcrWrap = kTimestampWrap * 300;
+inline constexpr std::uint64_t kPcrHz = 27'000'000;
+
+// Reads the PCR (base * 300 + extension) from its six bytes.
+std::uint64_t ReadPcr(const std::uint8_t* field);
+// Writes `pcr` (below kPcrWrap) into the six bytes, keeping the reserved bits.
+void WritePcr(std::uint8_t* field, std::uint64_t pcr);
+
+// Reads a 33-bit PTS or DTS from its five bytes.
+std::uint64_t ReadTimestamp(const std::uint8_t* field);
+// Writes the low 33 bits of `value`, keeping the 4-bit prefix and marker bits.
+void WriteTimestamp(std::uint8_t* field, std::uint64_t value);
+
+}  // namespace vtuner

@@ -1,0 +1,78 @@
+#include "platform/bda/virtual/VirtualTuner.h"
+
+namespace vtuner {
+
+VirtualTuner::VirtualTuner(std::shared_ptr<Broadcast> broadcast, Clock& clock)
+    : broadcast_(std::move(broadcast)), clock_(clock), pacer_(clock) {}
+
+bool VirtualTuner::Tune(std::uint64_t frequencyHz, tuning::DemodulatorFamily family) {
+  const MultiplexDecl* mux = broadcast_->Find(frequencyHz, family);
+  std::unique_ptr<PacketSource> source;
+  SignalStatistics statistics;
+  std::string error;
+  if (!mux) {
+    // A carrier of another family on the frequency is present, but this
+    // demodulator cannot lock to it.
+    for (const auto other : {tuning::DemodulatorFamily::kVsb, tuning::DemodulatorFamily::kQam,
+                             tuning::DemodulatorFamily::kCofdm})
+      if (broadcast_->Find(frequencyHz, other)) statistics.present = true;
+    error =
+        "nothing on the air at " + std::to_string(frequencyHz) + " Hz for " + FamilyName(family);
+  } else if (mux->quality == 0) {
+    statistics.present = true;
+    error = "signal too weak to lock";
+  } else if ((source = broadcast_->OpenSource(*mux, &error))) {
+    statistics = {true, true, mux->quality};
+  }
+  std::lock_guard lock(mutex_);
+  source_ = std::move(source);
+  multiplex_ = statistics.locked ? mux : nullptr;
+  statistics_ = statistics;
+  error_ = std::move(error);
+  pacer_.Reset();
+  return statistics_.locked;
+}
+
+void VirtualTuner::Untune() {
+  std::lock_guard lock(mutex_);
+  source_.reset();
+  multiplex_ = nullptr;
+  statistics_ = {};
+  error_.clear();
+  pacer_.Reset();
+}
+
+SignalStatistics VirtualTuner::Statistics() const {
+  std::lock_guard lock(mutex_);
+  return statistics_;
+}
+
+std::string VirtualTuner::LastError() const {
+  std::lock_guard lock(mutex_);
+  return error_;
+}
+
+const MultiplexDecl* VirtualTuner::Multiplex() const {
+  std::lock_guard lock(mutex_);
+  return multiplex_;
+}
+
+std::size_t VirtualTuner::Read(std::span<std::uint8_t> out) {
+  std::optional<std::chrono::nanoseconds> due;
+  std::size_t written = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (!source_) return 0;
+    written = source_->Read(out);
+    if (written > 0 && broadcast_->Paced()) due = pacer_.Account(out.first(written));
+  }
+  if (due) clock_.SleepUntil(*due);
+  return written;
+}
+
+void VirtualTuner::RestartPacing() {
+  std::lock_guard lock(mutex_);
+  pacer_.Reset();
+}
+
+}  // namespace vtuner

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "platform/bda/virtual/Broadcast.h"
+#include "platform/bda/virtual/CaptureLoop.h"
+#include "platform/bda/virtual/VirtualTuner.h"
+#include "tests/vtuner/TestCapture.h"
+
+namespace vtunertest {
+namespace {
+
+constexpr std::uint64_t kWrap33 = 1ull << 33;
+constexpr std::uint64_t kPcrWrap = kWrap33 * 300;
+constexpr std::uint64_t kFrequency = 521'000'000;
+
+// Plays `capture` through a tuner (pacing off) and returns `passes` loops of it,
+// pulled in chunks of `chunkPackets`.
+std::vector<std::uint8_t> PlayThroughTuner(const std::vector<std::uint8_t>& capture, int passes,
+                                           std::size_t chunkPackets) {
+  TempFolder folder;
+  folder.Write("capture.ts", capture);
+  auto parsed = vtuner::ParseDescription(
+      "pace off\nmultiplex frequency 521000000 QAM capture capture.ts\n", folder.Path(), "test");
+  EXPECT_TRUE(parsed.ok) << parsed.error;
+  auto broadcast = std::make_shared<vtuner::Broadcast>(parsed.description);
+  vtuner::VirtualTuner tuner(broadcast);
+  EXPECT_TRUE(tuner.Tune(kFrequency, tuning::DemodulatorFamily::kQam)) << tuner.LastError();
+  std::vector<std::uint8_t> out(capture.size() * passes);
+  std::vector<std::uint8_t> chunk(chunkPackets * 188);
+  std::size_t filled = 0;
+  while (filled < out.size()) {
+    const auto n = tuner.Read(chunk);
+    EXPECT_EQ(n, chunk.size());
+    if (n == 0) break;
+    const auto take = std::min(n, out.size() - filled);
+    std::copy_n(chunk.begin(), take, out.begin() + static_cast<std::ptrdiff_t>(filled));
+    filled += take;
+  }
+  return out;
+}
+
+std::span<const std::uint8_t> PacketAt(const std::vector<std::uint8_t>& bytes, std::size_t i) {
+  return std::span<const std::uint8_t>(bytes).subspan(i * 188, 188);
+}
+
+TEST(CaptureLoop, FirstPassIsTheCaptureThenClocksMoveOnByTheLoopLength) {
+  CaptureSpec spec;
+  const auto capture = MakeCapture(spec);
+  const std::size_t count = capture.size() / 188;
+  const auto played = PlayThroughTuner(capture, 4, 7);
+
+  ASSERT_TRUE(std::equal(capture.begin(), capture.end(), played.begin()));
+
+  const auto analysed = vtuner::Capture::FromBytes(capture);
+  // A constant-rate capture loops after exactly its packet count at that rate.
+  const std::uint64_t loop27 = count * spec.ticksPerPacket;
+  EXPECT_EQ(analysed->LoopLength27(), loop27);
+  EXPECT_EQ(analysed->PcrPid(), kVideoPid);
+
+  for (std::size_t pass = 1; pass < 4; ++pass) {
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto original = PacketAt(capture, i);
+      const auto later = PacketAt(played, pass * count + i);
+      const auto a = View(original), b = View(later);
+      ASSERT_EQ(a.pid, b.pid);
+      ASSERT_EQ(a.pcr.has_value(), b.pcr.has_value());
+      if (a.pcr) {
+        ASSERT_EQ(*b.pcr, (*a.pcr + pass * loop27) % kPcrWrap) << "packet " << i;
+      }
+      ASSERT_EQ(a.pts.has_value(), b.pts.has_value());
+      if (a.pts) {
+        ASSERT_EQ(*b.pts, (*a.pts + pass * loop27 / 300) % kWrap33) << "packet " << i;
+      }
+      ASSERT_EQ(a.dts.has_value(), b.dts.has_value());
+      if (a.dts) {
+        ASSERT_EQ(*b.dts, (*a.dts + pass * loop27 / 300) % kWrap33) << "packet " << i;
+      }
+      EXPECT_FALSE(b.discontinuity);
+      // Payload bytes past the PES header are the capture's own.
+      ASSERT_TRUE(std::equal(original.begin() + 40, original.end(), later.begin() + 40));
+    }
+  }
+}
+
+TEST(CaptureLoop, TimestampsKeepIncreasingAtTheCapturesRateAcrossSeams) {
+  CaptureSpec spec;
+  spec.packets = 333;  // the seam falls between PCRs
+  const auto capture = MakeCapture(spec);
+  const auto played = PlayThroughTuner(capture, 5, 64);
+
+  std::int64_t lastPcrIndex = -1;
+  std::uint64_t lastPcr = 0;
+  std::map<std::uint16_t, std::uint64_t> lastPts;
+  for (std::size_t i = 0; i < played.size() / 188; ++i) {
+    const auto view = View(PacketAt(played, i));
+    if (view.pcr) {
+      if (lastPcrIndex >= 0) {
+        // Every PCR lies exactly where the constant rate puts it, seam or not.
+        const std::uint64_t expected =
+            (static_cast<std::uint64_t>(i) - lastPcrIndex) * spec.ticksPerPacket;
+        ASSERT_EQ(*view.pcr - lastPcr, expected) << "packet " << i;
+      }
+      lastPcrIndex = static_cast<std::int64_t>(i);
+      lastPcr = *view.pcr;
+    }
+    if (view.pts) {
+      auto it = lastPts.find(view.pid);
+      if (it != lastPts.end()) {
+        ASSERT_GT(*view.pts, it->second) << "packet " << i;
+      }
+      lastPts[view.pid] = *view.pts;
+      if (view.dts) {
+        ASSERT_LT(*view.dts, *view.pts);
+      }
+    }
+  }
+  EXPECT_EQ(lastPts.size(), 2u);
+}
+
+TEST(CaptureLoop, ContinuityCountersRunOnAcrossSeams) {
+  for (int bareShift : {0, 1}) {
+    CaptureSpec spec;
+    spec.packets = 277;
+    spec.bareShift = bareShift;  // 1: the PCR PID's first packet has no payload
+    const auto capture = MakeCapture(spec);
+    const auto played = PlayThroughTuner(capture, 20, 13);  // more than 16 passes
+    std::map<std::uint16_t, std::uint8_t> last;
+    for (std::size_t i = 0; i < played.size() / 188; ++i) {
+      const auto view = View(PacketAt(played, i));
+      if (view.pid == 0x1FFF) continue;
+      auto it = last.find(view.pid);
+      if (it != last.end()) {
+        const std::uint8_t expected = (it->second + (view.hasPayload ? 1 : 0)) & 0x0F;
+        ASSERT_EQ(view.counter, expected) << "pid " << view.pid << " packet " << i;
+      }
+      last[view.pid] = view.counter;
+    }
+    EXPECT_EQ(last.size(), 4u);
+  }
+}
+
+TEST(CaptureLoop, TheCapturesOpeningDiscontinuityIsClearedAtTheSeam) {
+  CaptureSpec spec;
+  spec.discontinuityAtStart = true;
+  const auto capture = MakeCapture(spec);
+  const auto played = PlayThroughTuner(capture, 3, 100);
+  const std::size_t count = capture.size() / 188;
+  ASSERT_TRUE(View(PacketAt(played, 0)).discontinuity);  // the first pass is the capture
+  for (std::size_t i = 1; i < played.size() / 188; ++i)
+    ASSERT_FALSE(View(PacketAt(played, i)).discontinuity) << "packet " << i;
+  // Apart from the flag, the seam packet is the capture's first with its clocks moved on.
+  auto seam = PacketAt(played, count);
+  EXPECT_EQ(*View(seam).pcr, *View(PacketAt(capture, 0)).pcr + count * spec.ticksPerPacket);
+  EXPECT_EQ(seam[5] | 0x80, capture[5]);
+}
+
+TEST(CaptureLoop, ClocksWrapAtTheirFieldWidth) {
+  CaptureSpec spec;
+  // The second pass crosses the 33-bit wrap of PTS/DTS and the PCR's wrap.
+  spec.firstPcr = kPcrWrap - 3 * 500 * spec.ticksPerPacket / 2;
+  const auto capture = MakeCapture(spec);
+  const auto played = PlayThroughTuner(capture, 3, 50);
+  const std::size_t count = capture.size() / 188;
+  const std::uint64_t loop27 = count * spec.ticksPerPacket;
+  bool wrapped = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto a = View(PacketAt(capture, i));
+    const auto b = View(PacketAt(played, 2 * count + i));
+    if (a.pcr) {
+      EXPECT_EQ(*b.pcr, (*a.pcr + 2 * loop27) % kPcrWrap);
+      EXPECT_LT(*b.pcr, kPcrWrap);
+      wrapped |= *b.pcr < *a.pcr;
+    }
+    if (a.pts) {
+      EXPECT_EQ(*b.pts, (*a.pts + 2 * loop27 / 300) % kWrap33);
+    }
+    if (a.dts) {
+      EXPECT_EQ(*b.dts, (*a.dts + 2 * loop27 / 300) % kWrap33);
+    }
+    // Marker bits and prefixes of the rewritten fields stay as written.
+    const auto original = PacketAt(capture, i), later = PacketAt(played, 2 * count + i);
+    if (a.pts) {
+      const std::size_t at = 188 - 184 + 9;
+      EXPECT_EQ(later[at] & 0xF1, original[at] & 0xF1);
+      EXPECT_EQ(later[at + 2] & 1, 1);
+      EXPECT_EQ(later[at + 4] & 1, 1);
+    }
+  }
+  EXPECT_TRUE(wrapped);
+}
+
+TEST(CaptureLoop, WithoutPcrTheNominalRateTimesTheLoop) {
+  CaptureSpec spec;
+  spec.withPcr = false;
+  const auto capture = MakeCapture(spec);
+  const auto analysed = vtuner::Capture::FromBytes(capture);
+  EXPECT_EQ(analysed->PcrPid(), -1);
+  const double seconds = analysed->PacketCount() * 188.0 * 8 / vtuner::kNominalBitsPerSecond;
+  EXPECT_NEAR(static_cast<double>(analysed->LoopLength27()), seconds * 27e6, 300);
+  EXPECT_EQ(analysed->LoopLength27() % 300, 0u);
+}
+
+TEST(CaptureLoop, GarbageAroundPacketsIsSkipped) {
+  CaptureSpec spec;
+  spec.packets = 120;
+  const auto clean = MakeCapture(spec);
+  std::vector<std::uint8_t> dirty = {0x47, 0x00, 0x47, 0x12};  // false syncs up front
+  dirty.insert(dirty.end(), clean.begin(), clean.begin() + 188 * 60);
+  dirty.insert(dirty.end(), {0x00, 0x47, 0x47});  // a hiccup in the middle
+  dirty.insert(dirty.end(), clean.begin() + 188 * 60, clean.end());
+  dirty.insert(dirty.end(), 100, 0x47);  // a torn packet at the end
+  const auto capture = vtuner::Capture::FromBytes(dirty);
+  ASSERT_EQ(capture->PacketCount(), 120u);
+  EXPECT_TRUE(std::equal(clean.begin(), clean.end(), capture->Packets().begin()));
+  EXPECT_EQ(capture->SkippedBytes(), 4u + 3u + 100u);
+}
+
+TEST(CaptureLoop, RandomBytesNeverBreakPlayback) {
+  std::mt19937 random(7);
+  CaptureSpec spec;
+  spec.packets = 60;
+  const auto base = MakeCapture(spec);
+  for (int round = 0; round < 200; ++round) {
+    auto bytes = base;
+    // Damage a few bytes everywhere, headers included, keeping most syncs.
+    for (int k = 0; k < 40; ++k)
+      bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+    bytes.resize(random() % bytes.size());
+    vtuner::CaptureLoop loop(vtuner::Capture::FromBytes(bytes));
+    std::vector<std::uint8_t> out(188 * 37);
+    for (int i = 0; i < 10; ++i)
+      loop.Read(out);
+  }
+}
+
+TEST(CaptureLoop, ReadsOnlyWholePackets) {
+  CaptureSpec spec;
+  spec.packets = 10;
+  vtuner::CaptureLoop loop(vtuner::Capture::FromBytes(MakeCapture(spec)));
+  std::vector<std::uint8_t> out(187);
+  EXPECT_EQ(loop.Read(out), 0u);
+  out.resize(188 * 3 + 100);
+  EXPECT_EQ(loop.Read(out), 188u * 3);
+  EXPECT_EQ(loop.NextPacket(), 3u);
+  vtuner::CaptureLoop empty(vtuner::Capture::FromBytes({}));
+  EXPECT_EQ(empty.Read(out), 0u);
+}
+
+}  // namespace
+}  // namespace vtunertest
