@@ -1,9 +1,10 @@
-// The commands of corvane-cli: each takes its arguments (after the command's
-// own words) and returns the process exit code.
+// The commands of corvane-cli. Each command file registers its commands with a
+// static CommandRegistration; main() finds them by their words.
 #pragma once
 
 #include <span>
 #include <string>
+#include <vector>
 
 namespace cli {
 
@@ -13,11 +14,14 @@ struct CliCommand {
   const char* words;  // "settings show"
   const char* usage;  // arguments after the words
   const char* help;
-  int (*run)(Args args);
+  int (*run)(Args args);  // returns the exit code
 };
 
-int SettingsShow(Args args);
-int SettingsRoundtrip(Args args);
-int Status(Args args);
+// All registered commands, in registration order.
+std::vector<CliCommand>& Commands();
+
+struct CommandRegistration {
+  explicit CommandRegistration(CliCommand command) { Commands().push_back(command); }
+};
 
 }  // namespace cli

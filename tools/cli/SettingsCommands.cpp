@@ -92,6 +92,8 @@ std::unique_ptr<Loaded> Load(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
 int SettingsShow(Args args) {
   if (args.size() != 1) {
     std::fprintf(stderr, "usage: corvane-cli settings show FILE\n");
@@ -139,4 +141,11 @@ int SettingsRoundtrip(Args args) {
   return loaded->outcome == app::LoadOutcome::kClean ? 0 : 1;
 }
 
+const CommandRegistration kShow({"settings show", "FILE", "the whole settings file as text",
+                                 SettingsShow});
+const CommandRegistration kRoundtrip({"settings roundtrip", "IN OUT",
+                                      "load IN and save it as OUT as the program does",
+                                      SettingsRoundtrip});
+
+}  // namespace
 }  // namespace cli

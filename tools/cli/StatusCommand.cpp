@@ -12,6 +12,8 @@
 
 namespace cli {
 
+namespace {
+
 int Status(Args args) {
   std::u16string instance;
   if (args.size() == 2 && args[0] == "--instance") instance = common::FromUtf8(args[1]);
@@ -46,4 +48,8 @@ int Status(Args args) {
   return 0;
 }
 
+const CommandRegistration kStatus({"status", "[--instance NAME]",
+                                   "data folder, settings file and band plans", Status});
+
+}  // namespace
 }  // namespace cli

@@ -7,18 +7,20 @@
 #include "common/ErrorBox.h"
 #include "tools/cli/CliCommand.h"
 
-namespace {
+namespace cli {
 
-constexpr cli::CliCommand kCommands[] = {
-    {"status", "", "data folder, settings file and band plans", cli::Status},
-    {"settings show", "FILE", "the whole settings file as text", cli::SettingsShow},
-    {"settings roundtrip", "IN OUT", "load IN and save it as OUT as the program does",
-     cli::SettingsRoundtrip},
-};
+std::vector<CliCommand>& Commands() {
+  static std::vector<CliCommand> commands;
+  return commands;
+}
+
+}  // namespace cli
+
+namespace {
 
 void Usage(std::FILE* out) {
   std::fprintf(out, "usage: corvane-cli COMMAND [ARGS]\n\ncommands:\n");
-  for (const auto& c : kCommands) {
+  for (const auto& c : cli::Commands()) {
     std::fprintf(out, "  %-20s %-10s %s\n", c.words, c.usage, c.help);
   }
 }
@@ -44,7 +46,7 @@ int main(int argc, char** argv) {
     Usage(args.empty() ? stderr : stdout);
     return args.empty() ? 2 : 0;
   }
-  for (const auto& c : kCommands) {
+  for (const auto& c : cli::Commands()) {
     const std::vector<std::string> words = Words(c.words);
     if (args.size() < words.size()) continue;
     if (!std::equal(words.begin(), words.end(), args.begin())) continue;
