@@ -75,6 +75,11 @@ inline constexpr HRESULT VFW_E_SAMPLE_REJECTED_EOS = MakeHResult(0x8004022C);
 inline constexpr HRESULT VFW_E_DUPLICATE_NAME = MakeHResult(0x8004022D);
 inline constexpr HRESULT VFW_E_TIMEOUT = MakeHResult(0x8004022E);
 inline constexpr HRESULT VFW_E_UNSUPPORTED_STREAM = MakeHResult(0x80040265);
+inline constexpr HRESULT VFW_E_SAMPLE_TIME_NOT_SET = MakeHResult(0x80040249);
+inline constexpr HRESULT VFW_E_MEDIA_TIME_NOT_SET = MakeHResult(0x80040251);
+inline constexpr HRESULT VFW_E_CIRCULAR_GRAPH = MakeHResult(0x80040256);
+inline constexpr HRESULT VFW_E_NOT_IN_GRAPH = MakeHResult(0x8004025F);
+inline constexpr HRESULT E_PENDING = MakeHResult(0x8000000A);
 
 // Operating-system error numbers (the roles Win32 error codes play).
 inline constexpr std::uint32_t ERROR_FILE_NOT_FOUND = 2;
@@ -87,6 +92,11 @@ inline constexpr std::uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr std::uint32_t ERROR_DISK_FULL = 112;
 inline constexpr std::uint32_t ERROR_INVALID_NAME = 123;
 inline constexpr std::uint32_t ERROR_ALREADY_EXISTS = 183;
+inline constexpr std::uint32_t ERROR_MOD_NOT_FOUND = 126;
+inline constexpr std::uint32_t ERROR_PROC_NOT_FOUND = 127;
+inline constexpr std::uint32_t ERROR_MORE_DATA = 234;
+inline constexpr std::uint32_t ERROR_NO_MORE_ITEMS = 259;
+inline constexpr std::uint32_t ERROR_SUCCESS = 0;
 
 constexpr HRESULT HRESULT_FROM_WIN32(std::uint32_t error) {
   return static_cast<HRESULT>(error) <= 0 ? static_cast<HRESULT>(error)

@@ -1,0 +1,106 @@
+#include "platform/com/Profile.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "platform/com/CaseLess.h"
+#include "platform/com/Registry.h"
+
+namespace {
+
+using Section = std::map<std::string, std::string, com::CaseLess>;
+using Profile = std::map<std::string, Section, com::CaseLess>;
+
+std::mutex gProfileMutex;
+
+std::string ProfilePath() {
+  return com::ConfigRoot() + "/profile.ini";
+}
+
+// The file is small and read whole on every call, so several programs (and the
+// tests' changes of folder) always see the latest values.
+Profile Load() {
+  Profile profile;
+  std::ifstream in(ProfilePath());
+  std::string line;
+  Section* current = nullptr;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+      current = &profile[line.substr(1, line.size() - 2)];
+    } else if (current != nullptr) {
+      const auto eq = line.find('=');
+      if (eq != std::string::npos) (*current)[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+  }
+  return profile;
+}
+
+bool Save(const Profile& profile) {
+  std::error_code ec;
+  std::filesystem::create_directories(com::ConfigRoot(), ec);
+  const std::string path = ProfilePath();
+  {
+    std::ofstream out(path + ".new", std::ios::trunc);
+    for (const auto& [name, section] : profile) {
+      out << '[' << name << "]\n";
+      for (const auto& [key, value] : section)
+        out << key << '=' << value << '\n';
+    }
+    if (!out) return false;
+  }
+  std::filesystem::rename(path + ".new", path, ec);
+  return !ec;
+}
+
+}  // namespace
+
+unsigned GetProfileIntA(LPCSTR section, LPCSTR key, int defaultValue) {
+  char buf[64];
+  if (GetProfileStringA(section, key, "", buf, sizeof buf) == 0) {
+    return static_cast<unsigned>(defaultValue);
+  }
+  char* end = nullptr;
+  const long value = std::strtol(buf, &end, 10);
+  if (end == buf) return static_cast<unsigned>(defaultValue);
+  return static_cast<unsigned>(value);
+}
+
+DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size) {
+  if (buffer == nullptr || size == 0) return 0;
+  std::string value = defaultValue ? defaultValue : "";
+  if (section != nullptr && key != nullptr) {
+    std::lock_guard lock(gProfileMutex);
+    const Profile profile = Load();
+    if (auto s = profile.find(section); s != profile.end()) {
+      if (auto k = s->second.find(key); k != s->second.end()) value = k->second;
+    }
+  }
+  const std::size_t n = std::min<std::size_t>(value.size(), size - 1);
+  std::memcpy(buffer, value.data(), n);
+  buffer[n] = '\0';
+  return static_cast<DWORD>(n);
+}
+
+BOOL WriteProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value) {
+  if (section == nullptr) return FALSE;
+  std::lock_guard lock(gProfileMutex);
+  Profile profile = Load();
+  if (key == nullptr) {
+    profile.erase(section);
+  } else if (value == nullptr) {
+    if (auto s = profile.find(section); s != profile.end()) s->second.erase(key);
+  } else {
+    std::string text(value);
+    for (char& c : text) {
+      if (c == '\n' || c == '\r') c = ' ';
+    }
+    profile[section][key] = text;
+  }
+  return Save(profile) ? TRUE : FALSE;
+}

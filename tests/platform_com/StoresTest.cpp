@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "platform/com/Profile.h"
+#include "platform/com/Registry.h"
+
+namespace {
+
+class StoresTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::filesystem::temp_directory_path() /
+            ("corvane-com-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(root_);
+    com::SetConfigRoot(root_.string());
+  }
+  void TearDown() override {
+    com::SetConfigRoot("");
+    std::filesystem::remove_all(root_);
+  }
+  // Forces the stores to read their files again, as a new run would.
+  void Reopen() {
+    com::SetConfigRoot(root_.string() + "-elsewhere");
+    RegistryKeyProbe();
+    com::SetConfigRoot(root_.string());
+  }
+  static void RegistryKeyProbe() {
+    HKEY k = nullptr;
+    RegOpenKeyExA(HKEY_CURRENT_USER, "x", &k);
+    if (k) RegCloseKey(k);
+  }
+  std::filesystem::path root_;
+};
+
+TEST_F(StoresTest, RegistryValuesPersistAcrossRuns) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Corvane\\Engine", &key), ERROR_SUCCESS);
+  const DWORD number = 0xA1B2C3D4;
+  ASSERT_EQ(RegSetValueExA(key, "Number", REG_DWORD, &number, 4), ERROR_SUCCESS);
+  ASSERT_EQ(com::RegWriteString(key, nullptr, "default \"quoted\" text"), ERROR_SUCCESS);
+  const std::uint8_t blob[] = {0, 1, 0xFF, '\n', '"'};
+  ASSERT_EQ(RegSetValueExA(key, "Odd \"name\"\n", REG_BINARY, blob, sizeof blob), ERROR_SUCCESS);
+  RegCloseKey(key);
+
+  Reopen();
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\CORVANE\\engine", &key), ERROR_SUCCESS);
+  DWORD type = 0, read = 0, size = 4;
+  ASSERT_EQ(RegQueryValueExA(key, "number", &type, &read, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_DWORD);
+  EXPECT_EQ(read, number);
+  std::string text;
+  ASSERT_TRUE(com::RegReadString(key, "", &text));
+  EXPECT_EQ(text, "default \"quoted\" text");
+  std::uint8_t back[8] = {};
+  size = sizeof back;
+  ASSERT_EQ(RegQueryValueExA(key, "Odd \"name\"\n", &type, back, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_BINARY);
+  ASSERT_EQ(size, sizeof blob);
+  EXPECT_EQ(0, std::memcmp(back, blob, sizeof blob));
+  RegCloseKey(key);
+}
+
+TEST_F(StoresTest, RegistryMissingKeysSmallBuffersAndDeletion) {
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{none}", &key), ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32", &key), ERROR_SUCCESS);
+  ASSERT_EQ(com::RegWriteString(key, "ThreadingModel", "Both"), ERROR_SUCCESS);
+  char small[2];
+  DWORD size = sizeof small, type = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "ThreadingModel", &type, small, &size), ERROR_MORE_DATA);
+  EXPECT_EQ(size, 5u);  // "Both" and its zero
+  EXPECT_EQ(RegQueryValueExA(key, "Missing", &type, small, &size), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
+
+  HKEY clsid = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{B}", &clsid), ERROR_SUCCESS);
+  RegCloseKey(clsid);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", &clsid), ERROR_SUCCESS);
+  std::string name;
+  ASSERT_EQ(RegEnumKeyExA(clsid, 0, &name), ERROR_SUCCESS);
+  EXPECT_EQ(name, "{A}");
+  ASSERT_EQ(RegEnumKeyExA(clsid, 1, &name), ERROR_SUCCESS);
+  EXPECT_EQ(name, "{B}");
+  EXPECT_EQ(RegEnumKeyExA(clsid, 2, &name), ERROR_NO_MORE_ITEMS);
+  ASSERT_EQ(RegDeleteTreeA(clsid, "{A}"), ERROR_SUCCESS);
+  RegCloseKey(clsid);
+  Reopen();
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32", &key),
+            ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{B}", &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+TEST_F(StoresTest, ProfileIntegersAndStrings) {
+  EXPECT_EQ(GetProfileIntA("TextSource", "param1", 7), 7u);
+  ASSERT_TRUE(WriteProfileStringA("TextSource", "param1", "-12"));
+  ASSERT_TRUE(WriteProfileStringA("TextSource", "param2", "abc"));
+  ASSERT_TRUE(WriteProfileStringA("Other", "param1", "99"));
+  EXPECT_EQ(static_cast<int>(GetProfileIntA("textsource", "PARAM1", 0)), -12);
+  EXPECT_EQ(GetProfileIntA("TextSource", "param2", 5), 5u);  // not a number: the default
+  char buf[3];
+  EXPECT_EQ(GetProfileStringA("TextSource", "param2", "", buf, sizeof buf), 2u);
+  EXPECT_STREQ(buf, "ab");
+  ASSERT_TRUE(WriteProfileStringA("TextSource", "param1", nullptr));
+  EXPECT_EQ(GetProfileIntA("TextSource", "param1", 3), 3u);
+  EXPECT_EQ(GetProfileIntA("Other", "param1", 0), 99u);
+  ASSERT_TRUE(WriteProfileStringA("Other", nullptr, nullptr));
+  EXPECT_EQ(GetProfileIntA("Other", "param1", 0), 0u);
+}
+
+}  // namespace
