@@ -1,0 +1,123 @@
+// The MPEG-2 programme-stream writer behind the "MPEG-2 Sink" filter: it
+// multiplexes video, AC-3 audio and programme text samples into 2048-byte
+// packs and writes them into chunk files indexed by a ".lst" list file, or
+// into a recording file named by the caller.
+//
+// The filter's pins hand every sample to Receive; SetFileName, GetCurFile,
+// Stop and the end-of-stream count are the filter operations of the same
+// names. All operations are serialised by one internal lock, which stands for
+// the filter lock and the three receive locks (taken in that order by the
+// filter, so the core's lock is always the innermost).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "filters/sink/ChunkList.h"
+#include "filters/sink/FileSystem.h"
+#include "filters/sink/Packetiser.h"
+#include "filters/sink/PinIntake.h"
+#include "platform/com/HResult.h"
+
+namespace psfile {
+
+// The filter's running state as the pins see it on each call.
+struct FilterClock {
+  bool running = false;
+  std::int64_t streamTime = 0;  // 100 ns, valid while running
+};
+
+// Allocator requirements of the video and audio pins (the text pin states none).
+inline constexpr long kInputBuffers = 2000;
+inline constexpr long kInputBufferSize = 4096;
+
+inline constexpr HRESULT kNameTooLong = 206;  // plain number, as the filter returns it
+inline constexpr HRESULT kNameMissing = 123;
+inline constexpr std::int64_t kChunkDuration = 9'000'000'000;  // 15 minutes in 100 ns
+inline constexpr std::u16string_view kDefaultListName = u"MPEG-2 Sink.lst";
+
+struct SinkStats {
+  std::uint64_t packsWritten = 0;  // data packs, not counting file-start packs
+  std::uint64_t packsLost = 0;     // packs that could not be written (full disk, no file)
+  std::uint64_t listWriteFailures = 0;
+  std::uint64_t filesCreated = 0;
+  std::uint64_t fileCreateFailures = 0;
+  IntakeStats video, audio, text;
+};
+
+class Mpeg2SinkCore {
+ public:
+  explicit Mpeg2SinkCore(FileSystem& fileSystem = SystemFileSystem());
+  ~Mpeg2SinkCore();  // closes the current file (with its end code)
+  Mpeg2SinkCore(const Mpeg2SinkCore&) = delete;
+  Mpeg2SinkCore& operator=(const Mpeg2SinkCore&) = delete;
+
+  // One sample on one pin: intake, packetising of any closed group, then the
+  // 15-minute chunk rollover. Always S_OK (write failures are counted).
+  HRESULT Receive(PinType pin, const InputSample& sample, const FilterClock& clock);
+
+  // IFileSinkFilter::SetFileName. Returns S_OK, E_POINTER (null name),
+  // kNameTooLong (206), kNameMissing (123, the new entry has no path), E_FAIL
+  // (a second ".lst" name: refused, nothing changes; or the file could not be
+  // created: no file is open).
+  HRESULT SetFileName(const char16_t* name, const FilterClock& clock);
+
+  // IFileSinkFilter::GetCurFile: the ".lst" base path if one was given, else
+  // the current file's path (empty when none).
+  std::u16string GetCurFile() const;
+
+  // Stop: closes the current file (program end code first).
+  void Stop();
+
+  // Pin inactive: releases the pin's held samples.
+  void ReleasePin(PinType pin);
+
+  // End-of-stream accounting: true when all three pins have reported.
+  bool EndOfStream();
+  void ResetEndOfStream();
+
+  // Observers for tests and diagnostics.
+  ChunkList List() const;
+  std::u16string ListPath() const;
+  std::u16string CurrentPath() const;
+  bool FileOpen() const;
+  std::int64_t RunningScr() const;
+  SinkStats Stats() const;
+  std::size_t HeldSamples(PinType pin) const;
+  std::size_t HeldBytes(PinType pin) const;
+
+ private:
+  PinIntake& Pin(PinType pin) { return pins_[static_cast<std::size_t>(pin) - 1]; }
+  HRESULT SetFileNameLocked(std::u16string_view name, const FilterClock& clock);
+  // Adds an entry to the ring (removing the oldest when five are live);
+  // `path` empty means an automatic name. False when the name would not fit.
+  bool AddEntry(std::u16string_view path, bool keep);
+  void WriteList();
+  void CloseCurrentFile();
+  void WriteGroup(const SampleGroup& group);
+
+  mutable std::mutex lock_;
+  FileSystem& fs_;
+  std::array<PinIntake, 3> pins_;
+  Packetiser packetiser_;
+  Packetiser::Output output_;
+
+  ChunkList list_;
+  bool listOpen_ = false;
+  std::u16string listPath_;
+  std::u16string basePath_;
+
+  std::unique_ptr<WriteFile> file_;
+  std::u16string currentPath_;
+  std::uint64_t fileBytes_ = 0;  // bytes known to be in the file
+  bool headerWritten_ = false;
+  std::int64_t fileStartTime_ = 0;
+  int endOfStreamCount_ = 0;
+  SinkStats stats_;
+};
+
+}  // namespace psfile

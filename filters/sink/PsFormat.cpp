@@ -1,0 +1,78 @@
+#include "filters/sink/PsFormat.h"
+
+#include <algorithm>
+
+#include "common/TimeBase.h"
+
+namespace psfile {
+
+void WritePackHeader(std::span<std::uint8_t, kPackHeaderSize> out, std::int64_t scr27) {
+  const std::int64_t wrapped = common::FloorMod(scr27, kWrap27);
+  const auto base = static_cast<std::uint64_t>(wrapped / kTicksPer90k);
+  const auto ext = static_cast<std::uint32_t>(wrapped % kTicksPer90k);
+  out[0] = 0x00;
+  out[1] = 0x00;
+  out[2] = 0x01;
+  out[3] = kPackStart;
+  out[4] = static_cast<std::uint8_t>(0x40 | ((base >> 27) & 0x38) | 0x04 | ((base >> 28) & 0x03));
+  out[5] = static_cast<std::uint8_t>(base >> 20);
+  out[6] = static_cast<std::uint8_t>(((base >> 12) & 0xF8) | 0x04 | ((base >> 13) & 0x03));
+  out[7] = static_cast<std::uint8_t>(base >> 5);
+  out[8] = static_cast<std::uint8_t>(((base << 3) & 0xF8) | 0x04 | ((ext >> 7) & 0x03));
+  out[9] = static_cast<std::uint8_t>(((ext << 1) & 0xFE) | 0x01);
+  out[10] = static_cast<std::uint8_t>(kProgramMuxRate >> 14);
+  out[11] = static_cast<std::uint8_t>(kProgramMuxRate >> 6);
+  out[12] = static_cast<std::uint8_t>(((kProgramMuxRate << 2) & 0xFC) | 0x03);
+  out[13] = 0xF8;  // five reserved bits, pack stuffing length 0
+}
+
+void WriteSystemHeader(std::span<std::uint8_t, kSystemHeaderSize> out) {
+  constexpr std::uint32_t kRateBound = 200000;
+  const std::uint8_t bytes[kSystemHeaderSize] = {
+      0x00, 0x00, 0x01, kSystemHeaderStart, 0x00, 12,
+      // marker, rate_bound (22), marker
+      static_cast<std::uint8_t>(0x80 | (kRateBound >> 15)),
+      static_cast<std::uint8_t>(kRateBound >> 7),
+      static_cast<std::uint8_t>(((kRateBound << 1) & 0xFE) | 0x01),
+      // audio_bound 1, fixed 0, CSPS 0
+      static_cast<std::uint8_t>(1 << 2),
+      // system audio lock 1, system video lock 1, marker, video_bound 1
+      static_cast<std::uint8_t>(0x80 | 0x40 | 0x20 | 1),
+      // packet rate restriction 0, seven reserved bits
+      0x7F,
+      // video stream: '11', scale 1, size bound 1192
+      kStreamVideo, static_cast<std::uint8_t>(0xC0 | 0x20 | (1192 >> 8)),
+      static_cast<std::uint8_t>(1192 & 0xFF),
+      // private stream 1: '11', scale 0, size bound 32
+      kStreamPrivate1, static_cast<std::uint8_t>(0xC0 | (32 >> 8)), static_cast<std::uint8_t>(32)};
+  std::copy(std::begin(bytes), std::end(bytes), out.begin());
+}
+
+void WriteTimestamp(std::span<std::uint8_t, 5> out, unsigned prefix, std::int64_t time27) {
+  const auto ts = static_cast<std::uint64_t>(
+      common::FloorMod(common::FloorDiv(time27, kTicksPer90k), kWrap90k));
+  out[0] = static_cast<std::uint8_t>((prefix << 4) | ((ts >> 29) & 0x0E) | 0x01);
+  out[1] = static_cast<std::uint8_t>(ts >> 22);
+  out[2] = static_cast<std::uint8_t>(((ts >> 14) & 0xFE) | 0x01);
+  out[3] = static_cast<std::uint8_t>(ts >> 7);
+  out[4] = static_cast<std::uint8_t>(((ts << 1) & 0xFE) | 0x01);
+}
+
+void WritePadding(std::span<std::uint8_t> out) {
+  const std::size_t length = out.size() - 6;
+  out[0] = 0x00;
+  out[1] = 0x00;
+  out[2] = 0x01;
+  out[3] = kStreamPadding;
+  out[4] = static_cast<std::uint8_t>(length >> 8);
+  out[5] = static_cast<std::uint8_t>(length);
+  std::fill(out.begin() + 6, out.end(), std::uint8_t{0xFF});
+}
+
+void WriteFileStartPack(std::span<std::uint8_t, kPackSize> out, std::int64_t scr27) {
+  WritePackHeader(out.first<kPackHeaderSize>(), scr27);
+  WriteSystemHeader(out.subspan<kPackHeaderSize, kSystemHeaderSize>());
+  WritePadding(out.subspan(kPackHeaderSize + kSystemHeaderSize));
+}
+
+}  // namespace psfile

@@ -1,0 +1,149 @@
+#include "filters/source/PackParser.h"
+
+#include "common/ByteReader.h"
+#include "filters/sink/PsFormat.h"
+
+namespace psfile {
+namespace {
+
+constexpr std::uint16_t kMaxSystemHeaderLength = 2042;
+
+bool AtStartCode(const common::ByteReader& r) {
+  return r.Remaining() >= 4 && r.Peek(0) == 0 && r.Peek(1) == 0 && r.Peek(2) == 1;
+}
+
+// The 10 bytes after 00 00 01 BA, plus stuffing. False when cut short.
+bool ParsePackHeader(common::ByteReader& r, ParsedPack& out) {
+  if ((r.Peek(0) & 0xC0) != 0x40) {
+    ++out.malformed;  // not an MPEG-2 pack header: resynchronise
+    return true;
+  }
+  r.Bits(2);
+  const std::uint64_t high = r.Bits(3);
+  r.Bits(1);
+  const std::uint64_t mid = r.Bits(15);
+  r.Bits(1);
+  const std::uint64_t low = r.Bits(15);
+  r.Bits(1);
+  const std::uint64_t ext = r.Bits(9);
+  r.Bits(1);
+  r.Bits(22);  // program mux rate
+  r.Bits(2);
+  r.Bits(5);
+  const unsigned stuffing = static_cast<unsigned>(r.Bits(3));
+  r.Skip(stuffing);
+  if (!r.Ok()) return false;
+  out.hasScr = true;
+  out.scr27 = static_cast<std::int64_t>((high << 30 | mid << 15 | low) * 300 + ext);
+  return true;
+}
+
+std::int64_t ReadTimestamp27(common::ByteReader& r) {
+  r.Bits(4);  // prefix, not looked at
+  const std::uint64_t high = r.Bits(3);
+  r.Bits(1);
+  const std::uint64_t mid = r.Bits(15);
+  r.Bits(1);
+  const std::uint64_t low = r.Bits(15);
+  r.Bits(1);
+  return static_cast<std::int64_t>((high << 30 | mid << 15 | low) * 300);
+}
+
+void ParsePes(std::uint8_t streamId, common::ByteReader pes, ParsedPack& out) {
+  const std::uint8_t flags1 = pes.U8();
+  if (!pes.Ok() || (flags1 & 0xC0) != 0x80) {
+    ++out.malformed;
+    return;
+  }
+  const std::uint8_t flags2 = pes.U8();
+  const std::uint8_t headerLength = pes.U8();
+  common::ByteReader header = pes.Sub(headerLength);
+  if (!pes.Ok()) {
+    ++out.malformed;
+    return;
+  }
+  EsPayload payload;
+  if (flags2 & 0x80) {
+    payload.pts27 = ReadTimestamp27(header);
+    if (!header.Ok()) {
+      ++out.malformed;
+      return;
+    }
+    payload.hasPts = true;
+  }
+  auto bytes = pes.Bytes(pes.Remaining());
+  if (streamId == kStreamVideo) {
+    payload.stream = PinType::kVideo;
+  } else {
+    common::ByteReader body(bytes);
+    const std::uint8_t substream = body.Peek();
+    if (substream == kSubstreamAc3) {
+      body.Skip(4);
+      payload.stream = PinType::kAudio;
+    } else if (substream == kSubstreamText) {
+      body.Skip(1);
+      payload.stream = PinType::kText;
+    } else {
+      return;  // another private substream: not ours
+    }
+    if (!body.Ok()) {
+      ++out.malformed;
+      return;
+    }
+    bytes = body.Bytes(body.Remaining());
+  }
+  payload.bytes = bytes;
+  out.payloads.push_back(payload);
+}
+
+}  // namespace
+
+void ParsePack(std::span<const std::uint8_t> data, ParsedPack& out, bool headerOnly) {
+  out.Clear();
+  common::ByteReader r(data);
+  bool resyncing = false;
+  while (r.Remaining() >= 4) {
+    if (!AtStartCode(r)) {
+      if (!resyncing) ++out.malformed;
+      resyncing = true;
+      r.Skip(1);
+      continue;
+    }
+    resyncing = false;
+    const std::uint8_t id = r.Peek(3);
+    r.Skip(4);
+    if (id == kProgramEnd) {
+      out.endCode = true;
+      return;
+    }
+    if (id == kPackStart) {
+      if (!ParsePackHeader(r, out)) {
+        ++out.malformed;
+        return;
+      }
+      if (headerOnly) return;
+      continue;
+    }
+    if (id < 0xBB) continue;  // not a packet start code: look further
+    const std::uint16_t length = r.U16();
+    if (!r.Ok()) {
+      ++out.malformed;
+      return;
+    }
+    if (id == kSystemHeaderStart && length > kMaxSystemHeaderLength) {
+      ++out.malformed;
+      return;
+    }
+    common::ByteReader packet = r.Sub(length);
+    if (!r.Ok()) {
+      ++out.malformed;  // runs past the buffer: the rest is not usable
+      return;
+    }
+    if (id == kStreamVideo || id == kStreamPrivate1 || id == kStreamPrivate2) {
+      ParsePes(id, packet, out);
+    }
+    // System header, padding and unknown streams: skipped by their length.
+  }
+}
+
+}  // namespace psfile
