@@ -1,0 +1,116 @@
+// A test graph: video source -> caption parser -> capturing renderer, run
+// without a clock so the renderer takes samples at once.
+#pragma once
+
+#include <chrono>
+#include <thread>
+
+#include "platform/com/ClassFactory.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/media/MediaClasses.h"
+#include "platform/media/MemAllocator.h"
+#include "platform/media/Renderer.h"
+#include "tests/capsift_dll/VideoSource.h"
+
+namespace capsift::test {
+
+inline IPin* PinOf(IBaseFilter* filter, int index) {
+  ComPtr<IEnumPins> pins;
+  if (FAILED(filter->EnumPins(&pins))) return nullptr;
+  IPin* pin = nullptr;
+  for (int i = 0; i <= index; ++i) {
+    if (pin != nullptr) pin->Release();
+    pin = nullptr;
+    ULONG fetched = 0;
+    if (pins->Next(1, &pin, &fetched) != S_OK) return nullptr;
+  }
+  pin->Release();  // the filter keeps its pins alive
+  return pin;
+}
+
+struct CaptionGraph {
+  ComPtr<IFilterGraph2> graph;
+  ComPtr<IMediaControl> control;
+  ComPtr<CVideoSource> source;
+  ComPtr<IBaseFilter> parser;
+  ComPtr<CCaptureRenderer> renderer;
+
+  explicit CaptionGraph(IBaseFilter* parserFilter,
+                        const CMediaType& sourceType = CMediaType(MEDIATYPE_Video,
+                                                                  MEDIASUBTYPE_MPEG2_VIDEO)) {
+    media::RegisterClasses();
+    CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph));
+    graph.As(&control);
+    ComPtr<IMediaFilter> timing;
+    graph.As(&timing);
+    timing->SetSyncSource(nullptr);
+    source = new CVideoSource(sourceType);
+    HRESULT hr = S_OK;
+    renderer = new CCaptureRenderer(&hr, MEDIATYPE_AUXLine21Data);
+    parser = parserFilter;
+    graph->AddFilter(source.Get(), u"Video Source");
+    graph->AddFilter(parser.Get(), u"CCParser");
+    graph->AddFilter(renderer.Get(), u"Capture");
+  }
+  ~CaptionGraph() {
+    if (control) control->Stop();
+  }
+
+  HRESULT ConnectInput() {
+    return graph->ConnectDirect(PinOf(source.Get(), 0), PinOf(parser.Get(), 0), nullptr);
+  }
+  HRESULT ConnectOutput() {
+    return graph->ConnectDirect(PinOf(parser.Get(), 1), PinOf(renderer.Get(), 0), nullptr);
+  }
+  HRESULT Connect() {
+    const HRESULT hr = ConnectInput();
+    return FAILED(hr) ? hr : ConnectOutput();
+  }
+
+  // Waits until the renderer has seen `count` ends of stream.
+  bool WaitForEndOfStream(int count = 1, int milliseconds = 10000) {
+    for (int waited = 0; waited < milliseconds; waited += 5) {
+      if (renderer->EndOfStreamCount() >= count) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  }
+};
+
+// Samples of a private allocator, for calling an input pin directly.
+class SampleMaker {
+ public:
+  SampleMaker() {
+    allocator_ = new CMemAllocator;
+    ALLOCATOR_PROPERTIES want, got;
+    want.cBuffers = 4;
+    want.cbBuffer = 256 * 1024;
+    want.cbAlign = 1;
+    allocator_->SetProperties(&want, &got);
+    allocator_->Commit();
+  }
+  ~SampleMaker() { allocator_->Decommit(); }
+
+  ComPtr<IMediaSample> Make(std::span<const std::uint8_t> bytes,
+                            std::optional<REFERENCE_TIME> start = std::nullopt,
+                            bool discontinuity = false, const AM_MEDIA_TYPE* type = nullptr) {
+    ComPtr<IMediaSample> sample;
+    allocator_->GetBuffer(&sample, nullptr, nullptr, 0);
+    BYTE* data = nullptr;
+    sample->GetPointer(&data);
+    std::memcpy(data, bytes.data(), bytes.size());
+    sample->SetActualDataLength(static_cast<LONG>(bytes.size()));
+    if (start) {
+      REFERENCE_TIME s = *start, e = *start + 1;
+      sample->SetTime(&s, &e);
+    }
+    sample->SetDiscontinuity(discontinuity ? TRUE : FALSE);
+    if (type != nullptr) sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(type));
+    return sample;
+  }
+
+ private:
+  ComPtr<IMemAllocator> allocator_;
+};
+
+}  // namespace capsift::test

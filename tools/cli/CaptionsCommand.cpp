@@ -1,0 +1,303 @@
+// "captions FILE [--program N]": the closed captions of a video file, one
+// line per caption unit: start time in seconds, the byte pairs in hex and
+// the CEA-608 text they carry.
+//
+// The video goes through the caption extractor exactly as the caption
+// filter feeds it: sample by sample, each sample's start time (when it has
+// one) set before its bytes are pushed, a reset at a sample marked as a
+// discontinuity, and nothing drained at the end. The samples are those the
+// program's graph would deliver:
+//   - transport stream: the demultiplexer's elementary-stream units (one
+//     PES each, timed from PTS on the PCR timeline) of programme N's video,
+//     or of the first programme whose PMT lists MPEG-2 video;
+//   - programme stream of the recorder's format: the video payload of each
+//     pack with its PTS, as the programme-stream reader hands it out;
+//   - MPEG-2 video elementary stream: one picture per sample, timed from
+//     the frame rate and temporal references (see EsPictureSamples.h).
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "capsift/CPictureAssembler.h"
+#include "capsift/dll/Cea608Text.h"
+#include "capsift/dll/EsPictureSamples.h"
+#include "common/ByteReader.h"
+#include "common/Utf16.h"
+#include "demux/TsDemuxer.h"
+#include "filters/source/Mpeg2SourceCore.h"
+#include "tables/sections/Pat.h"
+#include "tables/sections/Pmt.h"
+#include "tools/cli/CliCommand.h"
+
+namespace cli {
+
+namespace {
+
+constexpr std::size_t kChunk = 188 * 256;
+constexpr std::size_t kTsStep = 188 * 7;
+
+class CaptionPrinter final : public capsift::ICaptionSink {
+ public:
+  void EmitCaptionUnit(std::span<const std::uint8_t> bytes, std::int64_t startTime) override {
+    const std::string text = text_.Decode(bytes);
+    std::printf("%12.3f  %s  %s\n", static_cast<double>(startTime) / 1e7,
+                capsift::FormatPairs(bytes).c_str(), text.c_str());
+    ++units_;
+  }
+  std::uint64_t Units() const { return units_; }
+
+ private:
+  capsift::Cea608Text text_;
+  std::uint64_t units_ = 0;
+};
+
+// The caption filter's receive, without the framework around it.
+class CaptionFeeder {
+ public:
+  explicit CaptionFeeder(capsift::ICaptionSink* sink) : assembler_(sink) {}
+  void Sample(std::span<const std::uint8_t> bytes, std::optional<std::int64_t> startTime,
+              bool discontinuity) {
+    if (discontinuity) assembler_.Reset();
+    if (startTime) assembler_.SetInputStartTime(*startTime);
+    assembler_.Push(bytes);
+  }
+
+ private:
+  capsift::CPictureAssembler assembler_;
+};
+
+enum class InputKind { kElementary, kTransport, kProgram };
+
+InputKind Detect(std::span<const std::uint8_t> head) {
+  common::ByteReader r(head);
+  const std::uint32_t first = r.U32();
+  if (r.Ok() && first == 0x000001BA) return InputKind::kProgram;
+  if (head.size() >= 2 * 188 + 1 && head[0] == 0x47 && head[188] == 0x47 && head[376] == 0x47) {
+    return InputKind::kTransport;
+  }
+  return InputKind::kElementary;
+}
+
+bool ReadChunk(std::ifstream& in, std::vector<std::uint8_t>& chunk) {
+  chunk.resize(kChunk);
+  in.read(reinterpret_cast<char*>(chunk.data()), static_cast<std::streamsize>(chunk.size()));
+  chunk.resize(static_cast<std::size_t>(in.gcount()));
+  return !chunk.empty();
+}
+
+int RunElementary(std::ifstream& in, CaptionFeeder& feeder) {
+  capsift::EsPictureSamples splitter;
+  std::vector<std::uint8_t> chunk;
+  std::vector<capsift::EsSample> samples;
+  while (ReadChunk(in, chunk)) {
+    splitter.Push(chunk, samples);
+    for (const auto& s : samples)
+      feeder.Sample(s.bytes, s.startTime, false);
+    samples.clear();
+  }
+  splitter.Finish(samples);
+  for (const auto& s : samples)
+    feeder.Sample(s.bytes, s.startTime, false);
+  return 0;
+}
+
+// Collects the demultiplexer's sections (handled between Ingest calls, since
+// a sink must not map PIDs) and feeds the video units straight on.
+class TsCollector final : public demux::OutputSink {
+ public:
+  explicit TsCollector(CaptionFeeder* feeder) : feeder_(feeder) {}
+  void Deliver(const demux::Sample& sample) override {
+    if (sample.content == demux::MediaSampleContent::Mpeg2Psi) {
+      sections.push_back({sample.pid, {sample.data.begin(), sample.data.end()}});
+      return;
+    }
+    if (feeder_ == nullptr) return;
+    std::optional<std::int64_t> time;
+    if (sample.flags & demux::kSampleTimeValid) time = sample.startTime;
+    feeder_->Sample(sample.data, time, (sample.flags & demux::kSampleDiscontinuity) != 0);
+  }
+  std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> sections;
+
+ private:
+  CaptionFeeder* feeder_;
+};
+
+bool IsMpeg2Video(std::uint16_t streamType) {
+  return streamType == 0x02 || streamType == 0x80;
+}
+
+// First pass: the programme's video PID from the PAT and PMTs (the program
+// knows a channel's PIDs before it tunes). Empty when none is found.
+std::optional<std::uint16_t> FindVideoPid(std::ifstream& in, std::optional<unsigned> program) {
+  demux::TsDemuxer demuxer;
+  TsCollector collector(nullptr);
+  demux::OutputId psi = 0;
+  demuxer.CreateOutput({}, &collector, &psi);
+  const std::uint32_t patPid = 0;
+  demuxer.MapPids(psi, {&patPid, 1}, demux::MediaSampleContent::Mpeg2Psi);
+
+  bool pmtsMapped = false;
+  std::vector<std::uint8_t> chunk;
+  std::size_t used = 0;
+  for (;;) {
+    // Small steps, so that the PMT PIDs are mapped soon after the PAT.
+    if (used == chunk.size()) {
+      if (!ReadChunk(in, chunk)) return std::nullopt;
+      used = 0;
+    }
+    const std::size_t step = std::min(kTsStep, chunk.size() - used);
+    demuxer.Ingest(std::span(chunk).subspan(used, step));
+    used += step;
+    auto sections = std::move(collector.sections);
+    collector.sections.clear();
+    for (const auto& [pid, section] : sections) {
+      if (pid == 0) {
+        if (pmtsMapped || !tables::CheckPat(section)) continue;
+        std::vector<std::uint32_t> pmtPids;
+        if (program) {
+          const std::int32_t pmt =
+              tables::FindProgramPid(section, static_cast<std::uint16_t>(*program));
+          if (pmt < 0) {
+            std::fprintf(stderr, "Programme %u is not in the PAT\n", *program);
+            return std::nullopt;
+          }
+          pmtPids.push_back(static_cast<std::uint32_t>(pmt));
+        } else {
+          tables::PsiPidList list;
+          tables::AddPatPids(section, list);
+          for (auto it = list.entries.begin(); it != list.entries.end(); ++it)
+            pmtPids.push_back(it->second.pid);
+        }
+        demuxer.MapPids(psi, pmtPids, demux::MediaSampleContent::Mpeg2Psi);
+        pmtsMapped = true;
+        continue;
+      }
+      tables::StreamPids streams;
+      if (!tables::ReadPmtStreams(section, streams) || streams.videoPid < 0) continue;
+      common::ByteReader header(section);
+      header.Skip(3);
+      const unsigned programNumber = header.U16();
+      if (!header.Ok()) continue;
+      if (program ? programNumber != *program : !IsMpeg2Video(streams.videoStreamType)) continue;
+      std::printf("Programme %u, video PID 0x%04X (stream type 0x%02X)\n", programNumber,
+                  static_cast<unsigned>(streams.videoPid), streams.videoStreamType);
+      return static_cast<std::uint16_t>(streams.videoPid);
+    }
+  }
+}
+
+int RunTransport(std::ifstream& in, std::optional<unsigned> program, CaptionFeeder& feeder) {
+  const auto videoPid = FindVideoPid(in, program);
+  if (!videoPid) {
+    if (program) {
+      std::fprintf(stderr, "No video found for programme %u\n", *program);
+    } else {
+      std::fprintf(stderr, "No programme with MPEG-2 video found\n");
+    }
+    return 1;
+  }
+  // Second pass: the whole stream with the video PID mapped from the start.
+  in.clear();
+  in.seekg(0);
+  demux::TsDemuxer demuxer;
+  TsCollector collector(&feeder);
+  demux::OutputId video = 0;
+  demuxer.CreateOutput({}, &collector, &video);
+  const std::uint32_t pid = *videoPid;
+  demuxer.MapPids(video, {&pid, 1}, demux::MediaSampleContent::ElementaryStream);
+  std::vector<std::uint8_t> chunk;
+  while (ReadChunk(in, chunk))
+    demuxer.Ingest(chunk);
+  demuxer.EndOfStream();
+  return 0;
+}
+
+int RunProgram(const std::string& path, CaptionFeeder& feeder) {
+  psfile::Mpeg2SourceCore source;
+  const std::u16string widePath = common::FromUtf8(path);
+  if (FAILED(source.Load(widePath.c_str()))) {
+    std::fprintf(stderr, "Cannot read %s as a recording\n", path.c_str());
+    return 1;
+  }
+  psfile::SourceRead read;
+  while (source.ReadNext(read) == psfile::ReadStatus::kData) {
+    for (const auto& payload : read.payloads) {
+      if (payload.stream != psfile::PinType::kVideo) continue;
+      std::optional<std::int64_t> time;
+      if (payload.hasPts) time = payload.pts100;
+      feeder.Sample(payload.bytes, time, false);
+    }
+  }
+  return 0;
+}
+
+int Captions(Args args) {
+  std::string path;
+  std::optional<unsigned> program;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--program") {
+      if (i + 1 == args.size()) {
+        std::fprintf(stderr, "--program needs a programme number\n");
+        return 2;
+      }
+      char* end = nullptr;
+      const unsigned long n = std::strtoul(args[i + 1].c_str(), &end, 0);
+      if (end == args[i + 1].c_str() || *end != '\0' || n > 0xFFFF) {
+        std::fprintf(stderr, "Bad programme number: %s\n", args[i + 1].c_str());
+        return 2;
+      }
+      program = static_cast<unsigned>(n);
+      ++i;
+    } else if (path.empty()) {
+      path = args[i];
+    } else {
+      std::fprintf(stderr, "Unexpected argument: %s\n", args[i].c_str());
+      return 2;
+    }
+  }
+  if (path.empty()) {
+    std::fprintf(stderr, "usage: captions FILE [--program N]\n");
+    return 2;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "Cannot open %s\n", path.c_str());
+    return 1;
+  }
+  std::vector<std::uint8_t> head(3 * 188);
+  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  in.clear();
+  in.seekg(0);
+
+  CaptionPrinter printer;
+  CaptionFeeder feeder(&printer);
+  int result = 0;
+  switch (Detect(head)) {
+    case InputKind::kTransport:
+      result = RunTransport(in, program, feeder);
+      break;
+    case InputKind::kProgram:
+      in.close();
+      result = RunProgram(path, feeder);
+      break;
+    case InputKind::kElementary:
+      result = RunElementary(in, feeder);
+      break;
+  }
+  if (result == 0) {
+    std::printf("%llu caption units\n", static_cast<unsigned long long>(printer.Units()));
+  }
+  return result;
+}
+
+const CommandRegistration kCaptions(
+    {"captions", "FILE [--program N]",
+     "closed captions of MPEG-2 video (elementary, transport or programme stream)", Captions});
+
+}  // namespace
+}  // namespace cli
