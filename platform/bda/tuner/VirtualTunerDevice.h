@@ -1,0 +1,43 @@
+// The virtual tuner engine as the backend of the tuner device model: a commit
+// tunes it by frequency and demodulator family; the statistics are its own.
+// Counts the tunes so the streaming side can mark the first sample after each.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "platform/bda/model/TunerDevice.h"
+#include "platform/bda/virtual/VirtualTuner.h"
+
+namespace bda {
+
+class VirtualTunerDevice : public TunerDevice {
+ public:
+  explicit VirtualTunerDevice(std::shared_ptr<vtuner::Broadcast> broadcast)
+      : tuner_(std::move(broadcast)) {}
+
+  bool Tune(const DeviceTune& tune) override {
+    const bool locked = tuner_.Tune(tune.frequencyHz, tune.family);
+    tunes_.fetch_add(1);
+    return locked;
+  }
+  SignalState Signal() const override {
+    const vtuner::SignalStatistics s = tuner_.Statistics();
+    SignalState state;
+    state.locked = s.locked;
+    state.present = s.present;
+    state.quality = s.quality;
+    // No real carrier to measure: full strength while one is present.
+    state.strength = s.present ? 0 : -100'000;
+    return state;
+  }
+
+  vtuner::VirtualTuner& Tuner() { return tuner_; }
+  std::uint32_t TuneCount() const { return tunes_.load(); }
+
+ private:
+  vtuner::VirtualTuner tuner_;
+  std::atomic<std::uint32_t> tunes_{0};
+};
+
+}  // namespace bda
