@@ -1,0 +1,127 @@
+// The "Demux" filter: the program's MPEG-2 transport-stream demultiplexer in
+// the media graph, a thin shell over the engine (TsDemuxer).
+//
+// Pins: one input, "MPEG-2 Stream", taking the tuner's transport stream
+// (major type stream or BDA transport, subtype MPEG-2 transport or BDA
+// transport), and output pins created on request through IMpeg2Demultiplexer,
+// each an engine output whose PIDs are mapped through the pin's IMPEG2PIDMap.
+//
+// Streaming. Receive feeds the sample's bytes to the engine; the engine hands
+// samples to the output pins on the same thread. A sample marked as a
+// discontinuity (bytes were lost upstream) first flushes the engine, so the
+// next unit of every stream is marked too. End of stream completes units in
+// progress, then passes on. BeginFlush passes on first (so blocked receivers
+// let go), then drops everything in progress in the engine.
+//
+// Time. Activation (stopped to paused) resets the engine and anchors its
+// clock at stream time 0, where the graph's stream time begins at Run, so
+// sample start times (PTS on the PCR timeline) fall on the graph's stream
+// time. A tune (IDemuxControl::NotifyTune) keeps the timeline running and
+// marks a discontinuity on every stream.
+//
+// Locks, in this order: the filter lock (state, pins), the receive lock (the
+// engine: ingest, maps, outputs), the pin-list lock (the pin vector only).
+// Receive takes only the receive lock. Map calls wait while a Receive waits
+// for a free buffer of a blocked receiver.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <span>
+#include <vector>
+
+#include "demux/TsDemuxer.h"
+#include "demux/filter/DemuxInterfaces.h"
+#include "demux/filter/DemuxOutputPin.h"
+#include "platform/media/BaseFilter.h"
+#include "platform/media/InputPin.h"
+
+namespace demux {
+
+class CDemuxFilter;
+
+class CDemuxInputPin : public CBaseInputPin {
+ public:
+  CDemuxInputPin(CDemuxFilter* filter, CCritSec* lock, HRESULT* hr);
+
+  HRESULT CheckMediaType(const CMediaType* mt) override;
+  HRESULT GetMediaType(int position, CMediaType* mt) override;
+  HRESULT Receive(IMediaSample* sample) override;
+  HRESULT EndOfStream() override;
+  HRESULT BeginFlush() override;
+  HRESULT EndFlush() override;
+  HRESULT NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+
+ private:
+  CDemuxFilter* demux_;
+};
+
+class CDemuxFilter : public CBaseFilter,
+                     public IMpeg2Demultiplexer,
+                     public IDemuxControl,
+                     private ClockObserver {
+ public:
+  static constexpr const char16_t* kInputPinName = u"MPEG-2 Stream";
+
+  CDemuxFilter();
+  ~CDemuxFilter() override;
+
+  // The filter, created in process, with one reference for the caller.
+  static HRESULT Create(IBaseFilter** filter);
+
+  HRESULT NonDelegatingQueryInterface(REFIID iid, void** object) override;
+
+  // IMpeg2Demultiplexer
+  HRESULT CreateOutputPin(AM_MEDIA_TYPE* mediaType, LPWSTR pinName, IPin** pin) override;
+  HRESULT SetOutputPinMediaType(LPWSTR pinName, AM_MEDIA_TYPE* mediaType) override;
+  HRESULT DeleteOutputPin(LPWSTR pinName) override;
+
+  // IDemuxControl
+  HRESULT NotifyTune() override;
+  HRESULT SetPcrPid(ULONG pid) override;
+  HRESULT GetClockState(DemuxClockState* state) override;
+
+  // CBaseFilter
+  int GetPinCount() override;
+  CBasePin* GetPin(int n) override;
+  HRESULT Pause() override;
+  HRESULT SetSyncSource(IReferenceClock* clock) override;
+
+  // ---- for the pins ----
+  void Ingest(std::span<const std::uint8_t> bytes, bool discontinuity);
+  void EndOfInput();
+  void BeginFlushOutputs();
+  void EndFlushOutputs();
+  void NewSegmentOutputs(REFERENCE_TIME start, REFERENCE_TIME stop, double rate);
+  bool InputFlushing() const { return input_->IsFlushing(); }
+  HRESULT MapPids(CDemuxOutputPin* pin, std::span<const std::uint32_t> pids,
+                  MediaSampleContent content);
+  HRESULT UnmapPids(CDemuxOutputPin* pin, std::span<const std::uint32_t> pids);
+  HRESULT EnumPids(CDemuxOutputPin* pin, std::vector<PidMapping>& mappings);
+
+  // Counters of the engine (taken under the receive lock).
+  InputStatistics Input();
+  PidStatistics Statistics(std::uint16_t pid);
+
+ private:
+  void OnPcr(const PcrEvent& event) override;
+  CDemuxOutputPin* FindOutput(LPCWSTR name);
+  std::vector<CDemuxOutputPin*> Outputs();
+  // Gives the pin a fresh engine output for its configuration, keeping its PIDs.
+  HRESULT RecreateEngineOutput(CDemuxOutputPin* pin, const OutputConfig& config);
+
+  CCritSec filterLock_;
+  CCritSec receiveLock_;
+  TsDemuxer engine_;  // under receiveLock_
+  std::unique_ptr<CDemuxInputPin> input_;
+
+  std::mutex pinsMutex_;
+  std::vector<std::unique_ptr<CDemuxOutputPin>> outputs_;
+  std::vector<std::unique_ptr<CDemuxOutputPin>> deleted_;  // kept until destruction
+
+  std::mutex clockMutex_;
+  DemuxClockState clockState_;
+  ComPtr<IReferenceClock> arrivalClock_;  // the filter's clock, for OnPcr
+};
+
+}  // namespace demux
