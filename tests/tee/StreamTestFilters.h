@@ -1,0 +1,205 @@
+// Small filters around the tee and the dump in their tests: a source whose
+// output pin sends samples on demand, and sinks that accept chosen subtypes,
+// record what they receive and can send quality notices upstream.
+#pragma once
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <span>
+#include <vector>
+
+#include "platform/media/InputPin.h"
+#include "platform/media/MediaGuids.h"
+#include "platform/media/OutputPin.h"
+
+namespace teetest {
+
+inline constexpr CLSID CLSID_TestSource = com::GuidOf("3F0B6E21-9A55-4F1E-8C0D-6B7A1E2C4D01");
+inline constexpr CLSID CLSID_TestSink = com::GuidOf("3F0B6E21-9A55-4F1E-8C0D-6B7A1E2C4D02");
+
+inline CMediaType TransportType(const GUID& subtype = MEDIASUBTYPE_MPEG2_TRANSPORT) {
+  return CMediaType(MEDIATYPE_Stream, subtype);
+}
+
+inline bool Contains(const std::vector<GUID>& list, const GUID& g) {
+  for (const GUID& x : list) {
+    if (x == g) return true;
+  }
+  return false;
+}
+
+// The pins offer their subtypes in order.
+inline HRESULT OfferType(const std::vector<GUID>& subtypes, int position, CMediaType* mt) {
+  if (position < 0) return E_INVALIDARG;
+  if (position >= static_cast<int>(subtypes.size())) return VFW_S_NO_MORE_ITEMS;
+  *mt = TransportType(subtypes[static_cast<std::size_t>(position)]);
+  return S_OK;
+}
+
+class TestSource : public CBaseFilter {
+ public:
+  explicit TestSource(std::vector<GUID> subtypes = {MEDIASUBTYPE_MPEG2_TRANSPORT})
+      : CBaseFilter("test source", &lock_, CLSID_TestSource), subtypes_(std::move(subtypes)) {
+    HRESULT hr = S_OK;
+    pin_ = std::make_unique<Pin>(this, &hr);
+  }
+  int GetPinCount() override { return 1; }
+  CBasePin* GetPin(int n) override { return n == 0 ? pin_.get() : nullptr; }
+  CBaseOutputPin* Output() { return pin_.get(); }
+  int QualityNotices() const { return quality_.load(); }
+
+  // Sends the bytes as one sample (optionally announcing a new type with it).
+  HRESULT Send(std::span<const std::uint8_t> bytes, const CMediaType* newType = nullptr,
+               BYTE** bufferUsed = nullptr) {
+    ComPtr<IMediaSample> sample;
+    HRESULT hr = pin_->GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
+    if (FAILED(hr)) return hr;
+    BYTE* data = nullptr;
+    sample->GetPointer(&data);
+    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+    sample->SetActualDataLength(static_cast<LONG>(bytes.size()));
+    if (newType != nullptr) {
+      AM_MEDIA_TYPE copy = *newType;
+      sample->SetMediaType(&copy);
+    }
+    if (bufferUsed != nullptr) *bufferUsed = data;
+    return pin_->Deliver(sample.Get());
+  }
+
+ private:
+  class Pin : public CBaseOutputPin {
+   public:
+    Pin(TestSource* f, HRESULT* hr)
+        : CBaseOutputPin("source out", f, &f->lock_, hr, u"Out"), f_(f) {}
+    HRESULT CheckMediaType(const CMediaType* mt) override {
+      return mt->majortype == MEDIATYPE_Stream && Contains(f_->subtypes_, mt->subtype)
+                 ? S_OK
+                 : VFW_E_TYPE_NOT_ACCEPTED;
+    }
+    HRESULT GetMediaType(int position, CMediaType* mt) override {
+      return OfferType(f_->subtypes_, position, mt);
+    }
+    HRESULT DecideBufferSize(IMemAllocator* a, ALLOCATOR_PROPERTIES*) override {
+      ALLOCATOR_PROPERTIES want, got;
+      want.cBuffers = 8;
+      want.cbBuffer = 1024;
+      return a->SetProperties(&want, &got);
+    }
+    HRESULT Notify(IBaseFilter*, Quality) override {
+      ++f_->quality_;
+      return S_OK;
+    }
+
+   private:
+    TestSource* f_;
+  };
+
+  CCritSec lock_;
+  std::vector<GUID> subtypes_;
+  std::unique_ptr<Pin> pin_;
+  std::atomic<int> quality_{0};
+};
+
+class TestSink : public CBaseFilter {
+ public:
+  explicit TestSink(std::vector<GUID> subtypes = {MEDIASUBTYPE_MPEG2_TRANSPORT})
+      : CBaseFilter("test sink", &lock_, CLSID_TestSink), subtypes_(std::move(subtypes)) {
+    HRESULT hr = S_OK;
+    pin_ = std::make_unique<Pin>(this, &hr);
+  }
+  int GetPinCount() override { return 1; }
+  CBasePin* GetPin(int n) override { return n == 0 ? pin_.get() : nullptr; }
+  CBaseInputPin* Input() { return pin_.get(); }
+
+  void SetSubtypes(std::vector<GUID> subtypes) { subtypes_ = std::move(subtypes); }
+  void FailWith(HRESULT hr) { failure_ = hr; }
+  // Off: samples are only counted (for long runs).
+  void KeepPayloads(bool keep) { keep_ = keep; }
+  long long Received() const { return received_.load(); }
+  std::vector<std::vector<std::uint8_t>> Payloads() {
+    std::lock_guard lock(mutex_);
+    return payloads_;
+  }
+  std::vector<BYTE*> Buffers() {
+    std::lock_guard lock(mutex_);
+    return buffers_;
+  }
+  int EndOfStreams() const { return eos_.load(); }
+  bool SawReadOnly() const { return pin_->IsReadOnly(); }
+  HRESULT SendQualityNotice() {
+    ComPtr<IQualityControl> upstream;
+    IPin* peer = pin_->GetConnected();
+    if (peer == nullptr || FAILED(peer->QueryInterface(IID_PPV_ARGS(&upstream)))) {
+      return E_NOINTERFACE;
+    }
+    Quality q;
+    q.Type = Flood;
+    return upstream->Notify(this, q);
+  }
+
+ private:
+  class Pin : public CBaseInputPin {
+   public:
+    Pin(TestSink* f, HRESULT* hr) : CBaseInputPin("sink in", f, &f->lock_, hr, u"In"), f_(f) {}
+    HRESULT CheckMediaType(const CMediaType* mt) override {
+      return mt->majortype == MEDIATYPE_Stream && Contains(f_->subtypes_, mt->subtype)
+                 ? S_OK
+                 : VFW_E_TYPE_NOT_ACCEPTED;
+    }
+    HRESULT GetMediaType(int position, CMediaType* mt) override {
+      return OfferType(f_->subtypes_, position, mt);
+    }
+    HRESULT Receive(IMediaSample* sample) override {
+      HRESULT hr = CBaseInputPin::Receive(sample);
+      if (hr != S_OK) return hr;
+      if (FAILED(f_->failure_)) return f_->failure_;
+      ++f_->received_;
+      if (!f_->keep_) return S_OK;
+      BYTE* data = nullptr;
+      sample->GetPointer(&data);
+      std::lock_guard lock(f_->mutex_);
+      f_->payloads_.emplace_back(data, data + sample->GetActualDataLength());
+      f_->buffers_.push_back(data);
+      return S_OK;
+    }
+    HRESULT EndOfStream() override {
+      ++f_->eos_;
+      return S_OK;
+    }
+    // Never blocks: the tee delivers on the caller's thread.
+    HRESULT ReceiveCanBlock() override { return S_FALSE; }
+
+   private:
+    TestSink* f_;
+  };
+
+  CCritSec lock_;
+  std::vector<GUID> subtypes_;
+  std::unique_ptr<Pin> pin_;
+  std::atomic<HRESULT> failure_{S_OK};
+  std::mutex mutex_;
+  std::vector<std::vector<std::uint8_t>> payloads_;
+  std::vector<BYTE*> buffers_;
+  std::atomic<int> eos_{0};
+  std::atomic<bool> keep_{true};
+  std::atomic<long long> received_{0};
+};
+
+// Counts the notices given to it as a quality sink.
+class QualityCounter : public CUnknown, public IQualityControl {
+ public:
+  HRESULT NonDelegatingQueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IQualityControl)
+      return GetInterface(static_cast<IQualityControl*>(this), object);
+    return CUnknown::NonDelegatingQueryInterface(iid, object);
+  }
+  HRESULT Notify(IBaseFilter*, Quality) override {
+    ++count;
+    return S_OK;
+  }
+  HRESULT SetSink(IQualityControl*) override { return S_OK; }
+  std::atomic<int> count{0};
+};
+
+}  // namespace teetest
