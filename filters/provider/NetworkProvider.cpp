@@ -266,20 +266,20 @@ HRESULT CNetworkProvider::RegisterTuner(IUnknown* filter) {
 }
 
 HRESULT CNetworkProvider::RegisterDemultiplexer(IMpeg2Demultiplexer* demux) {
-  struct PinSpec {
+  struct PinLayout {
     const char16_t* name;
     CMediaType type;
     ComPtr<IMPEG2PIDMap>* map;
   };
-  PinSpec pins[] = {{kSectionPinName, SectionPinMediaType(), &sectionMap_},
+  PinLayout pins[] = {{kSectionPinName, SectionPinMediaType(), &sectionMap_},
                     {kVideoPinName, VideoPinMediaType(), &videoMap_},
                     {kAudioPinName, AudioPinMediaType(), &audioMap_}};
-  for (PinSpec& spec : pins) {
-    std::u16string name(spec.name);
+  for (PinLayout& layout : pins) {
+    std::u16string name(layout.name);
     ComPtr<IPin> pin;
-    HRESULT hr = demux->CreateOutputPin(&spec.type, name.data(), &pin);
+    HRESULT hr = demux->CreateOutputPin(&layout.type, name.data(), &pin);
     if (FAILED(hr)) return hr;
-    hr = pin->QueryInterface(IID_PPV_ARGS(&*spec.map));
+    hr = pin->QueryInterface(IID_PPV_ARGS(&*layout.map));
     if (FAILED(hr)) return hr;
   }
   return S_OK;

@@ -20,8 +20,8 @@ namespace bdatest {
 inline constexpr ULONG kChannel22Hz = 519'250'000;
 
 struct TestBroadcast {
-  explicit TestBroadcast(int tuners = 2, vtunertest::CaptureSpec spec = {}) {
-    capture = vtunertest::MakeCapture(spec);
+  explicit TestBroadcast(int tuners = 2, vtunertest::CaptureLayout layout = {}) {
+    capture = vtunertest::MakeCapture(layout);
     folder.Write("a.ts", capture);
     const auto file = folder.WriteText(
         "broadcast.txt", "tuners " + std::to_string(tuners) +

@@ -18,7 +18,7 @@ namespace capsift::test {
 
 inline constexpr CLSID CLSID_TestVideoSource = com::GuidOf("9D1F6A40-7C22-4E0B-9A51-2B7C3E5D8F01");
 
-struct SampleSpec {
+struct PendingSample {
   std::vector<std::uint8_t> bytes;
   std::optional<REFERENCE_TIME> start;
   bool discontinuity = false;
@@ -29,9 +29,9 @@ class CVideoStream : public CSourceStream {
   CVideoStream(CSource* source, HRESULT* hr, const CMediaType& type)
       : CSourceStream("test video", hr, source, u"Video"), type_(type) {}
 
-  void Queue(SampleSpec spec) {
+  void Queue(PendingSample layout) {
     std::lock_guard lock(mutex_);
-    pending_.push_back(std::move(spec));
+    pending_.push_back(std::move(layout));
   }
   void QueueEndOfStream() {
     std::lock_guard lock(mutex_);
@@ -63,7 +63,7 @@ class CVideoStream : public CSourceStream {
         Reply(S_OK);
         continue;
       }
-      std::optional<SampleSpec> next;
+      std::optional<PendingSample> next;
       bool end = false;
       {
         std::lock_guard lock(mutex_);
@@ -96,7 +96,7 @@ class CVideoStream : public CSourceStream {
   static constexpr LONG kBufferSize = 512 * 1024;
   CMediaType type_;
   std::mutex mutex_;
-  std::deque<SampleSpec> pending_;
+  std::deque<PendingSample> pending_;
   bool endQueued_ = false;
 };
 

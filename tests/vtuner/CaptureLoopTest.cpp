@@ -46,8 +46,8 @@ std::span<const std::uint8_t> PacketAt(const std::vector<std::uint8_t>& bytes, s
 }
 
 TEST(CaptureLoop, FirstPassIsTheCaptureThenClocksMoveOnByTheLoopLength) {
-  CaptureSpec spec;
-  const auto capture = MakeCapture(spec);
+  CaptureLayout layout;
+  const auto capture = MakeCapture(layout);
   const std::size_t count = capture.size() / 188;
   const auto played = PlayThroughTuner(capture, 4, 7);
 
@@ -55,7 +55,7 @@ TEST(CaptureLoop, FirstPassIsTheCaptureThenClocksMoveOnByTheLoopLength) {
 
   const auto analysed = vtuner::Capture::FromBytes(capture);
   // A constant-rate capture loops after exactly its packet count at that rate.
-  const std::uint64_t loop27 = count * spec.ticksPerPacket;
+  const std::uint64_t loop27 = count * layout.ticksPerPacket;
   EXPECT_EQ(analysed->LoopLength27(), loop27);
   EXPECT_EQ(analysed->PcrPid(), kVideoPid);
 
@@ -85,9 +85,9 @@ TEST(CaptureLoop, FirstPassIsTheCaptureThenClocksMoveOnByTheLoopLength) {
 }
 
 TEST(CaptureLoop, TimestampsKeepIncreasingAtTheCapturesRateAcrossSeams) {
-  CaptureSpec spec;
-  spec.packets = 333;  // the seam falls between PCRs
-  const auto capture = MakeCapture(spec);
+  CaptureLayout layout;
+  layout.packets = 333;  // the seam falls between PCRs
+  const auto capture = MakeCapture(layout);
   const auto played = PlayThroughTuner(capture, 5, 64);
 
   std::int64_t lastPcrIndex = -1;
@@ -99,7 +99,7 @@ TEST(CaptureLoop, TimestampsKeepIncreasingAtTheCapturesRateAcrossSeams) {
       if (lastPcrIndex >= 0) {
         // Every PCR lies exactly where the constant rate puts it, seam or not.
         const std::uint64_t expected =
-            (static_cast<std::uint64_t>(i) - lastPcrIndex) * spec.ticksPerPacket;
+            (static_cast<std::uint64_t>(i) - lastPcrIndex) * layout.ticksPerPacket;
         ASSERT_EQ(*view.pcr - lastPcr, expected) << "packet " << i;
       }
       lastPcrIndex = static_cast<std::int64_t>(i);
@@ -121,10 +121,10 @@ TEST(CaptureLoop, TimestampsKeepIncreasingAtTheCapturesRateAcrossSeams) {
 
 TEST(CaptureLoop, ContinuityCountersRunOnAcrossSeams) {
   for (int bareShift : {0, 1}) {
-    CaptureSpec spec;
-    spec.packets = 277;
-    spec.bareShift = bareShift;  // 1: the PCR PID's first packet has no payload
-    const auto capture = MakeCapture(spec);
+    CaptureLayout layout;
+    layout.packets = 277;
+    layout.bareShift = bareShift;  // 1: the PCR PID's first packet has no payload
+    const auto capture = MakeCapture(layout);
     const auto played = PlayThroughTuner(capture, 20, 13);  // more than 16 passes
     std::map<std::uint16_t, std::uint8_t> last;
     for (std::size_t i = 0; i < played.size() / 188; ++i) {
@@ -142,9 +142,9 @@ TEST(CaptureLoop, ContinuityCountersRunOnAcrossSeams) {
 }
 
 TEST(CaptureLoop, TheCapturesOpeningDiscontinuityIsClearedAtTheSeam) {
-  CaptureSpec spec;
-  spec.discontinuityAtStart = true;
-  const auto capture = MakeCapture(spec);
+  CaptureLayout layout;
+  layout.discontinuityAtStart = true;
+  const auto capture = MakeCapture(layout);
   const auto played = PlayThroughTuner(capture, 3, 100);
   const std::size_t count = capture.size() / 188;
   ASSERT_TRUE(View(PacketAt(played, 0)).discontinuity);  // the first pass is the capture
@@ -152,18 +152,18 @@ TEST(CaptureLoop, TheCapturesOpeningDiscontinuityIsClearedAtTheSeam) {
     ASSERT_FALSE(View(PacketAt(played, i)).discontinuity) << "packet " << i;
   // Apart from the flag, the seam packet is the capture's first with its clocks moved on.
   auto seam = PacketAt(played, count);
-  EXPECT_EQ(*View(seam).pcr, *View(PacketAt(capture, 0)).pcr + count * spec.ticksPerPacket);
+  EXPECT_EQ(*View(seam).pcr, *View(PacketAt(capture, 0)).pcr + count * layout.ticksPerPacket);
   EXPECT_EQ(seam[5] | 0x80, capture[5]);
 }
 
 TEST(CaptureLoop, ClocksWrapAtTheirFieldWidth) {
-  CaptureSpec spec;
+  CaptureLayout layout;
   // The second pass crosses the 33-bit wrap of PTS/DTS and the PCR's wrap.
-  spec.firstPcr = kPcrWrap - 3 * 500 * spec.ticksPerPacket / 2;
-  const auto capture = MakeCapture(spec);
+  layout.firstPcr = kPcrWrap - 3 * 500 * layout.ticksPerPacket / 2;
+  const auto capture = MakeCapture(layout);
   const auto played = PlayThroughTuner(capture, 3, 50);
   const std::size_t count = capture.size() / 188;
-  const std::uint64_t loop27 = count * spec.ticksPerPacket;
+  const std::uint64_t loop27 = count * layout.ticksPerPacket;
   bool wrapped = false;
   for (std::size_t i = 0; i < count; ++i) {
     const auto a = View(PacketAt(capture, i));
@@ -192,9 +192,9 @@ TEST(CaptureLoop, ClocksWrapAtTheirFieldWidth) {
 }
 
 TEST(CaptureLoop, WithoutPcrTheNominalRateTimesTheLoop) {
-  CaptureSpec spec;
-  spec.withPcr = false;
-  const auto capture = MakeCapture(spec);
+  CaptureLayout layout;
+  layout.withPcr = false;
+  const auto capture = MakeCapture(layout);
   const auto analysed = vtuner::Capture::FromBytes(capture);
   EXPECT_EQ(analysed->PcrPid(), -1);
   const double seconds = analysed->PacketCount() * 188.0 * 8 / vtuner::kNominalBitsPerSecond;
@@ -203,9 +203,9 @@ TEST(CaptureLoop, WithoutPcrTheNominalRateTimesTheLoop) {
 }
 
 TEST(CaptureLoop, GarbageAroundPacketsIsSkipped) {
-  CaptureSpec spec;
-  spec.packets = 120;
-  const auto clean = MakeCapture(spec);
+  CaptureLayout layout;
+  layout.packets = 120;
+  const auto clean = MakeCapture(layout);
   std::vector<std::uint8_t> dirty = {0x47, 0x00, 0x47, 0x12};  // false syncs up front
   dirty.insert(dirty.end(), clean.begin(), clean.begin() + 188 * 60);
   dirty.insert(dirty.end(), {0x00, 0x47, 0x47});  // a hiccup in the middle
@@ -219,9 +219,9 @@ TEST(CaptureLoop, GarbageAroundPacketsIsSkipped) {
 
 TEST(CaptureLoop, RandomBytesNeverBreakPlayback) {
   std::mt19937 random(7);
-  CaptureSpec spec;
-  spec.packets = 60;
-  const auto base = MakeCapture(spec);
+  CaptureLayout layout;
+  layout.packets = 60;
+  const auto base = MakeCapture(layout);
   for (int round = 0; round < 200; ++round) {
     auto bytes = base;
     // Damage a few bytes everywhere, headers included, keeping most syncs.
@@ -236,9 +236,9 @@ TEST(CaptureLoop, RandomBytesNeverBreakPlayback) {
 }
 
 TEST(CaptureLoop, ReadsOnlyWholePackets) {
-  CaptureSpec spec;
-  spec.packets = 10;
-  vtuner::CaptureLoop loop(vtuner::Capture::FromBytes(MakeCapture(spec)));
+  CaptureLayout layout;
+  layout.packets = 10;
+  vtuner::CaptureLoop loop(vtuner::Capture::FromBytes(MakeCapture(layout)));
   std::vector<std::uint8_t> out(187);
   EXPECT_EQ(loop.Read(out), 0u);
   out.resize(188 * 3 + 100);

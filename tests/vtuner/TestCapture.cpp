@@ -107,27 +107,27 @@ std::vector<std::uint8_t> Pmt() {
 
 }  // namespace
 
-std::uint64_t PcrAt(const CaptureSpec& spec, std::int64_t index) {
-  return spec.firstPcr + static_cast<std::uint64_t>(index) * spec.ticksPerPacket;
+std::uint64_t PcrAt(const CaptureLayout& layout, std::int64_t index) {
+  return layout.firstPcr + static_cast<std::uint64_t>(index) * layout.ticksPerPacket;
 }
 
-std::vector<std::uint8_t> MakeCapture(const CaptureSpec& spec) {
+std::vector<std::uint8_t> MakeCapture(const CaptureLayout& layout) {
   Writer writer;
   std::uint8_t patCounter = 0, pmtCounter = 0, nullCounter = 0;
-  std::uint8_t videoCounter = spec.videoFirstCounter, audioCounter = spec.audioFirstCounter;
+  std::uint8_t videoCounter = layout.videoFirstCounter, audioCounter = layout.audioFirstCounter;
   int videoPackets = 0, audioPackets = 0;
   const auto pat = Pat(), pmt = Pmt();
-  for (int i = 0; i < spec.packets; ++i) {
-    const std::uint64_t time90 = PcrAt(spec, i) / 300;
+  for (int i = 0; i < layout.packets; ++i) {
+    const std::uint64_t time90 = PcrAt(layout, i) / 300;
     std::vector<std::uint8_t> payload;
-    if (spec.withPcr && i % spec.pcrInterval == 0) {
+    if (layout.withPcr && i % layout.pcrInterval == 0) {
       // The PCR packet; every third carries no payload at all.
-      const bool bare = (i / spec.pcrInterval + spec.bareShift) % 3 == 1;
+      const bool bare = (i / layout.pcrInterval + layout.bareShift) % 3 == 1;
       if (!bare) payload.assign(100, static_cast<std::uint8_t>(i));
       // Without payload the counter stays at the previous packet's value.
       const auto counter = static_cast<std::uint8_t>(bare ? videoCounter - 1 : videoCounter++);
-      writer.Packet(kVideoPid, false, counter, PcrAt(spec, i), payload,
-                    spec.discontinuityAtStart && i == 0);
+      writer.Packet(kVideoPid, false, counter, PcrAt(layout, i), payload,
+                    layout.discontinuityAtStart && i == 0);
       continue;
     }
     if (i % 50 == 1) {

@@ -17,7 +17,7 @@ inline constexpr std::uint16_t kPmtPid = 0x100;
 inline constexpr std::uint16_t kVideoPid = 0x101;
 inline constexpr std::uint16_t kAudioPid = 0x102;
 
-struct CaptureSpec {
+struct CaptureLayout {
   int packets = 500;
   std::uint64_t firstPcr = 27'000'000;    // 27 MHz, at packet 0
   std::uint64_t ticksPerPacket = 15'000;  // a multiple of 300
@@ -30,8 +30,8 @@ struct CaptureSpec {
 };
 
 // PCR of packet `index` (valid for PCR packets, which sit on the video PID).
-std::uint64_t PcrAt(const CaptureSpec& spec, std::int64_t index);
-std::vector<std::uint8_t> MakeCapture(const CaptureSpec& spec);
+std::uint64_t PcrAt(const CaptureLayout& layout, std::int64_t index);
+std::vector<std::uint8_t> MakeCapture(const CaptureLayout& layout);
 
 // What the tests read back from a packet, parsed here on its own.
 struct PacketView {

@@ -36,7 +36,7 @@ class VirtualTunerTest : public ::testing::Test {
 
   std::shared_ptr<vtuner::Broadcast> Load(const std::string& text) {
     folder_.Write("a.ts", MakeCapture(spec_));
-    CaptureSpec other = spec_;
+    CaptureLayout other = spec_;
     other.firstPcr = 5'000'000'000;
     folder_.Write("b.ts", MakeCapture(other));
     const auto file = folder_.WriteText("broadcast.txt", text);
@@ -47,7 +47,7 @@ class VirtualTunerTest : public ::testing::Test {
   }
 
   TempFolder folder_;
-  CaptureSpec spec_;
+  CaptureLayout spec_;
   FakeClock clock_;
 };
 
