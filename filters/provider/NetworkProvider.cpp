@@ -272,8 +272,8 @@ HRESULT CNetworkProvider::RegisterDemultiplexer(IMpeg2Demultiplexer* demux) {
     ComPtr<IMPEG2PIDMap>* map;
   };
   PinLayout pins[] = {{kSectionPinName, SectionPinMediaType(), &sectionMap_},
-                    {kVideoPinName, VideoPinMediaType(), &videoMap_},
-                    {kAudioPinName, AudioPinMediaType(), &audioMap_}};
+                      {kVideoPinName, VideoPinMediaType(), &videoMap_},
+                      {kAudioPinName, AudioPinMediaType(), &audioMap_}};
   for (PinLayout& layout : pins) {
     std::u16string name(layout.name);
     ComPtr<IPin> pin;

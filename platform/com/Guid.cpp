@@ -77,17 +77,20 @@ GUID GuidFromBytes(const std::uint8_t* b) {
             static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
   g.Data2 = static_cast<std::uint16_t>(b[4] | b[5] << 8);
   g.Data3 = static_cast<std::uint16_t>(b[6] | b[7] << 8);
-  for (int i = 0; i < 8; ++i) g.Data4[i] = b[8 + i];
+  for (int i = 0; i < 8; ++i)
+    g.Data4[i] = b[8 + i];
   return g;
 }
 
 void GuidToBytes(const GUID& g, std::uint8_t* b) {
-  for (int i = 0; i < 4; ++i) b[i] = static_cast<std::uint8_t>(g.Data1 >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    b[i] = static_cast<std::uint8_t>(g.Data1 >> (8 * i));
   b[4] = static_cast<std::uint8_t>(g.Data2);
   b[5] = static_cast<std::uint8_t>(g.Data2 >> 8);
   b[6] = static_cast<std::uint8_t>(g.Data3);
   b[7] = static_cast<std::uint8_t>(g.Data3 >> 8);
-  for (int i = 0; i < 8; ++i) b[8 + i] = g.Data4[i];
+  for (int i = 0; i < 8; ++i)
+    b[8 + i] = g.Data4[i];
 }
 
 }  // namespace com

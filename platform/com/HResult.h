@@ -7,10 +7,16 @@
 
 using HRESULT = std::int32_t;
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+  return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+  return hr < 0;
+}
 
-constexpr HRESULT MakeHResult(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
+constexpr HRESULT MakeHResult(std::uint32_t bits) {
+  return static_cast<HRESULT>(bits);
+}
 
 // Success codes.
 inline constexpr HRESULT S_OK = 0;

@@ -7,7 +7,8 @@
 namespace com {
 namespace {
 
-#define CORVANE_NAME(code) {code, #code}
+#define CORVANE_NAME(code) \
+  { code, #code }
 constexpr std::pair<HRESULT, const char*> kNames[] = {
     CORVANE_NAME(S_OK),
     CORVANE_NAME(S_FALSE),
@@ -97,19 +98,29 @@ std::string ResultName(HRESULT hr) {
 
 std::uint32_t Win32ErrorFromErrno(int err) {
   switch (err) {
-    case 0: return 0;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case 0:
+      return 0;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    default: return 0x20000000u | static_cast<std::uint32_t>(err);  // customer bit: raw errno
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case EEXIST:
+      return ERROR_ALREADY_EXISTS;
+    default:
+      return 0x20000000u | static_cast<std::uint32_t>(err);  // customer bit: raw errno
   }
 }
 

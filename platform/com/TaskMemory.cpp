@@ -2,6 +2,10 @@
 
 #include <cstdlib>
 
-void* CoTaskMemAlloc(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+void* CoTaskMemAlloc(std::size_t size) {
+  return std::malloc(size == 0 ? 1 : size);
+}
 
-void CoTaskMemFree(void* block) { std::free(block); }
+void CoTaskMemFree(void* block) {
+  std::free(block);
+}
