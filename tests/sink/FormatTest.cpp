@@ -2,6 +2,8 @@
 // test, and the list file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "filters/sink/Ac3SyncFrame.h"
 #include "filters/sink/ChunkList.h"
 #include "filters/sink/PsFormat.h"
@@ -81,8 +83,8 @@ TEST(Ac3, FrameCutShortCannotBeVerified) {
   // The whole checked range is enough, the rest of the frame is not needed.
   const std::size_t words = frame.size() / 2;
   EXPECT_TRUE(IsAc3SyncFrame(std::span(frame).first(((words >> 1) + (words >> 3)) * 2), 0));
-  std::vector<std::uint8_t> stream(7, 0x22);
-  stream.insert(stream.end(), frame.begin(), frame.end());
+  std::vector<std::uint8_t> stream(7 + frame.size(), 0x22);
+  std::copy(frame.begin(), frame.end(), stream.begin() + 7);
   EXPECT_EQ(FindAc3SyncFrame(stream, 0, stream.size()), 7u);
   EXPECT_EQ(FindAc3SyncFrame(stream, 8, stream.size()), stream.size());
 }
