@@ -80,8 +80,11 @@ bool Unhex(std::string_view text, std::vector<std::uint8_t>* out) {
   return true;
 }
 
-// The three roots, loaded from their files on first use and whenever the
-// configuration folder changes; every change is written straight back.
+// The three roots, loaded from their files on first use, whenever the
+// configuration folder changes, and whenever a root's file was rewritten by
+// someone else (another process, or a loaded library with its own copy of this
+// store): so a change is always made on top of the latest file and written
+// straight back, and two writers never drop each other's keys.
 class Store {
  public:
   std::mutex mutex;
@@ -109,6 +112,8 @@ class Store {
       folder_ = folder;
       for (int i = 0; i < 3; ++i)
         Load(i);
+    } else if (StampOf(root) != stamps_[root]) {
+      Load(root);
     }
     return roots_[root];
   }
@@ -126,9 +131,30 @@ class Store {
       if (!out) return;
     }
     std::filesystem::rename(temp, file, ec);
+    stamps_[root] = StampOf(root);
   }
 
  private:
+  // What tells a rewritten file: its modification time and size.
+  struct Stamp {
+    std::filesystem::file_time_type time{};
+    std::uintmax_t size = 0;
+    bool exists = false;
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+  };
+
+  Stamp StampOf(int root) const {
+    const std::filesystem::path file = folder_ + "/" + kRootFiles[root];
+    std::error_code ec;
+    Stamp stamp;
+    stamp.time = std::filesystem::last_write_time(file, ec);
+    if (ec) return Stamp{};
+    stamp.size = std::filesystem::file_size(file, ec);
+    if (ec) return Stamp{};
+    stamp.exists = true;
+    return stamp;
+  }
+
   static std::string Escape(const std::string& name) {
     std::string out;
     for (char c : name) {
@@ -155,6 +181,7 @@ class Store {
 
   void Load(int root) {
     roots_[root] = Node();
+    stamps_[root] = StampOf(root);
     std::ifstream in(folder_ + "/" + kRootFiles[root], std::ios::binary);
     std::string line;
     Node* current = nullptr;
@@ -189,6 +216,7 @@ class Store {
 
   std::string folder_;
   Node roots_[3];
+  Stamp stamps_[3];
 };
 
 Store& TheStore() {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/com/Profile.h"
@@ -61,6 +62,31 @@ TEST_F(StoresTest, RegistryValuesPersistAcrossRuns) {
   EXPECT_EQ(type, REG_BINARY);
   ASSERT_EQ(size, sizeof blob);
   EXPECT_EQ(0, std::memcmp(back, blob, sizeof blob));
+  RegCloseKey(key);
+}
+
+TEST_F(StoresTest, RegistryKeysWrittenByAnotherWriterAreKeptAndSeen) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{Ours}", &key), ERROR_SUCCESS);
+  ASSERT_EQ(com::RegWriteString(key, "Name", "ours"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  // Another process (or a library with its own copy of the store) adds a key
+  // to the file.
+  {
+    std::ofstream file(root_ / "registry" / "HKEY_CLASSES_ROOT.reg", std::ios::app);
+    file << "[CLSID\\{Theirs}]\n\"Name\"=1:74686569727300\n";
+  }
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{Theirs}", &key), ERROR_SUCCESS);
+  std::string text;
+  EXPECT_TRUE(com::RegReadString(key, "Name", &text));
+  EXPECT_EQ(text, "theirs");
+  RegCloseKey(key);
+  // A later change of ours keeps their key.
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{Ours}", &key), ERROR_SUCCESS);
+  ASSERT_EQ(com::RegWriteString(key, "Name", "ours again"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  Reopen();
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{Theirs}", &key), ERROR_SUCCESS);
   RegCloseKey(key);
 }
 
