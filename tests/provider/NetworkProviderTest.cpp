@@ -3,8 +3,10 @@
 #include <future>
 
 #include "filters/provider/NetworkProvider.h"
+#include "filters/provider/PsiPidAdapter.h"
 #include "platform/com/TaskMemory.h"
 #include "platform/media/MediaGuids.h"
+#include "tables/poll/PollSections.h"
 #include "tests/provider/ProviderFakes.h"
 
 namespace {
@@ -217,6 +219,22 @@ TEST_F(NetworkProviderTest, MapStreamPidsRemovesAllOldBeforeAddingNew) {
   EXPECT_EQ(PidMode(), kPidFilterPassAll);
   EXPECT_TRUE(tuner_->HardwarePids().empty());
   EXPECT_EQ(video->maps.count(0x61), 1u);
+}
+
+TEST_F(NetworkProviderTest, TheSectionPollSetsPsiPidsThroughTheAdapter) {
+  auto demux = RegisterDemux();
+  auto* sections = demux->Pin(provider::kSectionPinName);
+  tables::PsiPidList listed;
+  listed.AddIfMissing(0x1D00, tables::kPidEit);
+  listed.AddIfMissing(0x0030, tables::kPidFromPat);
+  std::int32_t pids[tables::kPidArraySize];
+  const std::size_t count = tables::BuildPsiPidArray(listed, pids);
+  ASSERT_EQ(count, 10u);  // the eight fixed PIDs and the two listed
+  provider::PsiPidAdapter adapter(static_cast<INetworkProvider*>(provider_.Get()));
+  ASSERT_EQ(adapter.SetPsiPids(pids, static_cast<std::int32_t>(count), false), S_OK);
+  EXPECT_EQ(sections->maps.size(), 10u);
+  EXPECT_EQ(sections->maps.count(0x1D00), 1u);
+  EXPECT_EQ(PidMode(), kPidFilterMappedOnly);
 }
 
 TEST_F(NetworkProviderTest, PsiPidsGoToTheSectionPinAndThePidFilterAndClearPidsRemovesThem) {
