@@ -4,6 +4,7 @@
 #include <mutex>
 #include <new>
 
+#include "common/Utf16.h"
 #include "platform/com/CaseLess.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/com/ComPtr.h"
@@ -90,66 +91,11 @@ bool ParseDisplayName(std::u16string_view name, GUID* category, std::u16string* 
 }  // namespace
 
 std::string Narrow(std::u16string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+  return common::ToUtf8(text);
 }
 
 std::u16string Widen(std::string_view text) {
-  std::u16string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    std::uint32_t c = 0xFFFD;
-    int len = 1;
-    if (b < 0x80) {
-      c = b;
-    } else if ((b & 0xE0) == 0xC0) {
-      len = 2;
-    } else if ((b & 0xF0) == 0xE0) {
-      len = 3;
-    } else if ((b & 0xF8) == 0xF0) {
-      len = 4;
-    }
-    if (len > 1) {
-      if (i + static_cast<std::size_t>(len) > text.size()) {
-        len = 1;
-      } else {
-        c = b & (0x7F >> len);
-        for (int k = 1; k < len; ++k)
-          c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-      }
-    }
-    i += static_cast<std::size_t>(len);
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-  }
-  return out;
+  return common::FromUtf8(text);
 }
 
 std::u16string DeviceDisplayName(const GUID& category, std::u16string_view instance) {
