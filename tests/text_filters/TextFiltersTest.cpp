@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "filters/text/TextOutFilter.h"
+#include "filters/text/TextRecord.h"
+#include "filters/text/TextSource.h"
+#include "filters/text/TextSourceAdapter.h"
+#include "platform/com/Registry.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/media/MemAllocator.h"
+
+namespace {
+
+using tables::NowPlayingInfo;
+constexpr REFERENCE_TIME kSecond = 10'000'000;
+
+// Every text source reads and writes the profile: keep it in a folder of the test's own.
+class TextFilters : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::filesystem::temp_directory_path() /
+            ("corvane-text-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(root_);
+    com::SetConfigRoot(root_.string());
+  }
+  void TearDown() override {
+    com::SetConfigRoot("");
+    std::filesystem::remove_all(root_);
+  }
+
+  static NowPlayingInfo Record(const std::u16string& title) {
+    NowPlayingInfo info;
+    info.physical = 36;
+    info.major = 7;
+    info.minor = 2;
+    info.signalQuality = 80;
+    std::char_traits<char16_t>::copy(info.title, title.data(), title.size());
+    std::char_traits<char16_t>::copy(info.shortName, u"KTEST", 5);
+    return info;
+  }
+
+  std::filesystem::path root_;
+};
+
+TEST_F(TextFilters, ClockedGraphDeliversTheRecordOnceASecondAndStopsAtOnce) {
+  ComPtr<CFilterGraph> graph(new CFilterGraph);
+  ComPtr<CTextSource> source;
+  ComPtr<CTextOutFilter> renderer;
+  ASSERT_EQ(CreateTextSource(&source), S_OK);
+  ASSERT_EQ(CreateTextRenderer(&renderer), S_OK);
+  ASSERT_EQ(source->RefCount(), 1u);
+  ASSERT_EQ(graph->AddFilter(source.Get(), u"Text Source"), S_OK);
+  ASSERT_EQ(graph->AddFilter(renderer.Get(), u"text renderer"), S_OK);
+  ASSERT_EQ(graph->ConnectDirect(source->OutputPin(), renderer->InputPin(), nullptr), S_OK);
+
+  // The section poll reaches the filter through the adapter.
+  text::TextSourceAdapter adapter(source.Get());
+  tables::ITextSource& poll = adapter;
+  ASSERT_EQ(poll.SetText(Record(u"Evening News")), S_OK);
+
+  NowPlayingInfo got;
+  REFERENCE_TIME start = -1;
+  EXPECT_EQ(renderer->GetText(&got, &start), E_FAIL);  // nothing received yet
+
+  auto control = graph.As<IMediaControl>();
+  ASSERT_TRUE(SUCCEEDED(control->Run()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  const LONG rendered = renderer->SamplesRendered();
+  EXPECT_GE(rendered, 2);
+  EXPECT_LE(rendered, 3);
+  ASSERT_EQ(renderer->GetText(&got, &start), S_OK);
+  EXPECT_EQ(std::u16string(got.title), u"Evening News");
+  EXPECT_EQ(std::u16string(got.shortName), u"KTEST");
+  EXPECT_EQ(got.physical, 36);
+  EXPECT_EQ(got.major, 7);
+  EXPECT_EQ(got.minor, 2);
+  EXPECT_EQ(got.signalQuality, 80);
+  // Stamped with the stream time: the last sample left about 2 s after the start.
+  EXPECT_GE(start, rendered * kSecond - kSecond / 2);
+  EXPECT_LE(start, rendered * kSecond + kSecond / 2);
+
+  // The one-second wait gives way to the stop.
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(control->Stop(), S_OK);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+}
+
+TEST_F(TextFilters, UnpacedGraphStampsWholeSecondsFromZero) {
+  ComPtr<CFilterGraph> graph(new CFilterGraph);
+  ComPtr<CTextSource> source;
+  ASSERT_EQ(CreateTextSource(&source), S_OK);
+  HRESULT hr = S_OK;
+  ComPtr<CCaptureRenderer> capture(new CCaptureRenderer(&hr, MEDIATYPE_TextStream));
+  graph->AddFilter(source.Get(), u"Text Source");
+  graph->AddFilter(capture.Get(), u"Capture");
+  ASSERT_EQ(graph->ConnectDirect(source->OutputPin(), capture->InputPin(), nullptr), S_OK);
+  ASSERT_EQ(graph.As<IMediaFilter>()->SetSyncSource(nullptr), S_OK);
+
+  // The negotiated type and buffers.
+  AM_MEDIA_TYPE mt;
+  ASSERT_EQ(source->OutputPin()->ConnectionMediaType(&mt), S_OK);
+  EXPECT_EQ(mt.majortype, MEDIATYPE_TextStream);
+  EXPECT_EQ(mt.subtype, MEDIASUBTYPE_None);
+  EXPECT_EQ(mt.formattype, FORMAT_None);
+  EXPECT_FALSE(mt.bFixedSizeSamples);
+  EXPECT_EQ(mt.lSampleSize, 4096u);
+  FreeMediaType(mt);
+  ALLOCATOR_PROPERTIES props;
+  ASSERT_EQ(source->OutputPin()->Allocator()->GetProperties(&props), S_OK);
+  EXPECT_EQ(props.cBuffers, 16);
+  EXPECT_GE(props.cbBuffer, 4096);
+
+  const NowPlayingInfo film = Record(u"Film");
+  ASSERT_EQ(source->SetText(&film), S_OK);
+  auto control = graph.As<IMediaControl>();
+  ASSERT_TRUE(SUCCEEDED(control->Run()));
+  ASSERT_TRUE(capture->WaitForSamples(2, 5000));
+  control->Stop();
+  const auto samples = capture->Samples();
+  ASSERT_GE(samples.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_TRUE(samples[i].hasTime);
+    EXPECT_EQ(samples[i].start, static_cast<REFERENCE_TIME>(i) * kSecond);
+    EXPECT_EQ(samples[i].stop, samples[i].start + kSecond);
+    EXPECT_TRUE(samples[i].syncPoint);
+    NowPlayingInfo info;
+    EXPECT_TRUE(text::DecodeTextRecord(samples[i].data, &info));
+    EXPECT_EQ(std::u16string(info.title), u"Film");
+  }
+}
+
+// A sample of the given bytes padded with zeros to `length`, stamped `start`.
+ComPtr<IMediaSample> MakeSample(IMemAllocator* allocator, const NowPlayingInfo& info, LONG length,
+                                REFERENCE_TIME start) {
+  std::vector<std::uint8_t> record(text::kTextBufferSize);
+  record.resize(text::EncodeTextRecord(text::FieldsOf(info), record));
+  ComPtr<IMediaSample> sample;
+  EXPECT_EQ(allocator->GetBuffer(&sample, nullptr, nullptr, 0), S_OK);
+  BYTE* data = nullptr;
+  sample->GetPointer(&data);
+  std::memset(data, 0, static_cast<std::size_t>(length));
+  std::memcpy(data, record.data(), std::min(record.size(), static_cast<std::size_t>(length)));
+  sample->SetActualDataLength(length);
+  REFERENCE_TIME stop = start + kSecond;
+  sample->SetTime(&start, &stop);
+  return sample;
+}
+
+TEST_F(TextFilters, RendererKeepsSamplesShorterThan2544BytesOnly) {
+  ComPtr<IMemAllocator> allocator(new CMemAllocator);
+  ALLOCATOR_PROPERTIES want{4, 4096, 1, 0}, got;
+  ASSERT_EQ(allocator->SetProperties(&want, &got), S_OK);
+  ASSERT_EQ(allocator->Commit(), S_OK);
+  ComPtr<CTextOutFilter> renderer;
+  ASSERT_EQ(CreateTextRenderer(&renderer), S_OK);
+  NowPlayingInfo out;
+  REFERENCE_TIME start = 0;
+  EXPECT_EQ(renderer->GetText(&out, &start), E_FAIL);
+
+  renderer->DoRenderSample(MakeSample(allocator.Get(), Record(u"First"), 600, 3 * kSecond).Get());
+  renderer->DoRenderSample(MakeSample(allocator.Get(), Record(u"Big"), 2544, 4 * kSecond).Get());
+  ASSERT_EQ(renderer->GetText(&out, &start), S_OK);
+  EXPECT_EQ(std::u16string(out.title), u"First");
+  EXPECT_EQ(start, 3 * kSecond);
+
+  renderer->DoRenderSample(MakeSample(allocator.Get(), Record(u"Fits"), 2543, 5 * kSecond).Get());
+  ASSERT_EQ(renderer->GetText(&out, &start), S_OK);
+  EXPECT_EQ(std::u16string(out.title), u"Fits");
+  EXPECT_EQ(start, 5 * kSecond);
+  allocator->Decommit();
+}
+
+TEST_F(TextFilters, ParametersSurviveDestroyAndCreate) {
+  {
+    ComPtr<CTextSource> source;
+    ASSERT_EQ(CreateTextSource(&source), S_OK);
+    LONG p1 = -1, p2 = -1;
+    ASSERT_EQ(source->GetParams(&p1, &p2), S_OK);
+    EXPECT_EQ(p1, 0);  // nothing stored yet
+    EXPECT_EQ(p2, 0);
+    ASSERT_EQ(source->SetParams(1234, -56), S_OK);
+  }
+  ComPtr<CTextSource> source;
+  ASSERT_EQ(CreateTextSource(&source), S_OK);
+  LONG p1 = 0, p2 = 0;
+  ASSERT_EQ(source->GetParams(&p1, &p2), S_OK);
+  EXPECT_EQ(p1, 1234);
+  EXPECT_EQ(p2, -56);
+
+  // IPersistStream carries the same two values, 4 bytes each.
+  auto persist = source.As<IPersistStream>();
+  ASSERT_TRUE(persist);
+  ComPtr<IStream> stream;
+  ASSERT_EQ(com::CreateMemoryStream(nullptr, 0, &stream), S_OK);
+  ASSERT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
+  ULONGLONG end = 0;
+  stream->Seek(0, STREAM_SEEK_CUR, &end);
+  EXPECT_EQ(end, 8u);
+  source->SetParams(0, 0);
+  EXPECT_EQ(persist->IsDirty(), S_OK);
+  stream->Seek(0, STREAM_SEEK_SET, nullptr);
+  ASSERT_EQ(persist->Load(stream.Get()), S_OK);
+  ASSERT_EQ(source->GetParams(&p1, &p2), S_OK);
+  EXPECT_EQ(p1, 1234);
+  EXPECT_EQ(p2, -56);
+}
+
+}  // namespace
