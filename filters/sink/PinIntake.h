@@ -20,6 +20,7 @@ struct InputSample {
   std::int64_t start = 0;  // 100 ns
   std::int64_t stop = 0;
   bool discontinuity = false;
+  bool syncPoint = false;  // carried for diagnostics; the multiplexing does not use it
 };
 
 inline constexpr std::size_t kMaxHeldSamples = 512;
