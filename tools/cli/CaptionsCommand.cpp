@@ -22,23 +22,18 @@
 #include <string>
 #include <vector>
 
-#include "capsift/CPictureAssembler.h"
 #include "capsift/dll/Cea608Text.h"
 #include "capsift/dll/EsPictureSamples.h"
 #include "common/ByteReader.h"
 #include "common/Utf16.h"
-#include "demux/TsDemuxer.h"
 #include "filters/source/Mpeg2SourceCore.h"
-#include "tables/sections/Pat.h"
-#include "tables/sections/Pmt.h"
 #include "tools/cli/CliCommand.h"
+#include "tools/cli/captions/CaptionFeeder.h"
+#include "tools/cli/captions/TransportCaptions.h"
 
 namespace cli {
 
 namespace {
-
-constexpr std::size_t kChunk = 188 * 256;
-constexpr std::size_t kTsStep = 188 * 7;
 
 class CaptionPrinter final : public capsift::ICaptionSink {
  public:
@@ -55,21 +50,6 @@ class CaptionPrinter final : public capsift::ICaptionSink {
   std::uint64_t units_ = 0;
 };
 
-// The caption filter's receive, without the framework around it.
-class CaptionFeeder {
- public:
-  explicit CaptionFeeder(capsift::ICaptionSink* sink) : assembler_(sink) {}
-  void Sample(std::span<const std::uint8_t> bytes, std::optional<std::int64_t> startTime,
-              bool discontinuity) {
-    if (discontinuity) assembler_.Reset();
-    if (startTime) assembler_.SetInputStartTime(*startTime);
-    assembler_.Push(bytes);
-  }
-
- private:
-  capsift::CPictureAssembler assembler_;
-};
-
 enum class InputKind { kElementary, kTransport, kProgram };
 
 InputKind Detect(std::span<const std::uint8_t> head) {
@@ -82,18 +62,12 @@ InputKind Detect(std::span<const std::uint8_t> head) {
   return InputKind::kElementary;
 }
 
-bool ReadChunk(std::ifstream& in, std::vector<std::uint8_t>& chunk) {
-  chunk.resize(kChunk);
-  in.read(reinterpret_cast<char*>(chunk.data()), static_cast<std::streamsize>(chunk.size()));
-  chunk.resize(static_cast<std::size_t>(in.gcount()));
-  return !chunk.empty();
-}
-
 int RunElementary(std::ifstream& in, CaptionFeeder& feeder) {
   capsift::EsPictureSamples splitter;
+  FileChunks input(in);
   std::vector<std::uint8_t> chunk;
   std::vector<capsift::EsSample> samples;
-  while (ReadChunk(in, chunk)) {
+  while (input.Read(chunk)) {
     splitter.Push(chunk, samples);
     for (const auto& s : samples)
       feeder.Sample(s.bytes, s.startTime, false);
@@ -105,114 +79,26 @@ int RunElementary(std::ifstream& in, CaptionFeeder& feeder) {
   return 0;
 }
 
-// Collects the demultiplexer's sections (handled between Ingest calls, since
-// a sink must not map PIDs) and feeds the video units straight on.
-class TsCollector final : public demux::OutputSink {
- public:
-  explicit TsCollector(CaptionFeeder* feeder) : feeder_(feeder) {}
-  void Deliver(const demux::Sample& sample) override {
-    if (sample.content == demux::MediaSampleContent::Mpeg2Psi) {
-      sections.push_back({sample.pid, {sample.data.begin(), sample.data.end()}});
-      return;
-    }
-    if (feeder_ == nullptr) return;
-    std::optional<std::int64_t> time;
-    if (sample.flags & demux::kSampleTimeValid) time = sample.startTime;
-    feeder_->Sample(sample.data, time, (sample.flags & demux::kSampleDiscontinuity) != 0);
-  }
-  std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> sections;
-
- private:
-  CaptionFeeder* feeder_;
-};
-
-bool IsMpeg2Video(std::uint16_t streamType) {
-  return streamType == 0x02 || streamType == 0x80;
-}
-
-// First pass: the programme's video PID from the PAT and PMTs (the program
-// knows a channel's PIDs before it tunes). Empty when none is found.
-std::optional<std::uint16_t> FindVideoPid(std::ifstream& in, std::optional<unsigned> program) {
-  demux::TsDemuxer demuxer;
-  TsCollector collector(nullptr);
-  demux::OutputId psi = 0;
-  demuxer.CreateOutput({}, &collector, &psi);
-  const std::uint32_t patPid = 0;
-  demuxer.MapPids(psi, {&patPid, 1}, demux::MediaSampleContent::Mpeg2Psi);
-
-  bool pmtsMapped = false;
-  std::vector<std::uint8_t> chunk;
-  std::size_t used = 0;
-  for (;;) {
-    // Small steps, so that the PMT PIDs are mapped soon after the PAT.
-    if (used == chunk.size()) {
-      if (!ReadChunk(in, chunk)) return std::nullopt;
-      used = 0;
-    }
-    const std::size_t step = std::min(kTsStep, chunk.size() - used);
-    demuxer.Ingest(std::span(chunk).subspan(used, step));
-    used += step;
-    auto sections = std::move(collector.sections);
-    collector.sections.clear();
-    for (const auto& [pid, section] : sections) {
-      if (pid == 0) {
-        if (pmtsMapped || !tables::CheckPat(section)) continue;
-        std::vector<std::uint32_t> pmtPids;
-        if (program) {
-          const std::int32_t pmt =
-              tables::FindProgramPid(section, static_cast<std::uint16_t>(*program));
-          if (pmt < 0) {
-            std::fprintf(stderr, "Programme %u is not in the PAT\n", *program);
-            return std::nullopt;
-          }
-          pmtPids.push_back(static_cast<std::uint32_t>(pmt));
-        } else {
-          tables::PsiPidList list;
-          tables::AddPatPids(section, list);
-          for (auto it = list.entries.begin(); it != list.entries.end(); ++it)
-            pmtPids.push_back(it->second.pid);
-        }
-        demuxer.MapPids(psi, pmtPids, demux::MediaSampleContent::Mpeg2Psi);
-        pmtsMapped = true;
-        continue;
-      }
-      tables::StreamPids streams;
-      if (!tables::ReadPmtStreams(section, streams) || streams.videoPid < 0) continue;
-      common::ByteReader header(section);
-      header.Skip(3);
-      const unsigned programNumber = header.U16();
-      if (!header.Ok()) continue;
-      if (program ? programNumber != *program : !IsMpeg2Video(streams.videoStreamType)) continue;
-      std::printf("Programme %u, video PID 0x%04X (stream type 0x%02X)\n", programNumber,
-                  static_cast<unsigned>(streams.videoPid), streams.videoStreamType);
-      return static_cast<std::uint16_t>(streams.videoPid);
-    }
-  }
-}
-
 int RunTransport(std::ifstream& in, std::optional<unsigned> program, CaptionFeeder& feeder) {
-  const auto videoPid = FindVideoPid(in, program);
-  if (!videoPid) {
-    if (program) {
-      std::fprintf(stderr, "No video found for programme %u\n", *program);
-    } else {
-      std::fprintf(stderr, "No programme with MPEG-2 video found\n");
-    }
-    return 1;
+  FileChunks input(in);
+  VideoStream video;
+  switch (FindVideoStream(input, program, video)) {
+    case FindVideoResult::kFound:
+      break;
+    case FindVideoResult::kProgramNotInPat:
+      std::fprintf(stderr, "Programme %u is not in the PAT\n", *program);
+      [[fallthrough]];
+    case FindVideoResult::kNotFound:
+      if (program) {
+        std::fprintf(stderr, "No video found for programme %u\n", *program);
+      } else {
+        std::fprintf(stderr, "No programme with MPEG-2 video found\n");
+      }
+      return 1;
   }
-  // Second pass: the whole stream with the video PID mapped from the start.
-  in.clear();
-  in.seekg(0);
-  demux::TsDemuxer demuxer;
-  TsCollector collector(&feeder);
-  demux::OutputId video = 0;
-  demuxer.CreateOutput({}, &collector, &video);
-  const std::uint32_t pid = *videoPid;
-  demuxer.MapPids(video, {&pid, 1}, demux::MediaSampleContent::ElementaryStream);
-  std::vector<std::uint8_t> chunk;
-  while (ReadChunk(in, chunk))
-    demuxer.Ingest(chunk);
-  demuxer.EndOfStream();
+  std::printf("Programme %u, video PID 0x%04X (stream type 0x%02X)\n", video.programNumber,
+              static_cast<unsigned>(video.pid), video.streamType);
+  FeedTransportVideo(input, video.pid, feeder);
   return 0;
 }
 

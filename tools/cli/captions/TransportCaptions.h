@@ -1,0 +1,74 @@
+// Captions of one programme of a transport stream, pulled the way the
+// program's graph delivers them: the demultiplexer's elementary-stream units
+// of the programme's video PID (one PES each, timed from PTS on the PCR
+// timeline, a discontinuity marked where the stream breaks) fed to the caption
+// extractor through a CaptionFeeder.
+//
+// Two passes over the input: the first finds the video PID in the PAT and
+// PMTs (the program knows a channel's PIDs before it tunes), the second runs
+// the whole stream with that PID mapped from the start.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "tools/cli/captions/CaptionFeeder.h"
+
+namespace cli {
+
+// A transport stream read from its start in chunks.
+class ChunkSource {
+ public:
+  virtual ~ChunkSource() = default;
+  // The next chunk into `chunk`; false (and `chunk` empty) at the end.
+  virtual bool Read(std::vector<std::uint8_t>& chunk) = 0;
+  // Back to the first byte.
+  virtual void Rewind() = 0;
+};
+
+class FileChunks final : public ChunkSource {
+ public:
+  explicit FileChunks(std::ifstream& in) : in_(in) {}
+  bool Read(std::vector<std::uint8_t>& chunk) override;
+  void Rewind() override;
+
+ private:
+  std::ifstream& in_;
+};
+
+class MemoryChunks final : public ChunkSource {
+ public:
+  explicit MemoryChunks(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  bool Read(std::vector<std::uint8_t>& chunk) override;
+  void Rewind() override { used_ = 0; }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t used_ = 0;
+};
+
+struct VideoStream {
+  unsigned programNumber = 0;
+  std::uint16_t pid = 0;
+  std::uint16_t streamType = 0;
+};
+
+enum class FindVideoResult {
+  kFound,
+  kProgramNotInPat,  // the PAT does not list the programme asked for
+  kNotFound,         // no PMT with (MPEG-2) video before the end of the input
+};
+
+// Programme `program`'s video, or without a programme number the first
+// programme whose PMT lists MPEG-2 video (stream type 0x02 or 0x80).
+FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> program,
+                                VideoStream& out);
+
+// The whole input from its start, PID `videoPid` fed to `feeder`.
+void FeedTransportVideo(ChunkSource& input, std::uint16_t videoPid, CaptionFeeder& feeder);
+
+}  // namespace cli
