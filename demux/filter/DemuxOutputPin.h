@@ -81,9 +81,12 @@ class CDemuxOutputPin : public CBaseOutputPin, public IMPEG2PIDMap, public Outpu
   std::uint64_t SamplesDelivered() const { return delivered_.load(); }
   std::uint64_t SamplesDropped() const { return dropped_.load(); }
 
- private:
+  // The output queue while the pin is active, else null: a caller that needs
+  // to know when everything handed downstream has arrived waits for it to be
+  // idle.
   std::shared_ptr<COutputQueue> Queue();
 
+ private:
   CDemuxFilter* demux_;
   CMediaType type_;
   OutputConfig config_;

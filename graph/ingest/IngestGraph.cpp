@@ -1,0 +1,164 @@
+#include "graph/ingest/IngestGraph.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "graph/ingest/ConnectFilters.h"
+#include "platform/com/ClassFactory.h"
+#include "platform/com/HResult.h"
+#include "platform/media/MediaClasses.h"
+#include "platform/media/MediaGuids.h"
+
+namespace graph {
+namespace {
+
+bool QueueIdle(const std::shared_ptr<COutputQueue>& queue) {
+  return !queue || queue->IsIdle();
+}
+
+void WaitFor(const auto& idle) {
+  while (!idle())
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+}
+
+}  // namespace
+
+IngestGraph::~IngestGraph() {
+  TearDown();
+}
+
+HRESULT IngestGraph::Fail(HRESULT hr, const char* message, std::string* error) {
+  if (error) {
+    char text[256];
+    std::snprintf(text, sizeof text, message, com::ResultName(hr).c_str());
+    *error = text;
+  }
+  TearDown();
+  return FAILED(hr) ? hr : E_FAIL;
+}
+
+HRESULT IngestGraph::Build(IBaseFilter* tuner, const std::u16string& tunerName,
+                           std::string* error) {
+  if (tuner == nullptr) return Fail(E_POINTER, "No tuner filter. Error: %s", error);
+  TearDown();
+  media::RegisterClasses();
+  HRESULT hr =
+      CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph_));
+  if (FAILED(hr)) return Fail(hr, "Couldn't CoCreate IGraphBuilder (%s)", error);
+
+  HRESULT created = S_OK;
+  provider_ = new provider::CNetworkProvider(&created);
+  if (FAILED(created))
+    return Fail(created, "Can't create network provider filter. Error: %s", error);
+  hr = graph_->AddFilter(provider_.Get(), u"Tallowmark Network Provider");
+  if (FAILED(hr)) return Fail(hr, "Can't add network provider filter to graph. Error: %s", error);
+
+  // Connecting the antenna registers the tuner with the provider.
+  tuner_ = tuner;
+  hr = graph_->AddFilter(tuner, tunerName.c_str());
+  if (FAILED(hr)) return Fail(hr, "Can not add tuner filter to graph. Error: %s", error);
+  hr = ConnectFilters(graph_.Get(), provider_.Get(), tuner);
+  if (FAILED(hr)) return Fail(hr, "Can not connect the tuner to the network provider (%s)", error);
+
+  tee_ = new CTee;
+  hr = graph_->AddFilter(tee_.Get(), u"Smart Tee");
+  if (FAILED(hr)) return Fail(hr, "Unable to add tee filter to graph (%s)", error);
+  hr = ConnectFilters(graph_.Get(), tuner, tee_.Get());
+  if (FAILED(hr)) return Fail(hr, "Cannot connect tee to tuner component (%s)", error);
+
+  dump_ = new CDumpFilter;
+  hr = graph_->AddFilter(dump_.Get(), u"TS Sink");
+  if (FAILED(hr)) return Fail(hr, "Unable to add sink filter to graph (%s)", error);
+  hr = ConnectFilters(graph_.Get(), tee_.Get(), dump_.Get());
+  if (FAILED(hr)) return Fail(hr, "Cannot connect sink to tee (%s)", error);
+
+  demux_ = new demux::CDemuxFilter;
+  hr = graph_->AddFilter(demux_.Get(), u"Demux");
+  if (FAILED(hr)) return Fail(hr, "Unable to add demultiplexer filter to graph (%s)", error);
+  hr = ConnectFilters(graph_.Get(), tee_.Get(), demux_.Get());
+  if (FAILED(hr)) return Fail(hr, "Cannot connect demux to tuner (%s)", error);
+  // The demultiplexer registers with the network provider, which creates its
+  // section, video and audio pins and keeps their PID maps.
+  hr =
+      provider_->RegisterDeviceFilter(static_cast<IBaseFilter*>(demux_.Get()), &demuxRegistration_);
+  if (FAILED(hr)) return Fail(hr, "Can not register the demultiplexer. Error: %s", error);
+  demuxRegistered_ = true;
+
+  sectionBuffer_ = new CPsiParserFilter;
+  hr = graph_->AddFilter(sectionBuffer_.Get(), u"Tallowmark Section Buffer");
+  if (FAILED(hr)) return Fail(hr, "Can't add Section Buffer to graph. Error: %s", error);
+  hr = ConnectFilters(graph_.Get(), demux_.Get(), sectionBuffer_.Get());
+  if (FAILED(hr)) return Fail(hr, "Can't connect Section Buffer to Demux.  Error: %s", error);
+
+  ComPtr<IPacketBuffer> packets;
+  hr = sectionBuffer_->QueryInterface(IID_PPV_ARGS(&packets));
+  if (FAILED(hr)) return Fail(hr, "Can't get the Section Buffer's IPacketBuffer. Error: %s", error);
+  pollBuffer_ = std::make_unique<sectionbuffer::PacketBufferAdapter>(packets.Get());
+  pollProvider_ = std::make_unique<provider::PsiPidAdapter>(provider_.Get());
+  return S_OK;
+}
+
+void IngestGraph::TearDown() {
+  if (graph_) Stop();
+  pollBuffer_.reset();
+  pollProvider_.reset();
+  if (demuxRegistered_ && provider_) provider_->UnRegisterDeviceFilter(demuxRegistration_);
+  demuxRegistered_ = false;
+  if (graph_) {
+    for (IBaseFilter* filter :
+         {static_cast<IBaseFilter*>(sectionBuffer_.Get()), static_cast<IBaseFilter*>(demux_.Get()),
+          static_cast<IBaseFilter*>(dump_.Get()), static_cast<IBaseFilter*>(tee_.Get()),
+          tuner_.Get(), static_cast<IBaseFilter*>(provider_.Get())}) {
+      if (filter) graph_->RemoveFilter(filter);
+    }
+  }
+  sectionBuffer_ = nullptr;
+  demux_ = nullptr;
+  dump_ = nullptr;
+  tee_ = nullptr;
+  tuner_ = nullptr;
+  provider_ = nullptr;
+  graph_ = nullptr;
+}
+
+HRESULT IngestGraph::Run() {
+  if (!graph_) return E_UNEXPECTED;
+  ComPtr<IMediaControl> control = graph_.As<IMediaControl>();
+  if (!control) return E_NOINTERFACE;
+  const HRESULT hr = control->Run();
+  if (FAILED(hr)) control->Stop();
+  return hr;
+}
+
+HRESULT IngestGraph::Stop() {
+  if (!graph_) return S_FALSE;
+  ComPtr<IMediaControl> control = graph_.As<IMediaControl>();
+  return control ? control->Stop() : E_NOINTERFACE;
+}
+
+ComPtr<IPin> IngestGraph::DemuxPin(const char16_t* name) const {
+  ComPtr<IPin> pin;
+  if (demux_) demux_->FindPin(name, &pin);
+  return pin;
+}
+
+void IngestGraph::WaitUntilIdle() {
+  if (!tee_ || !demux_) return;
+  // First the tee's queues (after them the demultiplexer has ingested every
+  // sample), then the demultiplexer's own output queues.
+  WaitFor([this] {
+    for (int i = 0; i < tee_->OutputCount(); ++i) {
+      if (!QueueIdle(tee_->OutputPin(i)->Queue())) return false;
+    }
+    return true;
+  });
+  for (const char16_t* name :
+       {provider::kSectionPinName, provider::kVideoPinName, provider::kAudioPinName}) {
+    ComPtr<IPin> pin = DemuxPin(name);
+    auto* output = dynamic_cast<demux::CDemuxOutputPin*>(pin.Get());
+    if (output) WaitFor([output] { return QueueIdle(output->Queue()); });
+  }
+}
+
+}  // namespace graph

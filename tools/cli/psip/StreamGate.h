@@ -1,0 +1,74 @@
+// A capture played in a loop, as the virtual tuner plays it, that hands out its
+// packets one second of stream time at a time. The stream stops at every
+// second of the capture's own clock (its PCRs, continued across passes) and at
+// the end of every pass, and goes on only when the controller opens the gate
+// again, so that a once-a-second job runs on stream time however fast the
+// graph moves the bytes.
+//
+// Read runs on the tuner's streaming thread and never blocks: at the gate it
+// returns 0 (nothing received), which the tuner answers by waiting briefly and
+// asking again. The controller thread waits in WaitAtGate until the tuner has
+// asked again, which means every byte before the gate has been delivered.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+
+#include "platform/bda/virtual/Capture.h"
+#include "platform/bda/virtual/CaptureLoop.h"
+
+namespace psip {
+
+enum class GateStop {
+  kStart,    // nothing delivered yet
+  kSecond,   // a second of stream time is complete
+  kPassEnd,  // a pass of the capture is complete
+};
+
+struct GatePosition {
+  GateStop stop = GateStop::kStart;
+  std::uint64_t passes = 0;   // passes completed
+  std::uint64_t seconds = 0;  // stream seconds completed
+  std::uint64_t bytes = 0;    // bytes delivered
+};
+
+class StreamGate {
+ public:
+  explicit StreamGate(std::shared_ptr<const vtuner::Capture> capture);
+
+  // Tuner side: the next packets up to the gate; 0 while the gate is shut.
+  std::size_t Read(std::span<std::uint8_t> out);
+
+  // Controller side. Open lets the stream run to its next stop; WaitAtGate
+  // waits (at most `timeoutMs`) until the stream stands at a stop with all
+  // bytes before it delivered, and tells which.
+  void Open();
+  std::optional<GatePosition> WaitAtGate(int timeoutMs);
+
+  std::uint64_t PassBytes() const { return capture_->PacketCount() * vtuner::kPacketSize; }
+
+ private:
+  // Stream time of the packet at `index` of its pass, in 27 MHz ticks from the
+  // first PCR of the capture; none for a packet that carries no clock.
+  std::optional<std::uint64_t> TimeOf(std::uint64_t packet) const;
+
+  const std::shared_ptr<const vtuner::Capture> capture_;
+  vtuner::CaptureLoop loop_;
+  std::uint64_t firstPcr_ = 0;
+  std::uint64_t nominalTicksPerPacket_ = 0;  // captures without a PCR
+
+  std::mutex mutex_;
+  std::condition_variable atGate_;
+  bool open_ = false;
+  bool waiting_ = false;          // the tuner asked while the gate was shut
+  bool crossPassEnd_ = false;     // the gate at the pass end has been opened
+  std::uint64_t delivered_ = 0;   // packets
+  std::uint64_t nextSecond_ = 1;  // the second whose start is the next stop
+  GatePosition position_;
+};
+
+}  // namespace psip
