@@ -1,0 +1,22 @@
+#include "platform/av/AvClasses.h"
+
+#include "platform/av/NullRenderer.h"
+#include "platform/av/VideoAnalyzer.h"
+#include "platform/com/ClassFactory.h"
+
+namespace av {
+namespace {
+
+const CFactoryTemplate kClasses[] = {
+    {u"MPEG-2 Video Stream Analyzer", &CLSID_Mpeg2VideoStreamAnalyzer,
+     CMpeg2VideoAnalyzer::CreateInstance, nullptr, nullptr},
+    {u"Null Renderer", &CLSID_NullRenderer, CNullRenderer::CreateInstance, nullptr, nullptr},
+};
+
+}  // namespace
+
+void RegisterClasses() {
+  com::RegisterClasses(kClasses);
+}
+
+}  // namespace av
