@@ -110,13 +110,39 @@ HRESULT CTextSourcePin::FillBuffer(IMediaSample* sample) {
   return S_OK;
 }
 
+// The second between samples is a second of the graph's clock when the filter
+// has one (in a live graph the system clock, so a second of wall time; a tool
+// whose clock follows the stream gets one sample per second of stream), else a
+// second of wall time. Commands are looked for every few milliseconds while the
+// clock's advise is pending.
+bool CTextSourcePin::WaitForNextSample() {
+  ComPtr<IReferenceClock> clock;
+  {
+    std::lock_guard<std::mutex> guard(clockMutex_);
+    clock = clock_;
+  }
+  REFERENCE_TIME now = 0;
+  DWORD_PTR cookie = 0;
+  wake_.Reset();
+  if (!clock || FAILED(clock->GetTime(&now)) ||
+      FAILED(clock->AdviseTime(now, kSampleDuration, &wake_, &cookie))) {
+    return WaitForRequest(kSampleIntervalMs);
+  }
+  constexpr DWORD kCommandCheckMs = 10;
+  bool command = false;
+  while (!(command = WaitForRequest(kCommandCheckMs)) && !wake_.Check()) {
+  }
+  clock->Unadvise(cookie);
+  return command;
+}
+
 HRESULT CTextSourcePin::DoBufferProcessingLoop() {
   OnThreadStartPlay();
   DWORD command = CMD_STOP;
   do {
     while (!CheckRequest(&command)) {
       // The second between samples; a command ends it and is taken above.
-      if (WaitForRequest(kSampleIntervalMs)) continue;
+      if (WaitForNextSample()) continue;
       ComPtr<IMediaSample> sample;
       HRESULT hr = GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
       if (FAILED(hr)) {
@@ -131,6 +157,7 @@ HRESULT CTextSourcePin::DoBufferProcessingLoop() {
         return hr;
       }
       hr = Deliver(sample.Get());
+      if (hr == S_OK) ++delivered_;
       // Downstream is flushing, stopping or failed: wait for the next command.
       if (hr != S_OK) return S_OK;
     }

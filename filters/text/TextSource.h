@@ -13,6 +13,9 @@
 // it waits for the thread).
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+
 #include <array>
 #include <memory>
 #include <mutex>
@@ -42,12 +45,21 @@ class CTextSourcePin : public CSourceStream {
   // One sample a second, the wait broken off by any command.
   HRESULT DoBufferProcessingLoop() override;
 
+ public:
+  // Samples delivered since the filter was created (any thread).
+  std::uint64_t SamplesDelivered() const { return delivered_.load(); }
+
  private:
+  // Waits for the next sample's time; true when a command arrived meanwhile.
+  bool WaitForNextSample();
+
   CTextSource* owner_;
   // The filter's clock, taken when the pin becomes active; null without one.
   std::mutex clockMutex_;
   ComPtr<IReferenceClock> clock_;
   REFERENCE_TIME samplesSent_ = 0;  // stream thread only
+  CAMEvent wake_;                   // the clock's advise for the next sample
+  std::atomic<std::uint64_t> delivered_{0};
 };
 
 class CTextSource : public CSource,

@@ -115,6 +115,9 @@ FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> prog
       out.programNumber = programNumber;
       out.pid = static_cast<std::uint16_t>(streams.videoPid);
       out.streamType = streams.videoStreamType;
+      out.audioPid = streams.audioPid;
+      out.audioStreamType = streams.audioStreamType;
+      out.pcrPid = streams.pcrPid;
       return FindVideoResult::kFound;
     }
   }

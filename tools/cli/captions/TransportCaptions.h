@@ -55,6 +55,10 @@ struct VideoStream {
   unsigned programNumber = 0;
   std::uint16_t pid = 0;
   std::uint16_t streamType = 0;
+  // The rest of the programme's PMT: its audio (-1 when none) and PCR PIDs.
+  std::int32_t audioPid = -1;
+  std::uint16_t audioStreamType = 0;
+  std::int32_t pcrPid = -1;
 };
 
 enum class FindVideoResult {

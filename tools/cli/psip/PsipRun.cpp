@@ -19,6 +19,7 @@
 #include "tables/dump/TableDump.h"
 #include "tables/guide/GuideStore.h"
 #include "tables/poll/PollSections.h"
+#include "tools/cli/psip/CaptureOnAir.h"
 #include "tools/cli/psip/StreamGate.h"
 #include "tuning/BandPlan.h"
 #include "tuning/scan/ChannelCollection.h"
@@ -40,45 +41,6 @@ struct Options {
   std::filesystem::path out;
   bool guide = false;
 };
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-std::optional<int> ParseInt(const std::string& text) {
-  if (text.empty() || text.size() > 9 ||
-      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  return std::atoi(text.c_str());
-}
-
-// A channel map by number (0-6) or name ("Antenna US", any letter case).
-std::optional<tuning::ChannelMap> ParseChannelMap(const std::string& text) {
-  for (tuning::ChannelMap m = tuning::kAntennaUs; m <= tuning::kAntennaTw; ++m) {
-    if (EqualsNoCase(text, tuning::ChannelMapName(m)) || text == std::to_string(m)) return m;
-  }
-  return std::nullopt;
-}
-
-// A mode ("VSB:8-VSB", "QAM:256-QAM", ...) or a family ("VSB": its automatic mode).
-std::optional<tuning::ModulationMask> ParseModulation(const std::string& text) {
-  for (unsigned bit = 0; bit < 32; ++bit) {
-    const auto mask = static_cast<tuning::ModulationMask>(1u << bit);
-    if (tuning::FamilyOf(mask) == tuning::DemodulatorFamily::kNone) continue;
-    const std::string_view name = tuning::ModulationName(mask);
-    if (EqualsNoCase(text, name)) return mask;
-    const auto colon = name.find(':');
-    if (colon != std::string_view::npos && EqualsNoCase(text, name.substr(0, colon)) &&
-        EqualsNoCase(name.substr(colon + 1), "auto")) {
-      return mask;
-    }
-  }
-  return std::nullopt;
-}
 
 // Returns 0 when parsed, else the exit code after printing the usage.
 int ParseOptions(std::span<const std::string> args, Options& o, std::FILE* err) {
@@ -115,45 +77,6 @@ int ParseOptions(std::span<const std::string> args, Options& o, std::FILE* err) 
 int Fail(std::FILE* err, const std::string& message) {
   std::fprintf(err, "corvane-cli: %s\n", message.c_str());
   return 1;
-}
-
-// Hands the gate's packets to the virtual tuner as the multiplex's source.
-class GateSource : public vtuner::PacketSource {
- public:
-  explicit GateSource(std::shared_ptr<StreamGate> gate) : gate_(std::move(gate)) {}
-  std::size_t Read(std::span<std::uint8_t> out) override { return gate_->Read(out); }
-
- private:
-  std::shared_ptr<StreamGate> gate_;
-};
-
-// The one-multiplex broadcast: the capture at the tuned frequency, unpaced,
-// played through the gate.
-std::shared_ptr<vtuner::Broadcast> CaptureBroadcast(const Options& o, tuning::ChannelMap map,
-                                                    int physical, tuning::ModulationMask mode,
-                                                    std::uint64_t hertz,
-                                                    std::shared_ptr<StreamGate> gate) {
-  vtuner::BroadcastDescription description;
-  description.tuners = 1;
-  description.pace = false;
-  description.folder = o.capture.parent_path();
-  vtuner::MultiplexDecl mux;
-  mux.line = 1;
-  mux.frequencyHz = hertz;
-  mux.family = tuning::FamilyOf(mode);
-  mux.modulation = mode;
-  mux.channelMap = static_cast<int>(map);
-  mux.physical = physical;
-  mux.kind = vtuner::SourceKind::kSynthetic;
-  mux.syntheticName = "capture";
-  mux.capture = o.capture;
-  description.multiplexes.push_back(mux);
-  auto broadcast = std::make_shared<vtuner::Broadcast>(std::move(description));
-  broadcast->SetSyntheticSourceFactory(
-      [gate](const vtuner::MultiplexDecl&, std::string*) -> std::unique_ptr<vtuner::PacketSource> {
-        return std::make_unique<GateSource>(gate);
-      });
-  return broadcast;
 }
 
 // What the receiving found, for the listing.
@@ -229,7 +152,7 @@ int RunPsip(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   auto gate = std::make_shared<StreamGate>(capture);
   ComPtr<IBaseFilter> tuner;
   HRESULT hr = bda::CreateVirtualTunerFilter(
-      CaptureBroadcast(o, *map, *physical, *mode, hertz, gate), IID_PPV_ARGS(&tuner));
+      CaptureBroadcast(o.capture, *map, *physical, *mode, hertz, gate), IID_PPV_ARGS(&tuner));
   if (FAILED(hr)) return Fail(err, "cannot create the virtual tuner: " + com::ResultName(hr));
 
   graph::IngestGraph ingest;

@@ -1,0 +1,18 @@
+// "remux": records a programme of a capture through the live graph's
+// recording chain (tools/cli/remux).
+#include "tools/cli/CliCommand.h"
+#include "tools/cli/remux/RemuxRun.h"
+
+namespace cli {
+namespace {
+
+int Remux(Args args) {
+  return remux::RunRemux(args, stdout, stderr);
+}
+
+const CommandRegistration kRemux({"remux", remux::kRemuxUsage,
+                                  "record a programme of a capture into an MPEG-2 programme stream",
+                                  Remux});
+
+}  // namespace
+}  // namespace cli
