@@ -181,6 +181,16 @@ TEST(Description, ListingShowsFrequenciesChannelsAndProgrammesNowOn) {
   for (const std::string& line : lines)
     eu = eu || line == "Antenna EU 21 COFDM:64-QAM 474000000 Hz synthetic Corvane DVB-T (DVB SI)";
   EXPECT_TRUE(eu);
+  // Latin-1 titles come out as UTF-8: no byte of the listing is a lone high byte.
+  for (const std::string& line : lines) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(line[i]);
+      if (byte < 0x80) continue;
+      ASSERT_TRUE(byte >= 0xC2 && byte <= 0xC3 && i + 1 < line.size()) << line;
+      ++i;
+      ASSERT_EQ(static_cast<unsigned char>(line[i]) & 0xC0, 0x80) << line;
+    }
+  }
 }
 
 }  // namespace

@@ -19,6 +19,22 @@ const char* TablesName(TableSet tables) {
   return "";
 }
 
+// The guide's texts are Latin-1; the listing is UTF-8 like the rest of the
+// command's output.
+std::string Latin1ToUtf8(const std::string& latin1) {
+  std::string utf8;
+  for (const char c : latin1) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8.push_back(c);
+    } else {
+      utf8.push_back(static_cast<char>(0xC0 | byte >> 6));
+      utf8.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    }
+  }
+  return utf8;
+}
+
 }  // namespace
 
 std::vector<std::string> ListBroadcast(const BroadcastDescription& description, std::int64_t utc) {
@@ -43,7 +59,8 @@ std::vector<std::string> ListBroadcast(const BroadcastDescription& description, 
       if (c.hidden) entry += " hidden";
       if (m.tables != TableSet::kPsiOnly && !c.hideGuide) {
         const GuideEvent now = EventAt(c, utc);
-        entry += ": " + (now.titleText.empty() ? std::string("(untitled)") : now.titleText);
+        entry += ": " +
+                 (now.titleText.empty() ? std::string("(untitled)") : Latin1ToUtf8(now.titleText));
       }
       lines.push_back(entry);
     }
