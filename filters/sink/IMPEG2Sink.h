@@ -3,6 +3,7 @@
 // the programme text stream its third pin takes.
 #pragma once
 
+#include "filters/text/TextMediaType.h"
 #include "platform/com/GuidLiteral.h"
 #include "platform/com/Unknown.h"
 
@@ -10,8 +11,6 @@ inline constexpr CLSID CLSID_MPEG2Sink = com::GuidOf("B01D1143-5A8E-40F2-9BB7-BC
 inline constexpr IID IID_IMPEG2Sink = com::GuidOf("2E7967E3-DB91-4D69-8550-E5A02ABB6D29");
 // QueryInterface with this id gives the CMPEG2Sink object itself (in-process only).
 inline constexpr IID IID_MPEG2SinkObject = com::GuidOf("A3B152DF-7A90-4218-AC54-9830BEE8C0B6");
-// Major type of the programme text stream ("Text Source" output).
-inline constexpr GUID MEDIATYPE_ProgrammeText = com::GuidOf("6509BF2A-6E9F-41EF-AAF8-3697F2CD5051");
 
 // The sink's own interface. Its one operation is not supported and always
 // fails with E_FAIL; callers must not rely on it.

@@ -9,7 +9,7 @@ namespace {
 
 const AMOVIESETUP_MEDIATYPE kVideoTypes[] = {{&MEDIATYPE_Video, &MEDIASUBTYPE_MPEG2_VIDEO}};
 const AMOVIESETUP_MEDIATYPE kAudioTypes[] = {{&MEDIATYPE_Audio, &MEDIASUBTYPE_DOLBY_AC3}};
-const AMOVIESETUP_MEDIATYPE kTextTypes[] = {{&MEDIATYPE_ProgrammeText, &MEDIASUBTYPE_None}};
+const AMOVIESETUP_MEDIATYPE kTextTypes[] = {{&MEDIATYPE_TextStream, &MEDIASUBTYPE_None}};
 
 const AMOVIESETUP_PIN kPins[] = {
     {u"MPEG-2 Video ES", TRUE, FALSE, FALSE, FALSE, &GUID_NULL, nullptr, 1, kVideoTypes},

@@ -22,7 +22,7 @@ HRESULT CInputPin0::CheckMediaType(const CMediaType* mt) {
       accepted = mt->majortype == MEDIATYPE_Audio || mt->majortype == MEDIASUBTYPE_DOLBY_AC3;
       break;
     case psfile::PinType::kText:
-      accepted = mt->majortype == MEDIATYPE_ProgrammeText || mt->majortype == MEDIASUBTYPE_None;
+      accepted = mt->majortype == MEDIATYPE_TextStream || mt->majortype == MEDIASUBTYPE_None;
       break;
   }
   return accepted ? S_OK : VFW_E_INVALIDMEDIATYPE;

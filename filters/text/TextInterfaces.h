@@ -3,6 +3,7 @@
 // ITextRenderer (the text renderer, read by the on-screen display).
 #pragma once
 
+#include "filters/text/TextMediaType.h"
 #include "platform/com/GuidLiteral.h"
 #include "platform/com/HResult.h"
 #include "platform/com/Types.h"
@@ -12,9 +13,6 @@
 #include "platform/media/MediaType.h"
 #include "tables/guide/GuideRecords.h"
 
-// Major type of the programme text stream (the sink and source of recordings
-// declare the same GUID under their own names).
-inline constexpr GUID MEDIATYPE_TextStream = com::GuidOf("6509BF2A-6E9F-41EF-AAF8-3697F2CD5051");
 inline constexpr CLSID CLSID_TextSource = com::GuidOf("8F5E0A92-6FF1-4DBE-B1E5-DA42C7986C63");
 inline constexpr CLSID CLSID_TextSourcePropertyPage =
     com::GuidOf("51294557-6BA9-4238-8B02-E2997A113FC3");

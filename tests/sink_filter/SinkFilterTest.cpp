@@ -34,7 +34,7 @@ TEST(SinkFilter, PinsTypesAndAllocatorRequirements) {
       {PinType::kVideo, MEDIATYPE_Video, true},  {PinType::kVideo, MEDIASUBTYPE_MPEG2_VIDEO, true},
       {PinType::kVideo, MEDIATYPE_Audio, false}, {PinType::kVideo, MEDIATYPE_Stream, false},
       {PinType::kAudio, MEDIATYPE_Audio, true},  {PinType::kAudio, MEDIASUBTYPE_DOLBY_AC3, true},
-      {PinType::kAudio, MEDIATYPE_Video, false}, {PinType::kText, MEDIATYPE_ProgrammeText, true},
+      {PinType::kAudio, MEDIATYPE_Video, false}, {PinType::kText, MEDIATYPE_TextStream, true},
       {PinType::kText, MEDIASUBTYPE_None, true}, {PinType::kText, MEDIATYPE_Video, false},
   };
   for (const Case& c : cases) {

@@ -21,7 +21,7 @@ inline CMediaType AudioType() {
   return CMediaType(MEDIATYPE_Audio, MEDIASUBTYPE_DOLBY_AC3);
 }
 inline CMediaType TextType() {
-  return CMediaType(MEDIATYPE_ProgrammeText, MEDIASUBTYPE_None);
+  return CMediaType(MEDIATYPE_TextStream, MEDIASUBTYPE_None);
 }
 
 struct SinkGraph {
