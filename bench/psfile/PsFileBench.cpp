@@ -1,14 +1,20 @@
 // Throughput of the recording-file writer (sink core packetising and writing)
 // and reader (source core reading packs and payloads), in bytes per second of
-// elementary stream (sink) and of file (source), on one core.
+// elementary stream (sink) and of file (source), on one core; and of the
+// "MPEG-2 Source" filter reading the same file into three null renderers in a
+// graph without a clock (unpaced), in bytes of file per second.
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 
 #include "filters/sink/Ac3SyncFrame.h"
 #include "filters/sink/Mpeg2SinkCore.h"
+#include "filters/source/Mpeg2Source.h"
 #include "filters/source/Mpeg2SourceCore.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/media/Renderer.h"
 
 namespace {
 
@@ -174,6 +180,62 @@ void BM_SourceRead(benchmark::State& state) {
   std::filesystem::remove(path);
 }
 BENCHMARK(BM_SourceRead)->Unit(benchmark::kMillisecond);
+
+// Renders every sample at once and keeps only a byte count.
+class NullRenderer final : public CBaseRenderer {
+ public:
+  explicit NullRenderer(HRESULT* hr) : CBaseRenderer(GUID_NULL, "null renderer", nullptr, hr) {}
+  HRESULT CheckMediaType(const CMediaType*) override { return S_OK; }
+  HRESULT DoRenderSample(IMediaSample* sample) override {
+    bytes_ += static_cast<std::uint64_t>(sample->GetActualDataLength());
+    return S_OK;
+  }
+  std::uint64_t Bytes() const { return bytes_.load(); }
+
+ private:
+  std::atomic<std::uint64_t> bytes_{0};
+};
+
+void BM_SourceFilterGraph(benchmark::State& state) {
+  std::size_t esBytes = 0;
+  const auto programme = MakeProgramme(esBytes);
+  const auto path = (BenchFolder() / "source-filter.mpg").string();
+  const std::u16string path16(path.begin(), path.end());
+  {
+    psfile::Mpeg2SinkCore sink;
+    psfile::FilterClock clock;
+    sink.SetFileName(path16.c_str(), clock);
+    for (int i = 0; i < 3; ++i)
+      Feed(sink, programme, i * 100'000'000LL);
+    sink.Stop();
+  }
+  const auto fileBytes = std::filesystem::file_size(path);
+  std::uint64_t payload = 0;
+  for (auto _ : state) {
+    HRESULT hr = S_OK;
+    ComPtr<CFilterGraph> graph(new CFilterGraph);
+    ComPtr<psfile::CMPEG2Source> source(new psfile::CMPEG2Source(&hr));
+    graph->AddFilter(source.Get(), u"MPEG-2 Source");
+    graph->SetSyncSource(nullptr);
+    source->Load(path16.c_str(), nullptr);
+    std::vector<ComPtr<NullRenderer>> renderers;
+    for (int k = 0; k < 3; ++k) {
+      renderers.emplace_back(new NullRenderer(&hr));
+      graph->AddFilter(renderers.back().Get(), k == 0 ? u"V" : k == 1 ? u"A" : u"T");
+      graph->ConnectDirect(source->GetPin(k), renderers.back()->GetPin(0), nullptr);
+    }
+    graph->Run();
+    LONG code = 0;
+    if (graph->WaitForCompletion(60'000, &code) != S_OK) state.SkipWithError("no completion");
+    graph->Stop();
+    for (const auto& r : renderers)
+      payload += r->Bytes();
+  }
+  benchmark::DoNotOptimize(payload);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fileBytes));
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_SourceFilterGraph)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -1,0 +1,94 @@
+// Shared by the remux and play command tests: a capture of the sample
+// broadcast's 5.5 (written once per test binary), a working folder per test,
+// and a command run with its output captured.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "tests/vtuner/TestCapture.h"
+#include "tools/broadcast/CaptureWriter.h"
+#include "tools/broadcast/Description.h"
+
+namespace clitest {
+
+inline constexpr double kCaptureSeconds = 4.0;
+
+// The sample broadcast's physical channel 31 alone: one programme, 5.5 "KFIV".
+struct KfivCapture {
+  KfivCapture() {
+    broadcast::BroadcastDescription all;
+    ok = broadcast::ParseBroadcastDescription(broadcast::SampleBroadcastText(), all, error);
+    for (const auto& mux : all.multiplexes)
+      if (mux.physical == 31) description.multiplexes.push_back(mux);
+    ok = ok && description.multiplexes.size() == 1 &&
+         broadcast::WriteCaptures(description, kCaptureSeconds, folder.Path(), {}, files, error);
+  }
+  vtunertest::TempFolder folder;
+  broadcast::BroadcastDescription description;
+  std::vector<std::filesystem::path> files;
+  std::string error;
+  bool ok = false;
+};
+
+inline const KfivCapture& Kfiv() {
+  static const KfivCapture capture;
+  return capture;
+}
+
+struct CommandRun {
+  int code = -1;
+  std::string out, err;
+};
+
+inline std::string ReadAll(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  for (int c; (c = std::fgetc(file)) != EOF;)
+    text.push_back(static_cast<char>(c));
+  std::fclose(file);
+  return text;
+}
+
+using CommandFunction = int (*)(std::span<const std::string>, std::FILE*, std::FILE*);
+
+inline CommandRun RunCommand(CommandFunction command, std::vector<std::string> args) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  CommandRun run;
+  run.code = command(args, out, err);
+  run.out = ReadAll(out);
+  run.err = ReadAll(err);
+  return run;
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Runs each test in a folder of its own (the current folder, where a sink
+// without a list keeps its own).
+class KfivFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(Kfiv().ok) << Kfiv().error;
+    capture_ = Kfiv().files.at(0).string();
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(work_.Path());
+  }
+  void TearDown() override { std::filesystem::current_path(previous_); }
+
+  vtunertest::TempFolder work_;
+  std::filesystem::path previous_;
+  std::string capture_;
+};
+
+}  // namespace clitest

@@ -1,0 +1,19 @@
+// "corvane-cli play": reads a recording file or a time-shift list with the
+// "MPEG-2 Source" into renderers that show nothing, as fast as it reads, and
+// reports what each stream carried: sample counts, first and last times, the
+// programme text records seen, and the range the source says is available.
+#pragma once
+
+#include <cstdio>
+#include <span>
+#include <string>
+
+namespace play {
+
+// Runs the command on the arguments after "play". Returns the exit code: 0
+// done, 1 failed (one line on `err`), 2 bad usage.
+int RunPlay(std::span<const std::string> args, std::FILE* out, std::FILE* err);
+
+inline constexpr const char* kPlayUsage = "FILE.mpg|LIST.lst [--seek SECONDS] [--rate R]";
+
+}  // namespace play
