@@ -1,6 +1,6 @@
 // ThreadSanitizer suppressions built into every test binary of a TSan build.
 //
-// deadlock:CTee::ReconnectPin -- connecting a tee output with another type
+// deadlock:CTeeOutputPin::CompleteConnect -- connecting a tee output with another type
 // reconnects the tee's input while the output's Connect holds the tee lock,
 // so the tee lock is taken before the upstream filter's lock; connecting the
 // upstream filter to the tee takes them the other way round. Both happen
@@ -8,5 +8,5 @@
 // throughout, so the two orders never run at once. ThreadSanitizer does not
 // know such an outer lock and reports the pair anyway.
 extern "C" const char* __tsan_default_suppressions() {
-  return "deadlock:CTee::ReconnectPin\n";
+  return "deadlock:CTeeOutputPin::CompleteConnect\n";
 }

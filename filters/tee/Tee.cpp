@@ -74,26 +74,6 @@ std::vector<CTeeOutputPin*> CTee::Outputs() {
   return pins;
 }
 
-HRESULT CTee::ReconnectPin(IPin* pin, const CMediaType& mt) {
-  const CMediaType type(mt);  // the pin's own type goes with its connection
-  if (IFilterGraph* graph = GetFilterGraph()) {
-    ComPtr<IFilterGraph2> graph2;
-    if (SUCCEEDED(graph->QueryInterface(IID_PPV_ARGS(&graph2)))) {
-      return graph2->ReconnectEx(pin, &type);
-    }
-  }
-  ComPtr<IPin> peer;
-  if (FAILED(pin->ConnectedTo(&peer))) return VFW_E_NOT_CONNECTED;
-  PIN_DIRECTION direction = PINDIR_INPUT;
-  pin->QueryDirection(&direction);
-  IPin* out = direction == PINDIR_OUTPUT ? pin : peer.Get();
-  IPin* in = direction == PINDIR_OUTPUT ? peer.Get() : pin;
-  HRESULT hr = out->Disconnect();
-  if (FAILED(hr)) return hr;
-  in->Disconnect();
-  return out->Connect(in, &type);
-}
-
 // ---- input pin ----------------------------------------------------------------
 
 CTeeInputPin::CTeeInputPin(CTee* tee, CCritSec* lock, HRESULT* hr)
@@ -136,7 +116,7 @@ HRESULT CTeeInputPin::CompleteConnect(IPin* receivePin) {
   if (FAILED(hr)) return hr;
   for (CTeeOutputPin* out : tee_->Outputs()) {
     if (out->IsConnected() && out->CurrentMediaType() != mt_) {
-      hr = tee_->ReconnectPin(out, mt_);
+      hr = tee_->ReconnectPin(out, &mt_);
       if (FAILED(hr)) return hr;
     }
   }
@@ -256,9 +236,9 @@ HRESULT CTeeOutputPin::CompleteConnect(IPin* receivePin) {
   CTeeInputPin* input = tee_->InputPin();
   if (input->CurrentMediaType() != mt_) {
     const CMediaType previous(input->CurrentMediaType());
-    HRESULT hr = tee_->ReconnectPin(input, mt_);
+    HRESULT hr = tee_->ReconnectPin(input, &mt_);
     if (FAILED(hr)) {
-      if (!input->IsConnected()) tee_->ReconnectPin(input, previous);
+      if (!input->IsConnected()) tee_->ReconnectPin(input, &previous);
       return hr;
     }
   }

@@ -104,8 +104,6 @@ class CTee : public CBaseFilter {
   bool HasFreeOutput();
   // A snapshot of the output pins in list order.
   std::vector<CTeeOutputPin*> Outputs();
-  // Reconnects a connected pin with the type, through the graph when there is one.
-  HRESULT ReconnectPin(IPin* pin, const CMediaType& mt);
 
   CCritSec lock_;
   std::unique_ptr<CTeeInputPin> input_;

@@ -180,6 +180,31 @@ HRESULT CBaseFilter::NotifyEvent(LONG code, LONG_PTR param1, LONG_PTR param2) {
   return sink->Notify(code, param1, param2);
 }
 
+HRESULT CBaseFilter::ReconnectPin(IPin* pin, const AM_MEDIA_TYPE* mt) {
+  if (pin == nullptr) return E_POINTER;
+  if (IFilterGraph* graph = GetFilterGraph()) {
+    ComPtr<IFilterGraph2> graph2;
+    if (SUCCEEDED(graph->QueryInterface(IID_PPV_ARGS(&graph2))))
+      return graph2->ReconnectEx(pin, mt);
+  }
+  ComPtr<IPin> peer;
+  if (FAILED(pin->ConnectedTo(&peer))) return VFW_E_NOT_CONNECTED;
+  PIN_DIRECTION direction = PINDIR_INPUT;
+  pin->QueryDirection(&direction);
+  IPin* out = direction == PINDIR_OUTPUT ? pin : peer.Get();
+  IPin* in = direction == PINDIR_OUTPUT ? peer.Get() : pin;
+  CMediaType type;
+  if (mt != nullptr) {
+    type = *mt;
+  } else {
+    out->ConnectionMediaType(&type);
+  }
+  HRESULT hr = out->Disconnect();
+  if (FAILED(hr)) return hr;
+  in->Disconnect();
+  return out->Connect(in, &type);
+}
+
 std::u16string CBaseFilter::Name() const {
   CAutoLock lock(lock_);
   return name_;

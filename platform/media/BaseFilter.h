@@ -56,6 +56,9 @@ class CBaseFilter : public CUnknown, public IBaseFilter {
   // The graph the filter belongs to (no reference added) and its name in it.
   IFilterGraph* GetFilterGraph() const { return graph_; }
   std::u16string Name() const;
+  // Reconnects a connected pin of this filter with the type: through the
+  // graph when the filter is in one, else directly with its peer.
+  HRESULT ReconnectPin(IPin* pin, const AM_MEDIA_TYPE* mt);
   CCritSec* FilterLock() const { return lock_; }
   // A changed pin set (pins added or removed) invalidates pin enumerators.
   LONG GetPinVersion() const { return pinVersion_.load(); }

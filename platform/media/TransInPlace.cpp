@@ -18,26 +18,6 @@ CBasePin* CTransInPlaceFilter::GetPin(int n) {
   return nullptr;
 }
 
-HRESULT CTransInPlaceFilter::ReconnectPin(IPin* pin, const CMediaType& mt) {
-  const CMediaType type(mt);  // the pin's own type goes with its connection
-  if (IFilterGraph* graph = GetFilterGraph()) {
-    ComPtr<IFilterGraph2> graph2;
-    if (SUCCEEDED(graph->QueryInterface(IID_PPV_ARGS(&graph2)))) {
-      return graph2->ReconnectEx(pin, &type);
-    }
-  }
-  ComPtr<IPin> peer;
-  if (FAILED(pin->ConnectedTo(&peer))) return VFW_E_NOT_CONNECTED;
-  PIN_DIRECTION direction = PINDIR_INPUT;
-  pin->QueryDirection(&direction);
-  IPin* out = direction == PINDIR_OUTPUT ? pin : peer.Get();
-  IPin* in = direction == PINDIR_OUTPUT ? peer.Get() : pin;
-  HRESULT hr = out->Disconnect();
-  if (FAILED(hr)) return hr;
-  in->Disconnect();
-  return out->Connect(in, &type);
-}
-
 // ---- input pin ----------------------------------------------------------------
 
 CTransInPlaceInputPin::CTransInPlaceInputPin(CTransInPlaceFilter* filter, CCritSec* lock,
@@ -73,7 +53,7 @@ HRESULT CTransInPlaceInputPin::CompleteConnect(IPin* receivePin) {
   if (FAILED(hr)) return hr;
   CTransInPlaceOutputPin* output = transform_->OutputPin();
   if (output->IsConnected() && output->CurrentMediaType() != mt_) {
-    return transform_->ReconnectPin(output, mt_);
+    return transform_->ReconnectPin(output, &mt_);
   }
   return S_OK;
 }

@@ -104,9 +104,6 @@ class CTransInPlaceFilter : public CBaseFilter {
   friend class CTransInPlaceInputPin;
   friend class CTransInPlaceOutputPin;
 
-  // Reconnects a connected pin with the type, through the graph when there is one.
-  HRESULT ReconnectPin(IPin* pin, const CMediaType& mt);
-
   std::unique_ptr<CTransInPlaceInputPin> input_;
   std::unique_ptr<CTransInPlaceOutputPin> output_;
 };
