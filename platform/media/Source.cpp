@@ -106,6 +106,7 @@ DWORD CSourceStream::ThreadProc() {
     return 1;
   }
   Reply(S_OK);
+  endOfStream_ = false;
   for (;;) {
     command = GetRequest();
     if (command == CMD_EXIT) {
@@ -114,8 +115,12 @@ DWORD CSourceStream::ThreadProc() {
     }
     if (command == CMD_RUN || command == CMD_PAUSE) {
       Reply(S_OK);
-      DoBufferProcessingLoop();
+      // A stream that has ended stays ended until a stop (a seek stops the
+      // thread and starts it again): filling again here would send a second
+      // end of stream downstream without a flush in between.
+      if (!endOfStream_) DoBufferProcessingLoop();
     } else if (command == CMD_STOP) {
+      endOfStream_ = false;
       Reply(S_OK);
     } else {
       Reply(static_cast<DWORD>(E_NOTIMPL));
@@ -143,10 +148,12 @@ HRESULT CSourceStream::DoBufferProcessingLoop() {
         if (hr != S_OK) return S_OK;
       } else if (hr == S_FALSE) {
         sample.Reset();
+        endOfStream_ = true;
         DeliverEndOfStream();
         return S_OK;
       } else {
         sample.Reset();
+        endOfStream_ = true;
         DeliverEndOfStream();
         filter_->NotifyEvent(EC_ERRORABORT, hr, 0);
         return hr;

@@ -10,6 +10,9 @@
 //                          until the next command;
 //   FillBuffer S_FALSE  -> end of stream downstream, the loop ends;
 //   FillBuffer failure  -> end of stream and EC_ERRORABORT, the loop ends.
+// After an end of stream a run or pause command does not enter the loop again
+// (FillBuffer is not asked again); a stop does, so the usual restart (flush,
+// StopThread, PauseThread or RunThread) streams again.
 // A derived pin with a loop of its own overrides DoBufferProcessingLoop and
 // checks for commands with CheckRequest / WaitForRequest.
 #pragma once
@@ -78,4 +81,8 @@ class CSourceStream : public CBaseOutputPin, public CAMThread {
   virtual HRESULT OnThreadStartPlay() { return S_OK; }
 
   CSource* source_;
+
+ private:
+  // The base loop delivered end of stream; cleared by a stop. Streaming thread only.
+  bool endOfStream_ = false;
 };

@@ -362,6 +362,39 @@ TEST(Events, CompleteWaitsForEveryRendererAndQueueKeepsOrder) {
   media::SetNotifyPoster(nullptr);
 }
 
+TEST(SourceStream, EndOfStreamGoesOnceUntilASeekRestartsTheStream) {
+  Graph g;
+  g.timing->SetSyncSource(nullptr);
+  ComPtr<CTestSource> source(new CTestSource(kTransport));
+  source->Stream()->Configure(0, 188, 10 * kMs);  // ends at once, while paused
+  HRESULT hr = S_OK;
+  ComPtr<CCaptureRenderer> renderer(new CCaptureRenderer(&hr));
+  g.builder->AddFilter(source.Get(), u"Source");
+  g.builder->AddFilter(renderer.Get(), u"Renderer");
+  ASSERT_EQ(g.builder->Connect(source->Stream(), renderer->InputPin()), S_OK);
+  ASSERT_TRUE(SUCCEEDED(g.control->Pause()));
+  OAFilterState state = 0;
+  ASSERT_EQ(g.control->GetState(5000, &state), S_OK);  // the end of stream completes the pause
+  ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+  LONG code = 0;
+  ASSERT_EQ(g.events->WaitForCompletion(5000, &code), S_OK);
+  ASSERT_TRUE(SUCCEEDED(g.control->Pause()));
+  ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+  Sleep(50);  // a stream entered again on those commands would have ended again by now
+  EXPECT_EQ(renderer->EndOfStreamCount(), 1);
+
+  // A seek flushes and restarts the thread: the stream plays and ends again.
+  g.Drain();
+  source->Stream()->Configure(2, 188, 10 * kMs);
+  LONGLONG position = 0;
+  ASSERT_EQ(g.seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr,
+                                    AM_SEEKING_NoPositioning),
+            S_OK);
+  ASSERT_EQ(g.events->WaitForCompletion(5000, &code), S_OK);
+  EXPECT_EQ(renderer->Samples().size(), 2u);
+  EXPECT_EQ(renderer->EndOfStreamCount(), 2);
+}
+
 TEST(Seeking, GraphSeekingPassesThroughToTheSource) {
   Graph g;
   ComPtr<CTestSource> source(new CTestSource(kTransport));
