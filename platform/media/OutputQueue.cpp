@@ -58,7 +58,7 @@ HRESULT COutputQueue::ReceiveMultiple(IMediaSample** samples, LONG count, LONG* 
     {
       std::lock_guard lock(mutex_);
       failure = result_;
-      if (FAILED(failure) || flushing_) {
+      if (failure != S_OK || flushing_) {
         for (LONG i = 0; i < count; ++i)
           samples[i]->Release();
         return FAILED(failure) ? failure : S_FALSE;
@@ -74,7 +74,7 @@ HRESULT COutputQueue::ReceiveMultiple(IMediaSample** samples, LONG count, LONG* 
     return LastResult();
   }
   std::lock_guard lock(mutex_);
-  if (FAILED(result_) || flushing_) {
+  if (result_ != S_OK || flushing_) {
     for (LONG i = 0; i < count; ++i)
       samples[i]->Release();
     return FAILED(result_) ? result_ : S_FALSE;
@@ -93,7 +93,7 @@ void COutputQueue::SendBatch(std::vector<IMediaSample*>& batch) {
     std::lock_guard lock(mutex_);
     hr = result_;
   }
-  if (SUCCEEDED(hr)) {
+  if (hr == S_OK) {
     hr = input_->ReceiveMultiple(batch.data(), static_cast<LONG>(batch.size()), &done);
   }
   for (IMediaSample* s : batch)
@@ -196,7 +196,7 @@ bool COutputQueue::IsIdle() {
 
 HRESULT COutputQueue::LastResult() {
   std::lock_guard lock(mutex_);
-  return result_ == S_FALSE ? S_FALSE : result_;
+  return result_;
 }
 
 void COutputQueue::ThreadProc() {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <chrono>
 #include <thread>
 
@@ -291,6 +295,44 @@ TEST(OutputQueue, FlushDropsQueuedSamplesAndDeliveryResumesAfterward) {
   EXPECT_EQ(samples[restart].data.front(), 30);
   EXPECT_EQ(samples.back().data.front(), 39);
   EXPECT_EQ(samples.size() - restart, 10u);
+}
+
+// A renderer that takes two samples and then answers "no more" (S_FALSE).
+class CTwoSampleRenderer : public CCaptureRenderer {
+ public:
+  explicit CTwoSampleRenderer(HRESULT* hr) : CCaptureRenderer(hr) {}
+  HRESULT Receive(IMediaSample* sample) override {
+    if (++calls_ > 2) return S_FALSE;
+    return CCaptureRenderer::Receive(sample);
+  }
+  int Calls() const { return calls_.load(); }
+
+ private:
+  std::atomic<int> calls_{0};
+};
+
+TEST(OutputQueue, StopsDeliveringAfterDownstreamSaysNoMoreUntilAFlush) {
+  for (const bool queued : {true, false}) {
+    SCOPED_TRACE(queued ? "queued" : "direct");
+    Graph g;
+    HRESULT hr = S_OK;
+    ComPtr<CTestSource> source(new CTestSource(kTransport));
+    source->Stream()->Configure(20, 188, 10 * kMs, 20);
+    ComPtr<CTestPassThrough> pass(new CTestPassThrough(queued));
+    ComPtr<CTwoSampleRenderer> renderer(new CTwoSampleRenderer(&hr));
+    g.builder->AddFilter(source.Get(), u"Source");
+    g.builder->AddFilter(pass.Get(), u"Pass");
+    g.builder->AddFilter(renderer.Get(), u"Renderer");
+    ASSERT_EQ(g.builder->Connect(source->Stream(), pass->Input()), S_OK);
+    ASSERT_EQ(g.builder->Connect(pass->Output(), renderer->InputPin()), S_OK);
+    ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+    // The source stops at the first refusal it sees; the queue, if any, stops
+    // at the first one it sees.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    g.control->Stop();
+    // The third sample was answered S_FALSE; none after it was offered.
+    EXPECT_EQ(renderer->Calls(), 3);
+  }
 }
 
 TEST(Events, CompleteWaitsForEveryRendererAndQueueKeepsOrder) {
