@@ -1,12 +1,13 @@
 #include "tools/cli/remux/RemuxRun.h"
 
-#include <chrono>
-#include <thread>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "common/Utf16.h"
@@ -275,6 +276,8 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
 
   bool watching = false;
   std::uint64_t streamSeconds = 0;
+  // Seconds recorded so far, on a terminal only.
+  const bool progress = isatty(fileno(err)) != 0;
   const bool ran = receiver.Run(
       [&](const psip::GatePosition& position) {
         if (!watching && position.stop != psip::GateStop::kStart) {
@@ -292,11 +295,17 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
                          static_cast<REFERENCE_TIME>(position.seconds) * 10'000'000);
           WaitForText(*chain.Text(), sent);
           streamSeconds = position.seconds;
+          if (progress) {
+            std::fprintf(err, "\rrecording: %llu s",
+                         static_cast<unsigned long long>(streamSeconds));
+            std::fflush(err);
+          }
         }
         return seconds ? position.seconds < static_cast<std::uint64_t>(*seconds)
                        : position.stop != psip::GateStop::kPassEnd;
       },
       &error);
+  if (progress) std::fprintf(err, "\n");
   ingest.Stop();  // the sink ends its file with the program end code
   if (ran) PrintResult(out, *chain.Sink(), target, streams, streamSeconds, graph.nowPlaying);
   const std::uint64_t lost = chain.Sink()->Core().Stats().packsLost;
