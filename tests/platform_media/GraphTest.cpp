@@ -259,6 +259,15 @@ TEST(OutputQueue, DeliversDirectlyToANonBlockingPinInExactBatches) {
   EXPECT_EQ(sink->FirstBytes(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
 }
 
+// Adds source -> pass-through -> renderer to the graph and connects them.
+void BuildChain(Graph& g, CTestSource* source, CTestPassThrough* pass, CCaptureRenderer* renderer) {
+  g.builder->AddFilter(source, u"Source");
+  g.builder->AddFilter(pass, u"Pass");
+  g.builder->AddFilter(renderer, u"Renderer");
+  ASSERT_EQ(g.builder->Connect(source->Stream(), pass->Input()), S_OK);
+  ASSERT_EQ(g.builder->Connect(pass->Output(), renderer->InputPin()), S_OK);
+}
+
 TEST(OutputQueue, FlushDropsQueuedSamplesAndDeliveryResumesAfterward) {
   IPin* nothing = nullptr;
   HRESULT hr = S_OK;
@@ -270,11 +279,7 @@ TEST(OutputQueue, FlushDropsQueuedSamplesAndDeliveryResumesAfterward) {
   source->Stream()->Configure(40, 188, 10 * kMs, 40);
   ComPtr<CTestPassThrough> pass(new CTestPassThrough(true));
   ComPtr<CCaptureRenderer> renderer(new CCaptureRenderer(&hr));
-  g.builder->AddFilter(source.Get(), u"Source");
-  g.builder->AddFilter(pass.Get(), u"Pass");
-  g.builder->AddFilter(renderer.Get(), u"Renderer");
-  ASSERT_EQ(g.builder->Connect(source->Stream(), pass->Input()), S_OK);
-  ASSERT_EQ(g.builder->Connect(pass->Output(), renderer->InputPin()), S_OK);
+  ASSERT_NO_FATAL_FAILURE(BuildChain(g, source.Get(), pass.Get(), renderer.Get()));
   ASSERT_TRUE(SUCCEEDED(g.control->Run()));
   ASSERT_TRUE(renderer->WaitForSamples(2, 2000));
   // The source is far ahead of the renderer: its samples wait in the queue.
@@ -320,11 +325,7 @@ TEST(OutputQueue, StopsDeliveringAfterDownstreamSaysNoMoreUntilAFlush) {
     source->Stream()->Configure(20, 188, 10 * kMs, 20);
     ComPtr<CTestPassThrough> pass(new CTestPassThrough(queued));
     ComPtr<CTwoSampleRenderer> renderer(new CTwoSampleRenderer(&hr));
-    g.builder->AddFilter(source.Get(), u"Source");
-    g.builder->AddFilter(pass.Get(), u"Pass");
-    g.builder->AddFilter(renderer.Get(), u"Renderer");
-    ASSERT_EQ(g.builder->Connect(source->Stream(), pass->Input()), S_OK);
-    ASSERT_EQ(g.builder->Connect(pass->Output(), renderer->InputPin()), S_OK);
+    ASSERT_NO_FATAL_FAILURE(BuildChain(g, source.Get(), pass.Get(), renderer.Get()));
     ASSERT_TRUE(SUCCEEDED(g.control->Run()));
     // The source stops at the first refusal it sees; the queue, if any, stops
     // at the first one it sees.
