@@ -27,9 +27,9 @@
 #include "common/ByteReader.h"
 #include "common/Utf16.h"
 #include "filters/source/Mpeg2SourceCore.h"
+#include "graph/captions/CaptionFeeder.h"
+#include "graph/captions/TransportCaptions.h"
 #include "tools/cli/CliCommand.h"
-#include "tools/cli/captions/CaptionFeeder.h"
-#include "tools/cli/captions/TransportCaptions.h"
 
 namespace cli {
 
@@ -62,9 +62,9 @@ InputKind Detect(std::span<const std::uint8_t> head) {
   return InputKind::kElementary;
 }
 
-int RunElementary(std::ifstream& in, CaptionFeeder& feeder) {
+int RunElementary(std::ifstream& in, graph::CaptionFeeder& feeder) {
   capsift::EsPictureSamples splitter;
-  FileChunks input(in);
+  graph::FileChunks input(in);
   std::vector<std::uint8_t> chunk;
   std::vector<capsift::EsSample> samples;
   while (input.Read(chunk)) {
@@ -79,16 +79,16 @@ int RunElementary(std::ifstream& in, CaptionFeeder& feeder) {
   return 0;
 }
 
-int RunTransport(std::ifstream& in, std::optional<unsigned> program, CaptionFeeder& feeder) {
-  FileChunks input(in);
-  VideoStream video;
-  switch (FindVideoStream(input, program, video)) {
-    case FindVideoResult::kFound:
+int RunTransport(std::ifstream& in, std::optional<unsigned> program, graph::CaptionFeeder& feeder) {
+  graph::FileChunks input(in);
+  graph::VideoStream video;
+  switch (graph::FindVideoStream(input, program, video)) {
+    case graph::FindVideoResult::kFound:
       break;
-    case FindVideoResult::kProgramNotInPat:
+    case graph::FindVideoResult::kProgramNotInPat:
       std::fprintf(stderr, "Programme %u is not in the PAT\n", *program);
       [[fallthrough]];
-    case FindVideoResult::kNotFound:
+    case graph::FindVideoResult::kNotFound:
       if (program) {
         std::fprintf(stderr, "No video found for programme %u\n", *program);
       } else {
@@ -98,11 +98,11 @@ int RunTransport(std::ifstream& in, std::optional<unsigned> program, CaptionFeed
   }
   std::printf("Programme %u, video PID 0x%04X (stream type 0x%02X)\n", video.programNumber,
               static_cast<unsigned>(video.pid), video.streamType);
-  FeedTransportVideo(input, video.pid, feeder);
+  graph::FeedTransportVideo(input, video.pid, feeder);
   return 0;
 }
 
-int RunProgram(const std::string& path, CaptionFeeder& feeder) {
+int RunProgram(const std::string& path, graph::CaptionFeeder& feeder) {
   psfile::Mpeg2SourceCore source;
   const std::u16string widePath = common::FromUtf8(path);
   if (FAILED(source.Load(widePath.c_str()))) {
@@ -161,7 +161,7 @@ int Captions(Args args) {
   in.seekg(0);
 
   CaptionPrinter printer;
-  CaptionFeeder feeder(&printer);
+  graph::CaptionFeeder feeder(&printer);
   int result = 0;
   switch (Detect(head)) {
     case InputKind::kTransport:

@@ -8,21 +8,14 @@
 
 #include "common/TimeBase.h"
 #include "common/Utf16.h"
-#include "graph/ingest/IngestGraph.h"
-#include "platform/com/HResult.h"
+#include "graph/capture/CaptureTables.h"
 #include "tables/dump/TableDump.h"
 #include "tables/guide/GuideStore.h"
-#include "tables/poll/PollSections.h"
-#include "tools/cli/psip/CaptureReceiver.h"
-#include "tools/cli/psip/StreamGate.h"
-#include "tuning/BandPlan.h"
+#include "tools/cli/psip/TuningText.h"
 #include "tuning/scan/ChannelCollection.h"
 
 namespace psip {
 namespace {
-
-// The capture is received twice: a scan pass and a watched pass.
-constexpr std::uint64_t kPasses = 2;
 
 struct Options {
   std::filesystem::path capture;
@@ -69,22 +62,6 @@ int Fail(std::FILE* err, const std::string& message) {
   return 1;
 }
 
-// What the receiving found, for the listing.
-struct Received {
-  tuning::ChannelList channels;
-  tables::ProgramTables program;
-};
-
-// Puts the channel the program would return to after a scan (the first of
-// the list) in front of the poll, as while it is watched.
-void WatchFirstChannel(tuning::ChannelList& channels, tables::GraphTables& graph) {
-  auto lock = channels.Acquire();
-  if (tuning::ChannelNode* first = channels.First()) {
-    graph.currentKey1 = first->key1();
-    graph.currentKey2 = first->key2();
-  }
-}
-
 void PrintChannels(std::FILE* out, tuning::ChannelList& channels, bool guide) {
   auto lock = channels.Acquire();
   std::vector<std::pair<std::string, tuning::ChannelNode*>> items;
@@ -116,55 +93,19 @@ int RunPsip(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   Options o;
   if (const int code = ParseOptions(args, o, err)) return code;
 
-  CaptureReceiver receiver;
+  graph::CaptureReceiver receiver;
   std::string error;
-  if (!receiver.Prepare(o.capture, o.tuning, &error)) return Fail(err, error);
+  if (!PrepareCapture(receiver, o.capture, o.tuning, &error)) return Fail(err, error);
   std::error_code ec;
   std::filesystem::create_directories(o.out, ec);
   if (!std::filesystem::is_directory(o.out))
     return Fail(err, "cannot create the folder \"" + o.out.string() + "\"");
-  if (!receiver.Build(&error)) return Fail(err, error);
-  graph::IngestGraph& ingest = receiver.Ingest();
-  if (!o.dump.empty()) {
-    const std::u16string name = common::FromUtf8(o.dump.string());
-    if (ingest.Dump()->SetFileName(name.c_str(), nullptr) != S_OK)
-      return Fail(err, "cannot write the dump file \"" + o.dump.string() + "\"");
-  }
+  auto received = std::make_unique<graph::CaptureTables>();
+  if (!graph::ReceiveCaptureTables(receiver, o.dump, *received, &error)) return Fail(err, error);
 
-  auto received = std::make_unique<Received>();
-  tuning::ChannelList& channels = received->channels;
-  tables::ProgramTables& program = received->program;
-  program.channels = &channels;
-  tables::GraphTables graph;
-  receiver.Wire(graph);
-  // The whole transport stream passes the tuner's PID filter, as for a dump.
-  graph.recordTransportStream = true;
-  graph.scanRunning = receiver.Physical();
-
-  // The poll runs at every stop, the first at stream time 0 (the fixed PIDs
-  // go on).
-  const bool ran = receiver.Run(
-      [&](const GatePosition& position) {
-        tables::PollSections(program, graph);
-        if (position.stop != GateStop::kPassEnd) return true;
-        if (position.passes == 1) {
-          // The scan's end: the dump holds one pass, the collection applies
-          // PAT, PMT and SDT, and the first channel is watched.
-          ingest.Dump()->SetFileName(nullptr, nullptr);
-          tables::TableContext ctx{program.sections, channels, graph};
-          tuning::CollectChannels(ctx, receiver.Where());
-          graph.scanRunning = 0;
-          WatchFirstChannel(channels, graph);
-        }
-        return position.passes < kPasses;
-      },
-      &error);
-  receiver.TearDown();
-  if (!ran) return Fail(err, error);
-
-  tables::DumpSectionStore(program.sections, o.out);
-  tables::DumpGuide(channels, o.out);
-  PrintChannels(out, channels, o.guide);
+  tables::DumpSectionStore(received->program.sections, o.out);
+  tables::DumpGuide(received->channels, o.out);
+  PrintChannels(out, received->channels, o.guide);
   return 0;
 }
 

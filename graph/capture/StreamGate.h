@@ -21,7 +21,7 @@
 #include "platform/bda/virtual/Capture.h"
 #include "platform/bda/virtual/CaptureLoop.h"
 
-namespace psip {
+namespace graph {
 
 enum class GateStop {
   kStart,    // nothing delivered yet
@@ -71,4 +71,4 @@ class StreamGate {
   GatePosition position_;
 };
 
-}  // namespace psip
+}  // namespace graph

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace captions::test {
+namespace graph::test {
 
 class PopOnScreen {
  public:
@@ -55,4 +55,4 @@ class PopOnScreen {
   std::vector<std::vector<std::string>> shown_;
 };
 
-}  // namespace captions::test
+}  // namespace graph::test

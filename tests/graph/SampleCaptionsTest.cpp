@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "capsift/dll/Cea608Text.h"
-#include "tests/broadcast_captions/PopOnScreen.h"
+#include "graph/captions/TransportCaptions.h"
+#include "tests/graph/PopOnScreen.h"
 #include "tools/broadcast/Description.h"
 #include "tools/broadcast/ElementaryLoop.h"
 #include "tools/broadcast/Multiplex.h"
-#include "tools/cli/captions/TransportCaptions.h"
 
-namespace captions::test {
+namespace graph::test {
 namespace {
 
 // Long enough for two caption changes of the four-second loop and the start
@@ -126,14 +126,14 @@ TEST_P(SampleBroadcastCaptions, EveryVideoProgrammeShowsItsCaptionsInDisplayOrde
     const broadcast::EncodedLoop* loop = mux->ChannelLoop(i);
     ASSERT_NE(loop, nullptr);
 
-    cli::MemoryChunks input(capture);
-    cli::VideoStream video;
-    ASSERT_EQ(cli::FindVideoStream(input, channel.programNumber, video),
-              cli::FindVideoResult::kFound);
+    graph::MemoryChunks input(capture);
+    graph::VideoStream video;
+    ASSERT_EQ(graph::FindVideoStream(input, channel.programNumber, video),
+              graph::FindVideoResult::kFound);
     EXPECT_EQ(video.pid, channel.videoPid);
     UnitCollector collector;
-    cli::CaptionFeeder feeder(&collector);
-    cli::FeedTransportVideo(input, video.pid, feeder);
+    graph::CaptionFeeder feeder(&collector);
+    graph::FeedTransportVideo(input, video.pid, feeder);
 
     const std::size_t frames = ExpectOneUnitPerFrame(collector.units, loop->captions);
     // Only the frames the extractor still holds at the end of the capture,
@@ -165,4 +165,4 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 }  // namespace
-}  // namespace captions::test
+}  // namespace graph::test

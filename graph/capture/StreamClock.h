@@ -8,7 +8,7 @@
 
 #include "platform/media/SystemClock.h"
 
-namespace remux {
+namespace graph {
 
 class StreamClock : public CBaseReferenceClock {
  public:
@@ -30,4 +30,4 @@ class StreamClock : public CBaseReferenceClock {
   std::atomic<REFERENCE_TIME> time_{0};
 };
 
-}  // namespace remux
+}  // namespace graph

@@ -1,10 +1,10 @@
-#include "tools/cli/psip/CaptureReceiver.h"
+#include "graph/capture/CaptureReceiver.h"
 
+#include "graph/capture/CaptureOnAir.h"
 #include "platform/bda/tuner/VirtualTuners.h"
 #include "platform/com/HResult.h"
-#include "tools/cli/psip/CaptureOnAir.h"
 
-namespace psip {
+namespace graph {
 namespace {
 
 // Longest wait for the tuner to reach the next stop of the stream.
@@ -16,28 +16,12 @@ CaptureReceiver::~CaptureReceiver() {
   TearDown();
 }
 
-bool CaptureReceiver::Prepare(const std::filesystem::path& capture, const TuningText& tuning,
+bool CaptureReceiver::Prepare(const std::filesystem::path& capture, const CaptureTuning& tuning,
                               std::string* error) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(capture, ec)) {
-    *error = "no capture file \"" + capture.string() + "\"";
-    return false;
-  }
-  const auto map = ParseChannelMap(tuning.map);
-  if (!map) {
-    *error = "unknown channel map \"" + tuning.map + "\"";
-    return false;
-  }
-  const auto mode = ParseModulation(tuning.modulation);
-  if (!mode) {
-    *error = "unknown modulation \"" + tuning.modulation + "\"";
-    return false;
-  }
-  const auto physical = ParseInt(tuning.physical);
-  const auto frequency = physical ? tuning::ResolveFrequency(*map, *physical) : std::nullopt;
+  const auto frequency = tuning::ResolveFrequency(tuning.map, tuning.physical);
   if (!frequency) {
-    *error = "physical channel " + tuning.physical + " is outside the \"" +
-             std::string(tuning::ChannelMapName(*map)) + "\" band plan";
+    *error = "physical channel " + std::to_string(tuning.physical) + " is outside the \"" +
+             std::string(tuning::ChannelMapName(tuning.map)) + "\" band plan";
     return false;
   }
   capture_ = vtuner::Capture::Load(capture, error);
@@ -47,13 +31,11 @@ bool CaptureReceiver::Prepare(const std::filesystem::path& capture, const Tuning
     return false;
   }
   path_ = capture;
-  map_ = *map;
-  mode_ = *mode;
-  physical_ = *physical;
+  tuning_ = tuning;
   hertz_ = std::uint64_t{frequency->frequency} * frequency->multiplier;
-  where_.tuningSpace = static_cast<std::uint8_t>(map_);
-  where_.physical = static_cast<std::uint8_t>(physical_);
-  where_.modulation = tuning::ModulationToLocator(mode_);
+  where_.tuningSpace = static_cast<std::uint8_t>(tuning_.map);
+  where_.physical = static_cast<std::uint8_t>(tuning_.physical);
+  where_.modulation = tuning::ModulationToLocator(tuning_.mode);
   return true;
 }
 
@@ -61,14 +43,15 @@ bool CaptureReceiver::Build(std::string* error) {
   gate_ = std::make_shared<StreamGate>(capture_);
   ComPtr<IBaseFilter> tuner;
   HRESULT hr = bda::CreateVirtualTunerFilter(
-      CaptureBroadcast(path_, map_, physical_, mode_, hertz_, gate_), IID_PPV_ARGS(&tuner));
+      CaptureBroadcast(path_, tuning_.map, tuning_.physical, tuning_.mode, hertz_, gate_),
+      IID_PPV_ARGS(&tuner));
   if (FAILED(hr)) {
     *error = "cannot create the virtual tuner: " + com::ResultName(hr);
     return false;
   }
   hr = ingest_.Build(tuner.Get(), bda::VirtualTunerFriendlyName(1), error);
   if (FAILED(hr)) return false;
-  hr = ingest_.Provider()->Tune(physical_, map_, where_.modulation);
+  hr = ingest_.Provider()->Tune(tuning_.physical, tuning_.map, where_.modulation);
   if (FAILED(hr)) {
     *error = "cannot tune: " + com::ResultName(hr);
     return false;
@@ -110,4 +93,4 @@ void CaptureReceiver::TearDown() {
   ingest_.TearDown();
 }
 
-}  // namespace psip
+}  // namespace graph

@@ -1,4 +1,4 @@
-#include "tools/cli/psip/CaptureOnAir.h"
+#include "tools/cli/psip/TuningText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,16 +14,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
                   std::tolower(static_cast<unsigned char>(y));
          });
 }
-
-// Hands the gate's packets to the virtual tuner as the multiplex's source.
-class GateSource : public vtuner::PacketSource {
- public:
-  explicit GateSource(std::shared_ptr<StreamGate> gate) : gate_(std::move(gate)) {}
-  std::size_t Read(std::span<std::uint8_t> out) override { return gate_->Read(out); }
-
- private:
-  std::shared_ptr<StreamGate> gate_;
-};
 
 }  // namespace
 
@@ -57,32 +47,30 @@ std::optional<tuning::ModulationMask> ParseModulation(const std::string& text) {
   return std::nullopt;
 }
 
-std::shared_ptr<vtuner::Broadcast> CaptureBroadcast(const std::filesystem::path& capture,
-                                                    tuning::ChannelMap map, int physical,
-                                                    tuning::ModulationMask mode,
-                                                    std::uint64_t hertz,
-                                                    std::shared_ptr<StreamGate> gate) {
-  vtuner::BroadcastDescription description;
-  description.tuners = 1;
-  description.pace = false;
-  description.folder = capture.parent_path();
-  vtuner::MultiplexDecl mux;
-  mux.line = 1;
-  mux.frequencyHz = hertz;
-  mux.family = tuning::FamilyOf(mode);
-  mux.modulation = mode;
-  mux.channelMap = static_cast<int>(map);
-  mux.physical = physical;
-  mux.kind = vtuner::SourceKind::kSynthetic;
-  mux.syntheticName = "capture";
-  mux.capture = capture;
-  description.multiplexes.push_back(mux);
-  auto broadcast = std::make_shared<vtuner::Broadcast>(std::move(description));
-  broadcast->SetSyntheticSourceFactory(
-      [gate](const vtuner::MultiplexDecl&, std::string*) -> std::unique_ptr<vtuner::PacketSource> {
-        return std::make_unique<GateSource>(gate);
-      });
-  return broadcast;
+bool PrepareCapture(graph::CaptureReceiver& receiver, const std::filesystem::path& capture,
+                    const TuningText& text, std::string* error) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(capture, ec)) {
+    *error = "no capture file \"" + capture.string() + "\"";
+    return false;
+  }
+  const auto map = ParseChannelMap(text.map);
+  if (!map) {
+    *error = "unknown channel map \"" + text.map + "\"";
+    return false;
+  }
+  const auto mode = ParseModulation(text.modulation);
+  if (!mode) {
+    *error = "unknown modulation \"" + text.modulation + "\"";
+    return false;
+  }
+  const auto physical = ParseInt(text.physical);
+  if (!physical || !tuning::ResolveFrequency(*map, *physical)) {
+    *error = "physical channel " + text.physical + " is outside the \"" +
+             std::string(tuning::ChannelMapName(*map)) + "\" band plan";
+    return false;
+  }
+  return receiver.Prepare(capture, {*map, *physical, *mode}, error);
 }
 
 }  // namespace psip

@@ -11,7 +11,7 @@
 #include "capsift/CPictureAssembler.h"
 #include "capsift/CaptionSink.h"
 
-namespace cli {
+namespace graph {
 
 class CaptionFeeder {
  public:
@@ -28,4 +28,4 @@ class CaptionFeeder {
   capsift::CPictureAssembler assembler_;
 };
 
-}  // namespace cli
+}  // namespace graph

@@ -1,4 +1,4 @@
-#include "tools/cli/captions/TransportCaptions.h"
+#include "graph/program/ProgramFinder.h"
 
 #include <algorithm>
 #include <utility>
@@ -8,32 +8,22 @@
 #include "tables/sections/Pat.h"
 #include "tables/sections/Pmt.h"
 
-namespace cli {
+namespace graph {
 
 namespace {
 
 constexpr std::size_t kChunk = 188 * 256;
 constexpr std::size_t kTsStep = 188 * 7;
 
-// Collects the demultiplexer's sections (handled between Ingest calls, since
-// a sink must not map PIDs) and feeds the video units straight on.
-class TsCollector final : public demux::OutputSink {
+// Collects the demultiplexer's sections, handled between Ingest calls since
+// a sink must not map PIDs.
+class SectionCollector final : public demux::OutputSink {
  public:
-  explicit TsCollector(CaptionFeeder* feeder) : feeder_(feeder) {}
   void Deliver(const demux::Sample& sample) override {
-    if (sample.content == demux::MediaSampleContent::Mpeg2Psi) {
+    if (sample.content == demux::MediaSampleContent::Mpeg2Psi)
       sections.push_back({sample.pid, {sample.data.begin(), sample.data.end()}});
-      return;
-    }
-    if (feeder_ == nullptr) return;
-    std::optional<std::int64_t> time;
-    if (sample.flags & demux::kSampleTimeValid) time = sample.startTime;
-    feeder_->Sample(sample.data, time, (sample.flags & demux::kSampleDiscontinuity) != 0);
   }
   std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> sections;
-
- private:
-  CaptionFeeder* feeder_;
 };
 
 bool IsMpeg2Video(std::uint16_t streamType) {
@@ -66,7 +56,7 @@ FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> prog
                                 VideoStream& out) {
   input.Rewind();
   demux::TsDemuxer demuxer;
-  TsCollector collector(nullptr);
+  SectionCollector collector;
   demux::OutputId psi = 0;
   demuxer.CreateOutput({}, &collector, &psi);
   const std::uint32_t patPid = 0;
@@ -123,18 +113,4 @@ FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> prog
   }
 }
 
-void FeedTransportVideo(ChunkSource& input, std::uint16_t videoPid, CaptionFeeder& feeder) {
-  input.Rewind();
-  demux::TsDemuxer demuxer;
-  TsCollector collector(&feeder);
-  demux::OutputId video = 0;
-  demuxer.CreateOutput({}, &collector, &video);
-  const std::uint32_t pid = videoPid;
-  demuxer.MapPids(video, {&pid, 1}, demux::MediaSampleContent::ElementaryStream);
-  std::vector<std::uint8_t> chunk;
-  while (input.Read(chunk))
-    demuxer.Ingest(chunk);
-  demuxer.EndOfStream();
-}
-
-}  // namespace cli
+}  // namespace graph

@@ -1,10 +1,10 @@
-#include "tools/cli/psip/StreamGate.h"
+#include "graph/capture/StreamGate.h"
 
 #include <chrono>
 
 #include "platform/bda/virtual/TsPacket.h"
 
-namespace psip {
+namespace graph {
 namespace {
 
 constexpr std::uint64_t kBitsPerPacket = vtuner::kPacketSize * 8;
@@ -100,4 +100,4 @@ std::optional<GatePosition> StreamGate::WaitAtGate(int timeoutMs) {
   return position_;
 }
 
-}  // namespace psip
+}  // namespace graph

@@ -1,30 +1,31 @@
 // A capture file received through the live graph's ingest chain, for the
-// commands that analyse or record one: the tuning typed on the command line is
-// checked, the capture put on the air there (unpaced, played through a
-// StreamGate), a virtual tuner and the ingest chain built around it and tuned,
-// and the graph run with a call at every stop of the gate, that is once per
-// second of stream time and at the end of every pass of the capture.
+// tools that analyse or record one: the capture is put on the air (unpaced,
+// played through a StreamGate), a virtual tuner and the ingest chain are built
+// around it and tuned, and the graph is run with a call at every stop of the
+// gate, that is once per second of stream time and at the end of every pass of
+// the capture.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "graph/capture/StreamGate.h"
 #include "graph/ingest/IngestGraph.h"
 #include "platform/bda/virtual/Capture.h"
 #include "tables/poll/GraphTables.h"
 #include "tables/sections/SectionTag.h"
-#include "tools/cli/psip/StreamGate.h"
 #include "tuning/BandPlan.h"
 
-namespace psip {
+namespace graph {
 
-// Where to put the capture on the air, as typed.
-struct TuningText {
-  std::string map = "Antenna US";
-  std::string physical = "2";
-  std::string modulation = "VSB:8-VSB";
+// Where a capture is put on the air.
+struct CaptureTuning {
+  tuning::ChannelMap map = tuning::kAntennaUs;
+  int physical = 0;
+  tuning::ModulationMask mode{};
 };
 
 class CaptureReceiver {
@@ -34,9 +35,10 @@ class CaptureReceiver {
   CaptureReceiver(const CaptureReceiver&) = delete;
   CaptureReceiver& operator=(const CaptureReceiver&) = delete;
 
-  // Checks the capture file and the tuning, and loads the capture. False with
-  // the one-line message in `error`.
-  bool Prepare(const std::filesystem::path& capture, const TuningText& tuning, std::string* error);
+  // Checks that the physical channel is in the band plan and loads the
+  // capture. False with the one-line message in `error`.
+  bool Prepare(const std::filesystem::path& capture, const CaptureTuning& tuning,
+               std::string* error);
 
   // Builds the ingest chain around a virtual tuner receiving the capture and
   // tunes it (the tune is carried out when the graph runs).
@@ -53,21 +55,19 @@ class CaptureReceiver {
 
   void TearDown();
 
-  graph::IngestGraph& Ingest() { return ingest_; }
+  IngestGraph& Ingest() { return ingest_; }
   // The tuning tag of the sections received.
   const tables::SectionTag& Where() const { return where_; }
-  int Physical() const { return physical_; }
+  int Physical() const { return tuning_.physical; }
 
  private:
   std::filesystem::path path_;
   std::shared_ptr<const vtuner::Capture> capture_;
-  tuning::ChannelMap map_ = tuning::kAntennaUs;
-  int physical_ = 0;
-  tuning::ModulationMask mode_{};
+  CaptureTuning tuning_;
   std::uint64_t hertz_ = 0;
   tables::SectionTag where_;
   std::shared_ptr<StreamGate> gate_;
-  graph::IngestGraph ingest_;
+  IngestGraph ingest_;
 };
 
-}  // namespace psip
+}  // namespace graph

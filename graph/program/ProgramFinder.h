@@ -1,12 +1,7 @@
-// Captions of one programme of a transport stream, pulled the way the
-// program's graph delivers them: the demultiplexer's elementary-stream units
-// of the programme's video PID (one PES each, timed from PTS on the PCR
-// timeline, a discontinuity marked where the stream breaks) fed to the caption
-// extractor through a CaptionFeeder.
-//
-// Two passes over the input: the first finds the video PID in the PAT and
-// PMTs (the program knows a channel's PIDs before it tunes), the second runs
-// the whole stream with that PID mapped from the start.
+// The programme finder: a programme's video, audio and PCR PIDs read from a
+// transport stream's PAT and PMTs through the demultiplexer, as the program
+// knows a channel's PIDs before it tunes, so a graph can map them from the
+// start.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +11,7 @@
 #include <span>
 #include <vector>
 
-#include "tools/cli/captions/CaptionFeeder.h"
-
-namespace cli {
+namespace graph {
 
 // A transport stream read from its start in chunks.
 class ChunkSource {
@@ -72,7 +65,4 @@ enum class FindVideoResult {
 FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> program,
                                 VideoStream& out);
 
-// The whole input from its start, PID `videoPid` fed to `feeder`.
-void FeedTransportVideo(ChunkSource& input, std::uint16_t videoPid, CaptionFeeder& feeder);
-
-}  // namespace cli
+}  // namespace graph
