@@ -5,51 +5,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <vector>
+#include <span>
 
 #include "app/CommandLine.h"
 #include "app/SettingsDefaults.h"
 #include "app/SettingsFile.h"
-#include "common/Crc32.h"
 #include "common/TimeBase.h"
 #include "common/Utf16.h"
-#include "demux/TsDemuxer.h"
+#include "graph/live/LiveChain.h"
 #include "platform/bda/virtual/VirtualTuner.h"
 #include "tables/guide/GuideStore.h"
 #include "tables/poll/PollSections.h"
-#include "tables/sections/Dispatch.h"
 #include "tools/broadcast/tuner/OnTheAir.h"
 #include "tools/cli/CliCommand.h"
 #include "tuning/BandPlan.h"
 
 namespace cli {
 namespace {
-
-constexpr std::uint32_t kFixedPids[] = {0x0000, 0x1FFB, 0x1FFC, 0x0010,
-                                        0x0011, 0x0012, 0x0013, 0x0014};
-
-// Checks each delivered section's CRC and files it with the tuning tag, as the
-// section buffer and the poll do together.
-class SectionCollector : public demux::OutputSink {
- public:
-  SectionCollector(tables::TableContext& ctx, tables::SectionTag tag) : ctx_(ctx), tag_(tag) {}
-  void Deliver(const demux::Sample& sample) override {
-    if (sample.data.size() >= 4 && (sample.data[1] & 0x80) &&
-        common::Crc32Mpeg2(sample.data) != 0) {
-      return;
-    }
-    tables::SectionTag tag = tag_;
-    tag.pid = sample.pid;
-    tables::DispatchSection(ctx_, sample.data, tag);
-    ++sections_;
-  }
-  int sections() const { return sections_; }
-
- private:
-  tables::TableContext& ctx_;
-  tables::SectionTag tag_;
-  int sections_ = 0;
-};
 
 void PrintNowPlaying(tuning::ChannelList& channels, const tuning::ChannelLocator& channel,
                      int second, int sections, int quality) {
@@ -112,40 +84,15 @@ int Watch(Args args) {
   tag.tuningSpace = static_cast<std::uint8_t>(channel.channelMap);
   tag.physical = channel.physical();
   tag.modulation = static_cast<std::uint16_t>(mode);
-  SectionCollector collector(ctx, tag);
-  demux::TsDemuxer demuxer;
-  demux::OutputId output = 0;
-  demuxer.CreateOutput({}, &collector, &output);
-  demuxer.MapPids(output, kFixedPids, demux::MediaSampleContent::Mpeg2Psi);
+  graph::LiveChain chain(ctx, tag);
 
   // Seconds are counted in stream time, from the programme clock references;
   // the tuner paces reads in real time unless pacing is off. Channels are
   // collected from the VCT as during a scan, so a first start shows them too.
   graph.scanRunning = channel.physical();
-  std::vector<std::uint8_t> buffer(188 * 256);
-  std::int64_t firstTime = -1;
-  constexpr std::size_t kMaxBytesPerSecond = 8 << 20;  // a stream without clock references
   for (int second = 1; second <= seconds; ++second) {
-    std::size_t read = 0;
-    while (read < kMaxBytesPerSecond) {
-      const std::size_t n = tuner.Read(buffer);
-      if (n == 0) break;
-      demuxer.Ingest(std::span(buffer).first(n));
-      read += n;
-      const demux::ClockEstimate clock = demuxer.Clock();
-      if (!clock.valid) continue;
-      if (firstTime < 0) firstTime = clock.streamTime;
-      if (clock.streamTime - firstTime >= second * common::kUnitsPerSecond) break;
-    }
-    // The PIDs the tables asked for (PMTs from the PAT, EIT/ETT from the MGT).
-    std::vector<std::uint32_t> listed;
-    {
-      std::lock_guard lock(graph.psiPids.lock);
-      for (const auto& [key, entry] : graph.psiPids.entries)
-        listed.push_back(entry.pid);
-    }
-    if (!listed.empty()) demuxer.MapPids(output, listed, demux::MediaSampleContent::Mpeg2Psi);
-    PrintNowPlaying(channels, channel, second, collector.sections(), tuner.Statistics().quality);
+    chain.RunSecond(second, [&tuner](std::span<std::uint8_t> out) { return tuner.Read(out); });
+    PrintNowPlaying(channels, channel, second, chain.Sections(), tuner.Statistics().quality);
   }
   return 0;
 }
