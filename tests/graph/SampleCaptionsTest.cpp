@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "capsift/CaptionFeeder.h"
 #include "capsift/dll/Cea608Text.h"
-#include "graph/captions/TransportCaptions.h"
+#include "graph/program/ProgramFinder.h"
+#include "graph/program/ProgramVideo.h"
 #include "tests/graph/PopOnScreen.h"
 #include "tools/broadcast/Description.h"
 #include "tools/broadcast/ElementaryLoop.h"
@@ -132,8 +134,11 @@ TEST_P(SampleBroadcastCaptions, EveryVideoProgrammeShowsItsCaptionsInDisplayOrde
               graph::FindVideoResult::kFound);
     EXPECT_EQ(video.pid, channel.videoPid);
     UnitCollector collector;
-    graph::CaptionFeeder feeder(&collector);
-    graph::FeedTransportVideo(input, video.pid, feeder);
+    capsift::CaptionFeeder feeder(&collector);
+    graph::ReadProgramVideo(
+        input, video.pid,
+        [&feeder](std::span<const std::uint8_t> bytes, std::optional<std::int64_t> time,
+                  bool discontinuity) { feeder.Sample(bytes, time, discontinuity); });
 
     const std::size_t frames = ExpectOneUnitPerFrame(collector.units, loop->captions);
     // Only the frames the extractor still holds at the end of the capture,

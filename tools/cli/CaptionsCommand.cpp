@@ -22,13 +22,14 @@
 #include <string>
 #include <vector>
 
+#include "capsift/CaptionFeeder.h"
 #include "capsift/dll/Cea608Text.h"
 #include "capsift/dll/EsPictureSamples.h"
 #include "common/ByteReader.h"
 #include "common/Utf16.h"
 #include "filters/source/Mpeg2SourceCore.h"
-#include "graph/captions/CaptionFeeder.h"
-#include "graph/captions/TransportCaptions.h"
+#include "graph/program/ProgramFinder.h"
+#include "graph/program/ProgramVideo.h"
 #include "tools/cli/CliCommand.h"
 
 namespace cli {
@@ -62,7 +63,7 @@ InputKind Detect(std::span<const std::uint8_t> head) {
   return InputKind::kElementary;
 }
 
-int RunElementary(std::ifstream& in, graph::CaptionFeeder& feeder) {
+int RunElementary(std::ifstream& in, capsift::CaptionFeeder& feeder) {
   capsift::EsPictureSamples splitter;
   graph::FileChunks input(in);
   std::vector<std::uint8_t> chunk;
@@ -79,7 +80,8 @@ int RunElementary(std::ifstream& in, graph::CaptionFeeder& feeder) {
   return 0;
 }
 
-int RunTransport(std::ifstream& in, std::optional<unsigned> program, graph::CaptionFeeder& feeder) {
+int RunTransport(std::ifstream& in, std::optional<unsigned> program,
+                 capsift::CaptionFeeder& feeder) {
   graph::FileChunks input(in);
   graph::VideoStream video;
   switch (graph::FindVideoStream(input, program, video)) {
@@ -98,11 +100,14 @@ int RunTransport(std::ifstream& in, std::optional<unsigned> program, graph::Capt
   }
   std::printf("Programme %u, video PID 0x%04X (stream type 0x%02X)\n", video.programNumber,
               static_cast<unsigned>(video.pid), video.streamType);
-  graph::FeedTransportVideo(input, video.pid, feeder);
+  graph::ReadProgramVideo(
+      input, video.pid,
+      [&feeder](std::span<const std::uint8_t> bytes, std::optional<std::int64_t> time,
+                bool discontinuity) { feeder.Sample(bytes, time, discontinuity); });
   return 0;
 }
 
-int RunProgram(const std::string& path, graph::CaptionFeeder& feeder) {
+int RunProgram(const std::string& path, capsift::CaptionFeeder& feeder) {
   psfile::Mpeg2SourceCore source;
   const std::u16string widePath = common::FromUtf8(path);
   if (FAILED(source.Load(widePath.c_str()))) {
@@ -161,7 +166,7 @@ int Captions(Args args) {
   in.seekg(0);
 
   CaptionPrinter printer;
-  graph::CaptionFeeder feeder(&printer);
+  capsift::CaptionFeeder feeder(&printer);
   int result = 0;
   switch (Detect(head)) {
     case InputKind::kTransport:

@@ -11,11 +11,11 @@
 #include "capsift/CPictureAssembler.h"
 #include "capsift/CaptionSink.h"
 
-namespace graph {
+namespace capsift {
 
 class CaptionFeeder {
  public:
-  explicit CaptionFeeder(capsift::ICaptionSink* sink) : assembler_(sink) {}
+  explicit CaptionFeeder(ICaptionSink* sink) : assembler_(sink) {}
 
   void Sample(std::span<const std::uint8_t> bytes, std::optional<std::int64_t> startTime,
               bool discontinuity) {
@@ -25,7 +25,7 @@ class CaptionFeeder {
   }
 
  private:
-  capsift::CPictureAssembler assembler_;
+  CPictureAssembler assembler_;
 };
 
-}  // namespace graph
+}  // namespace capsift

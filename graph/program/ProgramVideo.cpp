@@ -1,6 +1,5 @@
-#include "graph/captions/TransportCaptions.h"
+#include "graph/program/ProgramVideo.h"
 
-#include <optional>
 #include <vector>
 
 #include "demux/TsDemuxer.h"
@@ -8,27 +7,27 @@
 namespace graph {
 namespace {
 
-// Feeds the demultiplexer's video units straight on.
+// Hands the demultiplexer's video units straight on.
 class VideoCollector final : public demux::OutputSink {
  public:
-  explicit VideoCollector(CaptionFeeder& feeder) : feeder_(feeder) {}
+  explicit VideoCollector(const VideoUnitCallback& onUnit) : onUnit_(onUnit) {}
   void Deliver(const demux::Sample& sample) override {
     if (sample.content == demux::MediaSampleContent::Mpeg2Psi) return;
     std::optional<std::int64_t> time;
     if (sample.flags & demux::kSampleTimeValid) time = sample.startTime;
-    feeder_.Sample(sample.data, time, (sample.flags & demux::kSampleDiscontinuity) != 0);
+    onUnit_(sample.data, time, (sample.flags & demux::kSampleDiscontinuity) != 0);
   }
 
  private:
-  CaptionFeeder& feeder_;
+  const VideoUnitCallback& onUnit_;
 };
 
 }  // namespace
 
-void FeedTransportVideo(ChunkSource& input, std::uint16_t videoPid, CaptionFeeder& feeder) {
+void ReadProgramVideo(ChunkSource& input, std::uint16_t videoPid, const VideoUnitCallback& onUnit) {
   input.Rewind();
   demux::TsDemuxer demuxer;
-  VideoCollector collector(feeder);
+  VideoCollector collector(onUnit);
   demux::OutputId video = 0;
   demuxer.CreateOutput({}, &collector, &video);
   const std::uint32_t pid = videoPid;
