@@ -74,6 +74,10 @@ bool CaptureRecorder::Build(CaptureReceiver& receiver, const VideoStream& stream
 
 bool CaptureRecorder::Run(std::optional<std::uint64_t> seconds,
                           const std::function<void(std::uint64_t)>& onSecond, std::string* error) {
+  if (receiver_ == nullptr) {
+    *error = "the recording graph is not built";
+    return false;
+  }
   CaptureReceiver& receiver = *receiver_;
   IngestGraph& ingest = receiver.Ingest();
   auto channels = std::make_unique<tuning::ChannelList>();
