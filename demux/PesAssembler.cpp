@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/ByteReader.h"
+#include "common/MpegTimestamps.h"
 
 namespace demux {
 
@@ -35,12 +36,12 @@ bool IsAudioStream(std::uint8_t streamId) {
   return (streamId & 0xE0) == 0xC0 || streamId == 0xBD;  // MPEG audio, AC-3 in private 1
 }
 
-// A 33-bit timestamp in its 5-byte PES form (markers not enforced).
+// A 33-bit timestamp in its 5-byte PES form (markers not enforced); 0 and the
+// reader's error when the field is cut short.
 std::uint64_t ReadTimestamp(common::ByteReader& r) {
-  const std::uint64_t b0 = r.U8();
-  const std::uint64_t b12 = r.U16();
-  const std::uint64_t b34 = r.U16();
-  return (b0 >> 1 & 0x07) << 30 | (b12 >> 1) << 15 | (b34 >> 1);
+  const auto field = r.Bytes(common::kPesTimestampSize);
+  if (field.size() != common::kPesTimestampSize) return 0;
+  return common::ReadPesTimestamp(field.first<common::kPesTimestampSize>());
 }
 
 }  // namespace
