@@ -52,15 +52,15 @@ PesAssembler::PesAssembler(std::uint16_t pid, const OutputConfig& config)
       maxSampleBytes_(std::clamp<std::size_t>(
           config.maxSampleBytes == 0 ? kDefaultMaxSampleBytes : config.maxSampleBytes, 1,
           kLargestMaxSampleBytes)) {
-  if (delivery_ == EsDelivery::Unit) piece_.resize(maxSampleBytes_);
+  if (delivery_ == EsDelivery::kUnit) piece_.resize(maxSampleBytes_);
 }
 
 void PesAssembler::AdvanceHeader(const ProgramClock& clock, std::uint32_t& errors) {
   switch (step_) {
-    case HeaderStep::Prefix: {
+    case HeaderStep::kPrefix: {
       if (header_[0] != 0 || header_[1] != 0 || header_[2] != 1) {
         ++errors;
-        state_ = State::WaitStart;
+        state_ = State::kWaitStart;
         return;
       }
       const std::uint8_t streamId = header_[3];
@@ -68,31 +68,31 @@ void PesAssembler::AdvanceHeader(const ProgramClock& clock, std::uint32_t& error
       unit_ = Sample{};
       unit_.streamId = streamId;
       if (streamId == kPaddingStream) {
-        state_ = State::Skip;
+        state_ = State::kSkip;
       } else if (!HasOptionalHeader(streamId)) {
         StartPayload(packetLength);
       } else {
-        step_ = HeaderStep::Fixed;
+        step_ = HeaderStep::kFixed;
         headerNeed_ = kFixedBytes;
       }
       return;
     }
-    case HeaderStep::Fixed:
+    case HeaderStep::kFixed:
       if ((header_[6] & 0xC0) != 0x80) {
         ++errors;
-        state_ = State::WaitStart;
+        state_ = State::kWaitStart;
         return;
       }
-      step_ = HeaderStep::Optional;
+      step_ = HeaderStep::kOptional;
       headerNeed_ = kFixedBytes + header_[8];
       if (headerNeed_ > headerHave_) return;
       [[fallthrough]];
-    case HeaderStep::Optional: {
+    case HeaderStep::kOptional: {
       const std::size_t packetLength = static_cast<std::size_t>(header_[4]) << 8 | header_[5];
       const std::size_t dataLength = header_[8];
       if (packetLength != 0 && packetLength < 3 + dataLength) {
         ++errors;
-        state_ = State::WaitStart;
+        state_ = State::kWaitStart;
         return;
       }
       common::ByteReader r(std::span<const std::uint8_t>(header_).subspan(kFixedBytes, dataLength));
@@ -119,7 +119,7 @@ void PesAssembler::AdvanceHeader(const ProgramClock& clock, std::uint32_t& error
         }
       }
       if (packetLength != 0 && packetLength == 3 + dataLength) {
-        state_ = State::WaitStart;  // a header without payload: nothing to deliver
+        state_ = State::kWaitStart;  // a header without payload: nothing to deliver
         return;
       }
       StartPayload(packetLength == 0 ? 0 : packetLength - 3 - dataLength);
@@ -129,7 +129,7 @@ void PesAssembler::AdvanceHeader(const ProgramClock& clock, std::uint32_t& error
 }
 
 void PesAssembler::StartPayload(std::size_t payloadLength) {
-  unit_.content = MediaSampleContent::ElementaryStream;
+  unit_.content = MediaSampleContent::kElementaryStream;
   unit_.pid = pid_;
   unit_.flags |= kSampleUnitStart;
   // PES_packet_length 0 marks an unbounded unit; for units without optional
@@ -138,7 +138,7 @@ void PesAssembler::StartPayload(std::size_t payloadLength) {
   remaining_ = payloadLength;
   firstSample_ = true;
   pieceLen_ = 0;
-  state_ = State::Payload;
+  state_ = State::kPayload;
 }
 
 std::uint32_t PesAssembler::UnitFlags(std::span<const std::uint8_t> firstBytes) const {

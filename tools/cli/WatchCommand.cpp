@@ -116,7 +116,7 @@ int Watch(Args args) {
   demux::TsDemuxer demuxer;
   demux::OutputId output = 0;
   demuxer.CreateOutput({}, &collector, &output);
-  demuxer.MapPids(output, kFixedPids, demux::MediaSampleContent::Mpeg2Psi);
+  demuxer.MapPids(output, kFixedPids, demux::MediaSampleContent::kMpeg2Psi);
 
   // Seconds are counted in stream time, from the programme clock references;
   // the tuner paces reads in real time unless pacing is off. Channels are
@@ -144,7 +144,7 @@ int Watch(Args args) {
       for (const auto& [key, entry] : graph.psiPids.entries)
         listed.push_back(entry.pid);
     }
-    if (!listed.empty()) demuxer.MapPids(output, listed, demux::MediaSampleContent::Mpeg2Psi);
+    if (!listed.empty()) demuxer.MapPids(output, listed, demux::MediaSampleContent::kMpeg2Psi);
     PrintNowPlaying(channels, channel, second, collector.sections(), tuner.Statistics().quality);
   }
   return 0;

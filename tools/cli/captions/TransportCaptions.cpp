@@ -21,7 +21,7 @@ class TsCollector final : public demux::OutputSink {
  public:
   explicit TsCollector(CaptionFeeder* feeder) : feeder_(feeder) {}
   void Deliver(const demux::Sample& sample) override {
-    if (sample.content == demux::MediaSampleContent::Mpeg2Psi) {
+    if (sample.content == demux::MediaSampleContent::kMpeg2Psi) {
       sections.push_back({sample.pid, {sample.data.begin(), sample.data.end()}});
       return;
     }
@@ -70,7 +70,7 @@ FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> prog
   demux::OutputId psi = 0;
   demuxer.CreateOutput({}, &collector, &psi);
   const std::uint32_t patPid = 0;
-  demuxer.MapPids(psi, {&patPid, 1}, demux::MediaSampleContent::Mpeg2Psi);
+  demuxer.MapPids(psi, {&patPid, 1}, demux::MediaSampleContent::kMpeg2Psi);
 
   bool pmtsMapped = false;
   std::vector<std::uint8_t> chunk;
@@ -101,7 +101,7 @@ FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> prog
           for (auto it = list.entries.begin(); it != list.entries.end(); ++it)
             pmtPids.push_back(it->second.pid);
         }
-        demuxer.MapPids(psi, pmtPids, demux::MediaSampleContent::Mpeg2Psi);
+        demuxer.MapPids(psi, pmtPids, demux::MediaSampleContent::kMpeg2Psi);
         pmtsMapped = true;
         continue;
       }
@@ -130,7 +130,7 @@ void FeedTransportVideo(ChunkSource& input, std::uint16_t videoPid, CaptionFeede
   demux::OutputId video = 0;
   demuxer.CreateOutput({}, &collector, &video);
   const std::uint32_t pid = videoPid;
-  demuxer.MapPids(video, {&pid, 1}, demux::MediaSampleContent::ElementaryStream);
+  demuxer.MapPids(video, {&pid, 1}, demux::MediaSampleContent::kElementaryStream);
   std::vector<std::uint8_t> chunk;
   while (input.Read(chunk))
     demuxer.Ingest(chunk);
