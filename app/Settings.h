@@ -20,13 +20,12 @@ struct WindowPlacement {
 };
 static_assert(sizeof(WindowPlacement) == 44);
 
-enum ViewFlag : std::uint32_t {
-  kMenuVisible = 0x01,
-  kViewReserved = 0x02,
-  kControlPanelVisible = 0x04,
-  kAlwaysOnTop = 0x08,
-  kCaptionsOn = 0x10,
-};
+// Bits of Settings::viewFlags.
+inline constexpr std::uint32_t kMenuVisible = 0x01;
+inline constexpr std::uint32_t kViewReserved = 0x02;
+inline constexpr std::uint32_t kControlPanelVisible = 0x04;
+inline constexpr std::uint32_t kAlwaysOnTop = 0x08;
+inline constexpr std::uint32_t kCaptionsOn = 0x10;
 
 struct Settings {
   tuning::ChannelLocator currentChannel;

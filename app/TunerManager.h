@@ -11,7 +11,7 @@
 
 namespace app {
 
-enum UiMode : std::uint8_t { kUiNothing = 0, kUiLive = 1, kUiGuide = 2, kUiNumberEntry = 3 };
+enum class UiMode : std::uint8_t { kNothing = 0, kLive = 1, kGuide = 2, kNumberEntry = 3 };
 
 struct TunerManager {
   TunerManager() {
@@ -19,7 +19,7 @@ struct TunerManager {
     settings.volume = 20;
   }
 
-  std::uint8_t uiMode = kUiNothing;
+  UiMode uiMode = UiMode::kNothing;
   recording::TimerList timers;
   Settings settings;
   std::array<TunerEntry, kMaxTuners> tuners{};

@@ -10,7 +10,7 @@
 // Until the first sequence header nothing is stored.
 //
 // Damaged and unusual input:
-// - A parser never reads outside its region (CBitReader). A picture whose
+// - A parser never reads outside its region (common::ByteReader). A picture whose
 //   headers run past the region end, or whose coding type is not I, P or B,
 //   is dropped whole: the frame store, the field state and the frame counts
 //   stay as they were and the pairs collected for it are discarded. Sequence

@@ -44,3 +44,17 @@ function(corvane_test name)
   corvane_warnings(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
+
+# corvane_embed_binary(<output.inc> <input> <sha256>): generates at build time
+# the byte list of `input` for a C++ array initializer (#include it between the
+# braces). The build stops when the file's SHA-256 is not the one given.
+function(corvane_embed_binary output input sha256)
+  get_filename_component(name ${input} NAME)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${output} -DSHA256=${sha256}
+            -P ${CORVANE_ROOT}/cmake/EmbedBinary.cmake
+    DEPENDS ${input} ${CORVANE_ROOT}/cmake/EmbedBinary.cmake
+    COMMENT "Embedding ${name}"
+    VERBATIM)
+endfunction()

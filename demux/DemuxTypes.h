@@ -27,10 +27,10 @@ inline constexpr std::size_t kMaxSectionBytes = 4096;  // 3 header bytes + secti
 // How the packets of one mapped PID reach an output. The numbers are those of
 // the framework's media-sample content, so the filter can pass them through.
 enum class MediaSampleContent : std::uint32_t {
-  TransportPacket = 0,   // every packet of the PID, whole 188 bytes
-  ElementaryStream = 1,  // PES payload, with times from the PES header
-  Mpeg2Psi = 2,          // whole reassembled table sections
-  TransportPayload = 3,  // each packet's payload bytes as they come, no parsing
+  kTransportPacket = 0,   // every packet of the PID, whole 188 bytes
+  kElementaryStream = 1,  // PES payload, with times from the PES header
+  kMpeg2Psi = 2,          // whole reassembled table sections
+  kTransportPayload = 3,  // each packet's payload bytes as they come, no parsing
 };
 
 // How an output delivers elementary-stream data.
@@ -47,14 +47,14 @@ enum class EsDelivery {
   // the first sample of a unit carries the times and flags, the rest follow
   // untimed. Complete units are delivered when their PES_packet_length is
   // reached, unbounded ones (length 0) when the next PES starts.
-  Unit,
+  kUnit,
   // The PES payload bytes of each transport packet as they arrive; the first
   // sample of a unit carries the times. Lowest latency, tiny samples.
-  Packet,
+  kPacket,
 };
 
 struct OutputConfig {
-  EsDelivery esDelivery = EsDelivery::Unit;
+  EsDelivery esDelivery = EsDelivery::kUnit;
   // Largest sample the output's allocator takes (elementary streams; sections
   // and packets are never split). 0 means the default.
   std::size_t maxSampleBytes = 0;
@@ -76,7 +76,7 @@ inline constexpr std::uint32_t kSampleDtsPresent = 1u << 7;  // dts holds the PE
 // One delivery. The bytes are only valid during the OutputSink call.
 struct Sample {
   std::span<const std::uint8_t> data;
-  MediaSampleContent content = MediaSampleContent::TransportPacket;
+  MediaSampleContent content = MediaSampleContent::kTransportPacket;
   std::uint16_t pid = 0;
   std::uint8_t streamId = 0;  // PES stream_id (elementary streams), else 0
   std::uint32_t flags = 0;
@@ -127,7 +127,7 @@ struct PidStatistics {
 // One entry of an output's PID map.
 struct PidMapping {
   std::uint32_t pid = 0;
-  MediaSampleContent content = MediaSampleContent::TransportPacket;
+  MediaSampleContent content = MediaSampleContent::kTransportPacket;
   bool operator==(const PidMapping&) const = default;
 };
 

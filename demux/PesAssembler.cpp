@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/ByteReader.h"
+#include "common/MpegTimestamps.h"
 
 namespace demux {
 
@@ -35,12 +36,12 @@ bool IsAudioStream(std::uint8_t streamId) {
   return (streamId & 0xE0) == 0xC0 || streamId == 0xBD;  // MPEG audio, AC-3 in private 1
 }
 
-// A 33-bit timestamp in its 5-byte PES form (markers not enforced).
+// A 33-bit timestamp in its 5-byte PES form (markers not enforced); 0 and the
+// reader's error when the field is cut short.
 std::uint64_t ReadTimestamp(common::ByteReader& r) {
-  const std::uint64_t b0 = r.U8();
-  const std::uint64_t b12 = r.U16();
-  const std::uint64_t b34 = r.U16();
-  return (b0 >> 1 & 0x07) << 30 | (b12 >> 1) << 15 | (b34 >> 1);
+  const auto field = r.Bytes(common::kPesTimestampSize);
+  if (field.size() != common::kPesTimestampSize) return 0;
+  return common::ReadPesTimestamp(field.first<common::kPesTimestampSize>());
 }
 
 }  // namespace
@@ -51,15 +52,15 @@ PesAssembler::PesAssembler(std::uint16_t pid, const OutputConfig& config)
       maxSampleBytes_(std::clamp<std::size_t>(
           config.maxSampleBytes == 0 ? kDefaultMaxSampleBytes : config.maxSampleBytes, 1,
           kLargestMaxSampleBytes)) {
-  if (delivery_ == EsDelivery::Unit) piece_.resize(maxSampleBytes_);
+  if (delivery_ == EsDelivery::kUnit) piece_.resize(maxSampleBytes_);
 }
 
 void PesAssembler::AdvanceHeader(const ProgramClock& clock, std::uint32_t& errors) {
   switch (step_) {
-    case HeaderStep::Prefix: {
+    case HeaderStep::kPrefix: {
       if (header_[0] != 0 || header_[1] != 0 || header_[2] != 1) {
         ++errors;
-        state_ = State::WaitStart;
+        state_ = State::kWaitStart;
         return;
       }
       const std::uint8_t streamId = header_[3];
@@ -67,31 +68,31 @@ void PesAssembler::AdvanceHeader(const ProgramClock& clock, std::uint32_t& error
       unit_ = Sample{};
       unit_.streamId = streamId;
       if (streamId == kPaddingStream) {
-        state_ = State::Skip;
+        state_ = State::kSkip;
       } else if (!HasOptionalHeader(streamId)) {
         StartPayload(packetLength);
       } else {
-        step_ = HeaderStep::Fixed;
+        step_ = HeaderStep::kFixed;
         headerNeed_ = kFixedBytes;
       }
       return;
     }
-    case HeaderStep::Fixed:
+    case HeaderStep::kFixed:
       if ((header_[6] & 0xC0) != 0x80) {
         ++errors;
-        state_ = State::WaitStart;
+        state_ = State::kWaitStart;
         return;
       }
-      step_ = HeaderStep::Optional;
+      step_ = HeaderStep::kOptional;
       headerNeed_ = kFixedBytes + header_[8];
       if (headerNeed_ > headerHave_) return;
       [[fallthrough]];
-    case HeaderStep::Optional: {
+    case HeaderStep::kOptional: {
       const std::size_t packetLength = static_cast<std::size_t>(header_[4]) << 8 | header_[5];
       const std::size_t dataLength = header_[8];
       if (packetLength != 0 && packetLength < 3 + dataLength) {
         ++errors;
-        state_ = State::WaitStart;
+        state_ = State::kWaitStart;
         return;
       }
       common::ByteReader r(std::span<const std::uint8_t>(header_).subspan(kFixedBytes, dataLength));
@@ -118,7 +119,7 @@ void PesAssembler::AdvanceHeader(const ProgramClock& clock, std::uint32_t& error
         }
       }
       if (packetLength != 0 && packetLength == 3 + dataLength) {
-        state_ = State::WaitStart;  // a header without payload: nothing to deliver
+        state_ = State::kWaitStart;  // a header without payload: nothing to deliver
         return;
       }
       StartPayload(packetLength == 0 ? 0 : packetLength - 3 - dataLength);
@@ -128,7 +129,7 @@ void PesAssembler::AdvanceHeader(const ProgramClock& clock, std::uint32_t& error
 }
 
 void PesAssembler::StartPayload(std::size_t payloadLength) {
-  unit_.content = MediaSampleContent::ElementaryStream;
+  unit_.content = MediaSampleContent::kElementaryStream;
   unit_.pid = pid_;
   unit_.flags |= kSampleUnitStart;
   // PES_packet_length 0 marks an unbounded unit; for units without optional
@@ -137,7 +138,7 @@ void PesAssembler::StartPayload(std::size_t payloadLength) {
   remaining_ = payloadLength;
   firstSample_ = true;
   pieceLen_ = 0;
-  state_ = State::Payload;
+  state_ = State::kPayload;
 }
 
 std::uint32_t PesAssembler::UnitFlags(std::span<const std::uint8_t> firstBytes) const {

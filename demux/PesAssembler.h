@@ -40,22 +40,22 @@ class PesAssembler {
   // End of input: an unbounded unit in progress is complete.
   template <class OnSample>
   void Finish(OnSample&& onSample, std::uint32_t& errors) {
-    if (state_ == State::Payload) FinishUnit(onSample, errors);
-    state_ = State::WaitStart;
+    if (state_ == State::kPayload) FinishUnit(onSample, errors);
+    state_ = State::kWaitStart;
   }
 
   // A packet was lost, or the input was flushed: drop the unit in progress and
   // mark the next unit as a discontinuity.
   void Abort() {
-    state_ = State::WaitStart;
+    state_ = State::kWaitStart;
     pieceLen_ = 0;
     discontinuity_ = true;
   }
   void MarkDiscontinuity() { discontinuity_ = true; }
 
  private:
-  enum class State { WaitStart, Header, Payload, Skip };
-  enum class HeaderStep { Prefix, Fixed, Optional };
+  enum class State { kWaitStart, kHeader, kPayload, kSkip };
+  enum class HeaderStep { kPrefix, kFixed, kOptional };
 
   static constexpr std::size_t kPrefixBytes = 6;
   static constexpr std::size_t kFixedBytes = 9;
@@ -73,19 +73,19 @@ class PesAssembler {
   template <class OnSample>
   void FinishUnit(OnSample& onSample, std::uint32_t& errors) {
     if (bounded_ && remaining_ > 0) ++errors;  // cut short by the next unit
-    if (delivery_ == EsDelivery::Unit) {
+    if (delivery_ == EsDelivery::kUnit) {
       Emit(std::span<const std::uint8_t>(piece_.data(), pieceLen_), true, onSample);
       pieceLen_ = 0;
     }
-    state_ = State::WaitStart;
+    state_ = State::kWaitStart;
   }
 
   const std::uint16_t pid_;
   const EsDelivery delivery_;
   const std::size_t maxSampleBytes_;
 
-  State state_ = State::WaitStart;
-  HeaderStep step_ = HeaderStep::Prefix;
+  State state_ = State::kWaitStart;
+  HeaderStep step_ = HeaderStep::kPrefix;
   std::array<std::uint8_t, kMaxHeaderBytes> header_{};
   std::size_t headerHave_ = 0;
   std::size_t headerNeed_ = 0;
@@ -106,22 +106,22 @@ template <class OnSample>
 void PesAssembler::Push(std::span<const std::uint8_t> payload, bool unitStart, bool randomAccess,
                         const ProgramClock& clock, OnSample&& onSample, std::uint32_t& errors) {
   if (unitStart) {
-    if (state_ == State::Payload) FinishUnit(onSample, errors);
-    if (state_ == State::Header) ++errors;  // a header cut short by the next unit
-    state_ = State::Header;
-    step_ = HeaderStep::Prefix;
+    if (state_ == State::kPayload) FinishUnit(onSample, errors);
+    if (state_ == State::kHeader) ++errors;  // a header cut short by the next unit
+    state_ = State::kHeader;
+    step_ = HeaderStep::kPrefix;
     headerHave_ = 0;
     headerNeed_ = kPrefixBytes;
     unitRandomAccess_ = randomAccess;
   }
-  while (state_ == State::Header && !payload.empty()) {
+  while (state_ == State::kHeader && !payload.empty()) {
     const std::size_t n = std::min(headerNeed_ - headerHave_, payload.size());
     std::copy_n(payload.begin(), n, header_.begin() + headerHave_);
     headerHave_ += n;
     payload = payload.subspan(n);
     if (headerHave_ == headerNeed_) AdvanceHeader(clock, errors);
   }
-  if (state_ == State::Payload) AddPayload(payload, onSample);
+  if (state_ == State::kPayload) AddPayload(payload, onSample);
 }
 
 template <class OnSample>
@@ -132,7 +132,7 @@ void PesAssembler::AddPayload(std::span<const std::uint8_t> bytes, OnSample& onS
     remaining_ -= bytes.size();
   }
   const bool ends = bounded_ && remaining_ == 0;
-  if (delivery_ == EsDelivery::Packet) {
+  if (delivery_ == EsDelivery::kPacket) {
     while (!bytes.empty()) {
       const std::size_t n = std::min(maxSampleBytes_, bytes.size());
       Emit(bytes.first(n), ends && n == bytes.size(), onSample);
@@ -156,7 +156,7 @@ void PesAssembler::AddPayload(std::span<const std::uint8_t> bytes, OnSample& onS
       pieceLen_ = 0;
     }
   }
-  if (ends) state_ = State::WaitStart;
+  if (ends) state_ = State::kWaitStart;
 }
 
 template <class OnSample>
@@ -170,7 +170,7 @@ void PesAssembler::Emit(std::span<const std::uint8_t> data, bool last, OnSample&
     discontinuity_ = false;
     firstSample_ = false;
   } else {
-    sample.content = MediaSampleContent::ElementaryStream;
+    sample.content = MediaSampleContent::kElementaryStream;
     sample.pid = pid_;
     sample.streamId = unit_.streamId;
   }

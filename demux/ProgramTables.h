@@ -37,14 +37,15 @@ class ProgramTables {
   void Reset();
 
  private:
-  enum Watch : std::uint8_t { kNone, kPat, kPmt };
+  enum class Watch : std::uint8_t { kNone, kPat, kPmt };
+  using enum Watch;
 
   bool OnSection(std::uint16_t pid, std::span<const std::uint8_t> section);
   bool OnPat(std::span<const std::uint8_t> section);
   bool OnPmt(std::span<const std::uint8_t> section);
   SectionAssembler& AssemblerFor(std::uint16_t pid);
 
-  std::vector<std::uint8_t> watch_;   // by PID
+  std::vector<Watch> watch_;          // by PID
   std::vector<std::uint16_t> pcrOf_;  // by elementary-stream PID; kNoPid when unknown
   std::vector<std::pair<std::uint16_t, std::unique_ptr<SectionAssembler>>> assemblers_;
   std::size_t programs_ = 0;  // PMT PIDs watched

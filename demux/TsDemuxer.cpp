@@ -12,7 +12,7 @@ constexpr std::uint8_t kRepeatSeen = 0x10;  // the last packet was already repea
 
 bool ValidContent(MediaSampleContent content) {
   return static_cast<std::uint32_t>(content) <=
-         static_cast<std::uint32_t>(MediaSampleContent::TransportPayload);
+         static_cast<std::uint32_t>(MediaSampleContent::kTransportPayload);
 }
 
 // Distance between two PCRs, wrap-aware, in [-modulus/2, modulus/2).
@@ -103,7 +103,7 @@ HRESULT TsDemuxer::MapPids(OutputId id, std::span<const std::uint32_t> pids,
     AddMapping(id, *output, pid, content);
     changed = true;
   }
-  if (changed && content == MediaSampleContent::ElementaryStream) FollowProgramPcr();
+  if (changed && content == MediaSampleContent::kElementaryStream) FollowProgramPcr();
   return changed ? S_OK : S_FALSE;
 }
 
@@ -138,20 +138,20 @@ void TsDemuxer::AddMapping(OutputId id, Output& output, std::uint32_t pid,
     routedPids_.push_back(static_cast<std::uint16_t>(pid));
   }
   switch (content) {
-    case MediaSampleContent::TransportPacket:
+    case MediaSampleContent::kTransportPacket:
       route->packetOutputs.push_back(id);
       route->packetSinks.push_back(output.sink);
       break;
-    case MediaSampleContent::TransportPayload:
+    case MediaSampleContent::kTransportPayload:
       route->payloadOutputs.push_back(id);
       route->payloadSinks.push_back(output.sink);
       break;
-    case MediaSampleContent::Mpeg2Psi:
+    case MediaSampleContent::kMpeg2Psi:
       route->sectionOutputs.push_back(id);
       route->sectionSinks.push_back(output.sink);
       if (!route->sections) route->sections = std::make_unique<SectionAssembler>();
       break;
-    case MediaSampleContent::ElementaryStream:
+    case MediaSampleContent::kElementaryStream:
       route->es.push_back(
           {id, output.sink,
            std::make_unique<PesAssembler>(static_cast<std::uint16_t>(pid), output.config)});
@@ -182,17 +182,17 @@ void TsDemuxer::RemoveMapping(Output& output, std::uint32_t pid) {
     }
   };
   switch (content) {
-    case MediaSampleContent::TransportPacket:
+    case MediaSampleContent::kTransportPacket:
       removeFrom(route->packetOutputs, route->packetSinks);
       break;
-    case MediaSampleContent::TransportPayload:
+    case MediaSampleContent::kTransportPayload:
       removeFrom(route->payloadOutputs, route->payloadSinks);
       break;
-    case MediaSampleContent::Mpeg2Psi:
+    case MediaSampleContent::kMpeg2Psi:
       removeFrom(route->sectionOutputs, route->sectionSinks);
       if (route->sectionOutputs.empty()) route->sections.reset();
       break;
-    case MediaSampleContent::ElementaryStream:
+    case MediaSampleContent::kElementaryStream:
       std::erase_if(route->es, [&](const PidRoute::EsTarget& t) {
         return outputs_[t.output].get() == &output;
       });
@@ -362,12 +362,12 @@ void TsDemuxer::ProcessPacket(PacketView packet, std::uint64_t bytePosition) {
     for (OutputSink* sink : route->packetSinks) {
       Sample sample;
       sample.data = packet;
-      sample.content = MediaSampleContent::TransportPacket;
+      sample.content = MediaSampleContent::kTransportPacket;
       sample.pid = pid;
       sink->Deliver(sample);
     }
   }
-  if (parse != PacketParse::Ok) {
+  if (parse != PacketParse::kOk) {
     ++invalidPackets_;
     ++stats.malformed;
     return;
@@ -428,7 +428,7 @@ void TsDemuxer::ProcessPacket(PacketView packet, std::uint64_t bytePosition) {
   if (!route->payloadSinks.empty()) {
     Sample sample;
     sample.data = payload;
-    sample.content = MediaSampleContent::TransportPayload;
+    sample.content = MediaSampleContent::kTransportPayload;
     sample.pid = pid;
     if (header.payloadUnitStart) sample.flags |= kSampleUnitStart;
     if (route->payloadLost) sample.flags |= kSampleDiscontinuity;
@@ -452,7 +452,7 @@ void TsDemuxer::ProcessPacket(PacketView packet, std::uint64_t bytePosition) {
         [&](std::span<const std::uint8_t> section) {
           Sample sample;
           sample.data = section;
-          sample.content = MediaSampleContent::Mpeg2Psi;
+          sample.content = MediaSampleContent::kMpeg2Psi;
           sample.pid = pid;
           for (OutputSink* sink : route->sectionSinks)
             sink->Deliver(sample);

@@ -21,14 +21,14 @@ PacketParse ParsePacketHeader(PacketView packet, PacketHeader& header) {
   header.payloadOffset = kPacketSize;
   header.payloadSize = 0;
 
-  if (!header.hasAdaptation && !header.hasPayload) return PacketParse::Reserved;
+  if (!header.hasAdaptation && !header.hasPayload) return PacketParse::kReserved;
 
   std::size_t offset = 4;
   if (header.hasAdaptation) {
     const std::size_t length = packet[4];
     // The field may fill the rest of the packet (length 183); anything longer
     // runs past it.
-    if (length > kPacketSize - 5) return PacketParse::AdaptationOverflow;
+    if (length > kPacketSize - 5) return PacketParse::kAdaptationOverflow;
     if (length > 0) {
       common::ByteReader field(std::span<const std::uint8_t>(packet).subspan(5, length));
       const std::uint8_t flags = field.U8();
@@ -51,7 +51,7 @@ PacketParse ParsePacketHeader(PacketView packet, PacketHeader& header) {
     header.payloadOffset = static_cast<std::uint8_t>(offset);
     header.payloadSize = static_cast<std::uint8_t>(kPacketSize - offset);
   }
-  return PacketParse::Ok;
+  return PacketParse::kOk;
 }
 
 }  // namespace demux

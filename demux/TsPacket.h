@@ -29,9 +29,9 @@ struct PacketHeader {
 };
 
 enum class PacketParse {
-  Ok,
-  Reserved,            // adaptation_field_control 00: nothing to decode
-  AdaptationOverflow,  // adaptation_field_length runs past the packet
+  kOk,
+  kReserved,            // adaptation_field_control 00: nothing to decode
+  kAdaptationOverflow,  // adaptation_field_length runs past the packet
 };
 
 // Decodes the packet header and adaptation field. The sync byte is the

@@ -32,7 +32,7 @@ TimerRecord NewTimerRecord(std::int64_t nowUtc) {
   r.end = r.start + 3600;
   common::SetField(r.name, u"Timer Record");
   r.tunerIndex = -1;
-  r.repeatKind = kOnce;
+  r.repeatKind = RepeatKind::kOnce;
   r.dayMask = DayBit(WallClockWeekday(common::WallClockFromUtc(r.start)));
   r.identity = com::NewGuid();
   return r;
@@ -57,16 +57,16 @@ int WeeklyOnce(const TimerRecord& w, std::int64_t s, std::int64_t d) {
 int Overlap(const TimerRecord& a, const TimerRecord& b) {
   if (a.identity == b.identity) return 0;
   int n = 0;
-  if (a.repeatKind == kOnce && b.repeatKind == kOnce) {
+  if (a.repeatKind == RepeatKind::kOnce && b.repeatKind == RepeatKind::kOnce) {
     n = (b.wallClockStart + b.duration > a.wallClockStart &&
          a.wallClockStart + a.duration > b.wallClockStart)
             ? 1
             : 0;
-  } else if (a.repeatKind == kOnce && b.repeatKind == kWeekly) {
+  } else if (a.repeatKind == RepeatKind::kOnce && b.repeatKind == RepeatKind::kWeekly) {
     n = WeeklyOnce(b, a.wallClockStart, a.duration);
-  } else if (a.repeatKind == kWeekly && b.repeatKind == kOnce) {
+  } else if (a.repeatKind == RepeatKind::kWeekly && b.repeatKind == RepeatKind::kOnce) {
     n = WeeklyOnce(a, b.wallClockStart, b.duration);
-  } else if (a.repeatKind == kWeekly && b.repeatKind == kWeekly) {
+  } else if (a.repeatKind == RepeatKind::kWeekly && b.repeatKind == RepeatKind::kWeekly) {
     const std::int64_t bTod = FloorMod(b.wallClockStart, kDaySeconds);
     for (int k = 0; k < 7 && n == 0; ++k) {
       if (!(b.dayMask & DayBit(k))) continue;
@@ -79,8 +79,8 @@ int Overlap(const TimerRecord& a, const TimerRecord& b) {
 }
 
 bool IsDue(const TimerRecord& t, std::int64_t nowUtc) {
-  if (t.repeatKind == kOnce) return t.start <= nowUtc && nowUtc < t.end;
-  if (t.repeatKind != kWeekly) return false;
+  if (t.repeatKind == RepeatKind::kOnce) return t.start <= nowUtc && nowUtc < t.end;
+  if (t.repeatKind != RepeatKind::kWeekly) return false;
   auto day = [](std::int64_t wall) { return FloorDiv(wall + 345600, kDaySeconds); };
   auto tod = [](std::int64_t wall) { return FloorMod(wall + 345600, kDaySeconds); };
   const std::int64_t start = common::WallClockFromUtc(t.start);
@@ -97,7 +97,7 @@ bool IsDue(const TimerRecord& t, std::int64_t nowUtc) {
 }
 
 std::string TimerText(const TimerRecord& t) {
-  if (t.repeatKind != kOnce && t.repeatKind != kWeekly) return {};
+  if (t.repeatKind != RepeatKind::kOnce && t.repeatKind != RepeatKind::kWeekly) return {};
   const std::tm s = common::WallClockFields(t.wallClockStart);
   const std::tm e = common::WallClockFields(t.wallClockStart + t.duration);
   auto hour12 = [](int h) { return h % 12 == 0 ? 12 : h % 12; };
@@ -108,7 +108,7 @@ std::string TimerText(const TimerRecord& t) {
                 ampm(s.tm_hour), hour12(e.tm_hour), e.tm_min, ampm(e.tm_hour), t.channel.major(),
                 t.channel.minor());
   char head[32];
-  if (t.repeatKind == kOnce) {
+  if (t.repeatKind == RepeatKind::kOnce) {
     std::snprintf(head, sizeof head, "%02d/%02d   ", s.tm_mon + 1, s.tm_mday);
   } else if (t.dayMask == 0x7F) {
     std::snprintf(head, sizeof head, "%s ", "Daily  ");
@@ -127,7 +127,7 @@ std::string TimerText(const TimerRecord& t) {
 }
 
 bool TimerList::AddTimer(const tuning::ChannelLocator& channel, std::uint32_t start,
-                         std::uint32_t end, std::u16string_view name, std::uint8_t repeatKind,
+                         std::uint32_t end, std::u16string_view name, RepeatKind repeatKind,
                          std::uint8_t dayMask, std::int64_t wallClockStart, std::uint32_t duration,
                          int tunerCount) {
   if (count_ >= kMaxTimers) {
@@ -196,12 +196,12 @@ bool TimerList::IsScheduled(std::uint32_t key1, std::uint32_t key2, std::int64_t
                             std::int64_t duration) const {
   for (const TimerRecord& t : *this) {
     if (t.channel.key1 != key1 || t.channel.key2 != key2) continue;
-    if (t.repeatKind == kOnce) {
+    if (t.repeatKind == RepeatKind::kOnce) {
       if (wallClockStart + duration > t.wallClockStart &&
           t.wallClockStart + t.duration > wallClockStart) {
         return true;
       }
-    } else if (t.repeatKind == kWeekly && WeeklyOnce(t, wallClockStart, duration) > 0) {
+    } else if (t.repeatKind == RepeatKind::kWeekly && WeeklyOnce(t, wallClockStart, duration) > 0) {
       return true;
     }
   }
@@ -216,7 +216,7 @@ std::optional<std::int64_t> TimerList::SecondsToNextTimer(std::int64_t nowUtc) c
   const std::int64_t n = common::WallClockFromUtc(nowUtc);
   const std::int64_t p = FloorMod(n - kThursdayOffset, kWeekSeconds);
   for (const TimerRecord& t : *this) {
-    if (t.repeatKind == kWeekly) {
+    if (t.repeatKind == RepeatKind::kWeekly) {
       const std::int64_t tod = FloorMod(t.wallClockStart, kDaySeconds);
       for (int k = 0; k < 7; ++k) {
         if (!(t.dayMask & DayBit(k))) continue;
@@ -227,7 +227,7 @@ std::optional<std::int64_t> TimerList::SecondsToNextTimer(std::int64_t nowUtc) c
         if (at < 0) at = common::UtcFromWallClock(n + wallDelay + kWeekSeconds) - nowUtc;
         offer(at);
       }
-    } else if (t.repeatKind == kOnce && t.start >= nowUtc) {
+    } else if (t.repeatKind == RepeatKind::kOnce && t.start >= nowUtc) {
       const std::int64_t delay = static_cast<std::int64_t>(t.start) - nowUtc;
       if (delay < (std::int64_t{1} << 32)) offer(delay);
     }

@@ -60,7 +60,7 @@ class TimerList {
   // Adds a timer; refuses with a message when the list is full or the new
   // timer overlaps `tunerCount` timers or more. Returns true when added.
   bool AddTimer(const tuning::ChannelLocator& channel, std::uint32_t start, std::uint32_t end,
-                std::u16string_view name, std::uint8_t repeatKind, std::uint8_t dayMask,
+                std::u16string_view name, RepeatKind repeatKind, std::uint8_t dayMask,
                 std::int64_t wallClockStart, std::uint32_t duration, int tunerCount);
 
   // Appends a record as read from the settings file (run-time fields cleared);

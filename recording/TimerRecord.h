@@ -10,7 +10,7 @@
 
 namespace recording {
 
-enum RepeatKind : std::uint8_t { kOnce = 0, kWeekly = 1 };
+enum class RepeatKind : std::uint8_t { kOnce = 0, kWeekly = 1 };
 
 struct TimerRecord {
   std::uint8_t reserved0[24] = {};
@@ -26,8 +26,8 @@ struct TimerRecord {
   std::uint32_t graphLink = 0;
   std::int32_t tunerIndex = -1;
   GUID identity;
-  std::uint8_t repeatKind = kOnce;
-  std::uint8_t dayMask = 0;  // 0x40 Sunday ... 0x01 Saturday
+  RepeatKind repeatKind = RepeatKind::kOnce;  // files may hold other values
+  std::uint8_t dayMask = 0;                   // 0x40 Sunday ... 0x01 Saturday
   std::uint8_t reserved594[6] = {};
   std::int64_t wallClockStart = 0;
   std::uint32_t duration = 0;

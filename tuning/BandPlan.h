@@ -12,27 +12,25 @@ namespace tuning {
 using ChannelMap = std::uint32_t;      // 0-6
 using ModulationMask = std::uint32_t;  // bit set of demodulator modes
 
-enum ChannelMapValue : ChannelMap {
-  kAntennaUs = 0,
-  kCableStandard = 1,
-  kCableHrc = 2,
-  kCableIrc = 3,
-  kAntennaEu = 4,
-  kAntennaAu = 5,
-  kAntennaTw = 6,
-};
+// The channel map values.
+inline constexpr ChannelMap kAntennaUs = 0;
+inline constexpr ChannelMap kCableStandard = 1;
+inline constexpr ChannelMap kCableHrc = 2;
+inline constexpr ChannelMap kCableIrc = 3;
+inline constexpr ChannelMap kAntennaEu = 4;
+inline constexpr ChannelMap kAntennaAu = 5;
+inline constexpr ChannelMap kAntennaTw = 6;
 
-enum ModulationBit : ModulationMask {
-  kVsb8 = 0x001,
-  kQam64 = 0x002,
-  kQam256 = 0x004,
-  kVsbAuto = 0x008,
-  kQamAuto = 0x010,
-  kCofdmQpsk = 0x020,
-  kCofdmQam16 = 0x040,
-  kCofdmQam64 = 0x080,
-  kCofdmAuto = 0x100,
-};
+// The demodulator mode bits of a ModulationMask.
+inline constexpr ModulationMask kVsb8 = 0x001;
+inline constexpr ModulationMask kQam64 = 0x002;
+inline constexpr ModulationMask kQam256 = 0x004;
+inline constexpr ModulationMask kVsbAuto = 0x008;
+inline constexpr ModulationMask kQamAuto = 0x010;
+inline constexpr ModulationMask kCofdmQpsk = 0x020;
+inline constexpr ModulationMask kCofdmQam16 = 0x040;
+inline constexpr ModulationMask kCofdmQam64 = 0x080;
+inline constexpr ModulationMask kCofdmAuto = 0x100;
 
 inline constexpr ModulationMask kVsbModes = 0x009;
 inline constexpr ModulationMask kQamModes = 0x016;

@@ -66,9 +66,9 @@ void BM_DemuxIngest(benchmark::State& state) {
     demuxer.CreateOutput({}, &audio, &a);
     demuxer.CreateOutput({}, &sections, &s);
     const std::uint32_t vp[] = {0x31}, ap[] = {0x34}, sp[] = {0x00, 0x30, 0x1FFB};
-    demuxer.MapPids(v, vp, demux::MediaSampleContent::ElementaryStream);
-    demuxer.MapPids(a, ap, demux::MediaSampleContent::ElementaryStream);
-    demuxer.MapPids(s, sp, demux::MediaSampleContent::Mpeg2Psi);
+    demuxer.MapPids(v, vp, demux::MediaSampleContent::kElementaryStream);
+    demuxer.MapPids(a, ap, demux::MediaSampleContent::kElementaryStream);
+    demuxer.MapPids(s, sp, demux::MediaSampleContent::kMpeg2Psi);
     for (std::size_t pos = 0; pos < capture.size(); pos += chunk) {
       demuxer.Ingest({capture.data() + pos, std::min(chunk, capture.size() - pos)});
     }

@@ -83,8 +83,8 @@ const Capture& TheCapture() {
     demuxer.CreateOutput(config, &audio, &a);
     const std::uint32_t vp[] = {mux.channels.at(0).videoPid};
     const std::uint32_t ap[] = {mux.channels.at(0).audioPid};
-    demuxer.MapPids(v, vp, demux::MediaSampleContent::ElementaryStream);
-    demuxer.MapPids(a, ap, demux::MediaSampleContent::ElementaryStream);
+    demuxer.MapPids(v, vp, demux::MediaSampleContent::kElementaryStream);
+    demuxer.MapPids(a, ap, demux::MediaSampleContent::kElementaryStream);
     for (std::size_t pos = 0; pos < ts.size(); pos += 65424)
       demuxer.Ingest({ts.data() + pos, std::min<std::size_t>(65424, ts.size() - pos)});
     demuxer.EndOfStream();

@@ -36,7 +36,7 @@ HRESULT CDemuxOutputPin::NonDelegatingQueryInterface(REFIID iid, void** object) 
 
 OutputConfig CDemuxOutputPin::ConfigFor(const AM_MEDIA_TYPE& type) {
   OutputConfig config;
-  config.esDelivery = EsDelivery::Unit;
+  config.esDelivery = EsDelivery::kUnit;
   config.maxSampleBytes = kDefaultMaxSampleBytes;
   if (type.bFixedSizeSamples && type.lSampleSize >= kSmallestSampleBound) {
     config.maxSampleBytes = std::min<std::size_t>(type.lSampleSize, kLargestMaxSampleBytes);

@@ -2,24 +2,18 @@
 
 #include <algorithm>
 
+#include "common/MpegTimestamps.h"
 #include "common/TimeBase.h"
 
 namespace psfile {
 
 void WritePackHeader(std::span<std::uint8_t, kPackHeaderSize> out, std::int64_t scr27) {
-  const std::int64_t wrapped = common::FloorMod(scr27, kWrap27);
-  const auto base = static_cast<std::uint64_t>(wrapped / kTicksPer90k);
-  const auto ext = static_cast<std::uint32_t>(wrapped % kTicksPer90k);
   out[0] = 0x00;
   out[1] = 0x00;
   out[2] = 0x01;
   out[3] = kPackStart;
-  out[4] = static_cast<std::uint8_t>(0x40 | ((base >> 27) & 0x38) | 0x04 | ((base >> 28) & 0x03));
-  out[5] = static_cast<std::uint8_t>(base >> 20);
-  out[6] = static_cast<std::uint8_t>(((base >> 12) & 0xF8) | 0x04 | ((base >> 13) & 0x03));
-  out[7] = static_cast<std::uint8_t>(base >> 5);
-  out[8] = static_cast<std::uint8_t>(((base << 3) & 0xF8) | 0x04 | ((ext >> 7) & 0x03));
-  out[9] = static_cast<std::uint8_t>(((ext << 1) & 0xFE) | 0x01);
+  common::WriteScr(out.subspan<4, common::kScrSize>(),
+                   static_cast<std::uint64_t>(common::FloorMod(scr27, kWrap27)));
   out[10] = static_cast<std::uint8_t>(kProgramMuxRate >> 14);
   out[11] = static_cast<std::uint8_t>(kProgramMuxRate >> 6);
   out[12] = static_cast<std::uint8_t>(((kProgramMuxRate << 2) & 0xFC) | 0x03);
@@ -51,11 +45,7 @@ void WriteSystemHeader(std::span<std::uint8_t, kSystemHeaderSize> out) {
 void WriteTimestamp(std::span<std::uint8_t, 5> out, unsigned prefix, std::int64_t time27) {
   const auto ts = static_cast<std::uint64_t>(
       common::FloorMod(common::FloorDiv(time27, kTicksPer90k), kWrap90k));
-  out[0] = static_cast<std::uint8_t>((prefix << 4) | ((ts >> 29) & 0x0E) | 0x01);
-  out[1] = static_cast<std::uint8_t>(ts >> 22);
-  out[2] = static_cast<std::uint8_t>(((ts >> 14) & 0xFE) | 0x01);
-  out[3] = static_cast<std::uint8_t>(ts >> 7);
-  out[4] = static_cast<std::uint8_t>(((ts << 1) & 0xFE) | 0x01);
+  common::WritePesTimestamp(out, prefix, ts);
 }
 
 void WritePadding(std::span<std::uint8_t> out) {

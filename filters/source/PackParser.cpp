@@ -1,6 +1,7 @@
 #include "filters/source/PackParser.h"
 
 #include "common/ByteReader.h"
+#include "common/MpegTimestamps.h"
 #include "filters/sink/PsFormat.h"
 
 namespace psfile {
@@ -18,35 +19,23 @@ bool ParsePackHeader(common::ByteReader& r, ParsedPack& out) {
     ++out.malformed;  // not an MPEG-2 pack header: resynchronise
     return true;
   }
-  r.Bits(2);
-  const std::uint64_t high = r.Bits(3);
-  r.Bits(1);
-  const std::uint64_t mid = r.Bits(15);
-  r.Bits(1);
-  const std::uint64_t low = r.Bits(15);
-  r.Bits(1);
-  const std::uint64_t ext = r.Bits(9);
-  r.Bits(1);
-  r.Bits(22);  // program mux rate
-  r.Bits(2);
-  r.Bits(5);
-  const unsigned stuffing = static_cast<unsigned>(r.Bits(3));
+  const auto scr = r.Bytes(common::kScrSize);
+  r.Skip(3);  // program mux rate, markers
+  const unsigned stuffing = r.U8() & 0x07u;
   r.Skip(stuffing);
   if (!r.Ok()) return false;
   out.hasScr = true;
-  out.scr27 = static_cast<std::int64_t>((high << 30 | mid << 15 | low) * 300 + ext);
+  out.scr27 = static_cast<std::int64_t>(common::ReadScr(scr.first<common::kScrSize>()));
   return true;
 }
 
+// The PTS field (prefix not looked at), as 27 MHz ticks; 0 and the reader's
+// error when it is cut short.
 std::int64_t ReadTimestamp27(common::ByteReader& r) {
-  r.Bits(4);  // prefix, not looked at
-  const std::uint64_t high = r.Bits(3);
-  r.Bits(1);
-  const std::uint64_t mid = r.Bits(15);
-  r.Bits(1);
-  const std::uint64_t low = r.Bits(15);
-  r.Bits(1);
-  return static_cast<std::int64_t>((high << 30 | mid << 15 | low) * 300);
+  const auto field = r.Bytes(common::kPesTimestampSize);
+  if (field.size() != common::kPesTimestampSize) return 0;
+  return static_cast<std::int64_t>(
+      common::ReadPesTimestamp(field.first<common::kPesTimestampSize>()) * kTicksPer90k);
 }
 
 void ParsePes(std::uint8_t streamId, common::ByteReader pes, ParsedPack& out) {

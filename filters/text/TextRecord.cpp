@@ -78,12 +78,12 @@ TextRecordFields FieldsOf(const tables::NowPlayingInfo& info) {
 
 std::size_t EncodeTextRecord(const TextRecordFields& fields, std::span<std::uint8_t> out) {
   RecordWriter writer(out);
-  writer.String(kElementTitle, fields.title, kWrittenTitleLength);
-  writer.String(kElementShortName, fields.shortName, kMaxElementLength);
-  writer.String(kElementReserved, fields.reserved, kMaxElementLength);
-  writer.String(kElementTimeLine, fields.timeLine, kMaxElementLength);
-  writer.String(kElementDescription, fields.description, kWrittenDescriptionLength);
-  writer.Header(kElementChannelWide, 5);
+  writer.String(TextElement::kTitle, fields.title, kWrittenTitleLength);
+  writer.String(TextElement::kShortName, fields.shortName, kMaxElementLength);
+  writer.String(TextElement::kReserved, fields.reserved, kMaxElementLength);
+  writer.String(TextElement::kTimeLine, fields.timeLine, kMaxElementLength);
+  writer.String(TextElement::kDescription, fields.description, kWrittenDescriptionLength);
+  writer.Header(TextElement::kChannelWide, 5);
   writer.Byte(static_cast<std::uint32_t>(fields.physical) & 0xFF);
   writer.Byte(static_cast<std::uint32_t>(fields.major) >> 8 & 0xFF);
   writer.Byte(static_cast<std::uint32_t>(fields.major) & 0xFF);
@@ -91,9 +91,9 @@ std::size_t EncodeTextRecord(const TextRecordFields& fields, std::span<std::uint
   writer.Byte(static_cast<std::uint32_t>(fields.minor) & 0xFF);
   // The declared length 4 with one data byte is the stored format; readers
   // take the one byte whatever the length says.
-  writer.Header(kElementSignalQuality, 4);
+  writer.Header(TextElement::kSignalQuality, 4);
   writer.Byte(fields.signalQuality);
-  writer.Byte(kElementEnd);
+  writer.Byte(static_cast<std::uint32_t>(TextElement::kEnd));
   return writer.Length();
 }
 
@@ -101,28 +101,28 @@ bool DecodeTextRecord(std::span<const std::uint8_t> record, tables::NowPlayingIn
   common::ByteReader reader(record);
   while (!reader.AtEnd()) {
     const std::uint8_t first = reader.U8();
-    const auto type = static_cast<std::uint8_t>(first >> 2);
-    if (type == kElementEnd) return true;
+    const auto type = static_cast<TextElement>(first >> 2);
+    if (type == TextElement::kEnd) return true;
     const std::size_t length = static_cast<std::size_t>(first & 0x3) << 8 | reader.U8();
     if (!reader.Ok()) return false;
     // The payload size: fixed for the number elements, the declared length
     // (characters for strings) for the rest.
     std::size_t payload = length;
     switch (type) {
-      case kElementChannel:
+      case TextElement::kChannel:
         payload = 4;
         break;
-      case kElementSignalQuality:
+      case TextElement::kSignalQuality:
         payload = 1;
         break;
-      case kElementChannelWide:
+      case TextElement::kChannelWide:
         payload = 5;
         break;
-      case kElementShortName:
-      case kElementTitle:
-      case kElementTimeLine:
-      case kElementReserved:
-      case kElementDescription:
+      case TextElement::kShortName:
+      case TextElement::kTitle:
+      case TextElement::kTimeLine:
+      case TextElement::kReserved:
+      case TextElement::kDescription:
         payload = 2 * length;
         break;
       default:
@@ -131,34 +131,34 @@ bool DecodeTextRecord(std::span<const std::uint8_t> record, tables::NowPlayingIn
     common::ByteReader element = reader.Sub(payload);
     if (!reader.Ok()) return false;
     switch (type) {
-      case kElementChannel: {
+      case TextElement::kChannel: {
         const std::uint32_t bits = element.U32();
         info->major = static_cast<std::int32_t>(bits >> 18);
         info->minor = static_cast<std::int32_t>(bits >> 8 & 0x3FF);
         info->physical = static_cast<std::int32_t>(bits & 0xFF);
         break;
       }
-      case kElementChannelWide:
+      case TextElement::kChannelWide:
         info->physical = element.U8();
         info->major = element.U16();
         info->minor = element.U16();
         break;
-      case kElementSignalQuality:
+      case TextElement::kSignalQuality:
         info->signalQuality = element.U8();
         break;
-      case kElementShortName:
+      case TextElement::kShortName:
         ReadString(element, length, kReadShortNameLength, info->shortName);
         break;
-      case kElementTitle:
+      case TextElement::kTitle:
         ReadString(element, length, kReadTitleLength, info->title);
         break;
-      case kElementTimeLine:
+      case TextElement::kTimeLine:
         ReadString(element, length, kReadTimeLineLength, info->timeLine);
         break;
-      case kElementReserved:
+      case TextElement::kReserved:
         ReadString(element, length, kReadReservedLength, info->reserved2);
         break;
-      case kElementDescription:
+      case TextElement::kDescription:
         ReadString(element, length, kReadDescriptionLength, info->description);
         break;
       default:

@@ -21,16 +21,16 @@
 
 namespace text {
 
-enum TextElement : std::uint8_t {
-  kElementEnd = 0,
-  kElementChannel = 1,
-  kElementShortName = 2,
-  kElementTitle = 3,
-  kElementSignalQuality = 4,
-  kElementTimeLine = 5,
-  kElementReserved = 6,
-  kElementDescription = 7,
-  kElementChannelWide = 8,
+enum class TextElement : std::uint8_t {
+  kEnd = 0,
+  kChannel = 1,
+  kShortName = 2,
+  kTitle = 3,
+  kSignalQuality = 4,
+  kTimeLine = 5,
+  kReserved = 6,
+  kDescription = 7,
+  kChannelWide = 8,
 };
 
 // The longest string an element header can declare.

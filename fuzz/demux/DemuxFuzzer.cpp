@@ -19,19 +19,19 @@ class CheckingSink : public demux::OutputSink {
       sum_ += byte;  // every byte must be readable
     if (sample.pid > demux::kMaxPid) std::abort();
     switch (sample.content) {
-      case demux::MediaSampleContent::TransportPacket:
+      case demux::MediaSampleContent::kTransportPacket:
         if (data.size() != demux::kPacketSize || data[0] != demux::kSyncByte) std::abort();
         break;
-      case demux::MediaSampleContent::Mpeg2Psi:
+      case demux::MediaSampleContent::kMpeg2Psi:
         if (data.size() < 3 || data.size() > demux::kMaxSectionBytes) std::abort();
         if (data.size() != 3 + (static_cast<std::size_t>(data[1] & 0x0F) << 8 | data[2]))
           std::abort();
         if (data[0] == 0xFF) std::abort();
         break;
-      case demux::MediaSampleContent::ElementaryStream:
+      case demux::MediaSampleContent::kElementaryStream:
         if (data.empty() || data.size() > maxSample_) std::abort();
         break;
-      case demux::MediaSampleContent::TransportPayload:
+      case demux::MediaSampleContent::kTransportPayload:
         if (data.empty() || data.size() > demux::kPacketSize - 4) std::abort();
         break;
     }
@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> stream(data + 4, size - 4);
 
   demux::TsDemuxer demuxer;
-  const demux::OutputConfig unit{demux::EsDelivery::Unit, maxSample};
-  const demux::OutputConfig packet{demux::EsDelivery::Packet, maxSample};
+  const demux::OutputConfig unit{demux::EsDelivery::kUnit, maxSample};
+  const demux::OutputConfig packet{demux::EsDelivery::kPacket, maxSample};
   CheckingSink es(maxSample), esPacket(maxSample), sections(maxSample), packets(maxSample),
       payload(maxSample);
   demux::OutputId ids[5] = {};
@@ -72,19 +72,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t one[] = {pid};
     switch (pid % 5) {
       case 0:
-        demuxer.MapPids(ids[0], one, demux::MediaSampleContent::ElementaryStream);
+        demuxer.MapPids(ids[0], one, demux::MediaSampleContent::kElementaryStream);
         break;
       case 1:
-        demuxer.MapPids(ids[1], one, demux::MediaSampleContent::ElementaryStream);
+        demuxer.MapPids(ids[1], one, demux::MediaSampleContent::kElementaryStream);
         break;
       case 2:
-        demuxer.MapPids(ids[2], one, demux::MediaSampleContent::Mpeg2Psi);
+        demuxer.MapPids(ids[2], one, demux::MediaSampleContent::kMpeg2Psi);
         break;
       case 3:
-        demuxer.MapPids(ids[3], one, demux::MediaSampleContent::TransportPacket);
+        demuxer.MapPids(ids[3], one, demux::MediaSampleContent::kTransportPacket);
         break;
       default:
-        demuxer.MapPids(ids[4], one, demux::MediaSampleContent::TransportPayload);
+        demuxer.MapPids(ids[4], one, demux::MediaSampleContent::kTransportPayload);
         break;
     }
     ++mapped;

@@ -30,7 +30,7 @@ void LiveChain::SectionCollector::Deliver(const demux::Sample& sample) {
 LiveChain::LiveChain(tables::TableContext& ctx, const tables::SectionTag& tag)
     : graph_(ctx.graph), collector_(ctx, tag), buffer_(188 * 256) {
   demuxer_.CreateOutput({}, &collector_, &output_);
-  demuxer_.MapPids(output_, kFixedPids, demux::MediaSampleContent::Mpeg2Psi);
+  demuxer_.MapPids(output_, kFixedPids, demux::MediaSampleContent::kMpeg2Psi);
 }
 
 void LiveChain::RunSecond(int second, const Reader& read) {
@@ -51,7 +51,7 @@ void LiveChain::RunSecond(int second, const Reader& read) {
     for (const auto& [key, entry] : graph_.psiPids.entries)
       listed.push_back(entry.pid);
   }
-  if (!listed.empty()) demuxer_.MapPids(output_, listed, demux::MediaSampleContent::Mpeg2Psi);
+  if (!listed.empty()) demuxer_.MapPids(output_, listed, demux::MediaSampleContent::kMpeg2Psi);
 }
 
 }  // namespace graph

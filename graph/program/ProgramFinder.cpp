@@ -20,7 +20,7 @@ constexpr std::size_t kTsStep = 188 * 7;
 class SectionCollector final : public demux::OutputSink {
  public:
   void Deliver(const demux::Sample& sample) override {
-    if (sample.content == demux::MediaSampleContent::Mpeg2Psi)
+    if (sample.content == demux::MediaSampleContent::kMpeg2Psi)
       sections.push_back({sample.pid, {sample.data.begin(), sample.data.end()}});
   }
   std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> sections;
@@ -60,7 +60,7 @@ FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> prog
   demux::OutputId psi = 0;
   demuxer.CreateOutput({}, &collector, &psi);
   const std::uint32_t patPid = 0;
-  demuxer.MapPids(psi, {&patPid, 1}, demux::MediaSampleContent::Mpeg2Psi);
+  demuxer.MapPids(psi, {&patPid, 1}, demux::MediaSampleContent::kMpeg2Psi);
 
   bool pmtsMapped = false;
   std::vector<std::uint8_t> chunk;
@@ -91,7 +91,7 @@ FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> prog
           for (auto it = list.entries.begin(); it != list.entries.end(); ++it)
             pmtPids.push_back(it->second.pid);
         }
-        demuxer.MapPids(psi, pmtPids, demux::MediaSampleContent::Mpeg2Psi);
+        demuxer.MapPids(psi, pmtPids, demux::MediaSampleContent::kMpeg2Psi);
         pmtsMapped = true;
         continue;
       }

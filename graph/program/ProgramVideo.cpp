@@ -12,7 +12,7 @@ class VideoCollector final : public demux::OutputSink {
  public:
   explicit VideoCollector(const VideoUnitCallback& onUnit) : onUnit_(onUnit) {}
   void Deliver(const demux::Sample& sample) override {
-    if (sample.content == demux::MediaSampleContent::Mpeg2Psi) return;
+    if (sample.content == demux::MediaSampleContent::kMpeg2Psi) return;
     std::optional<std::int64_t> time;
     if (sample.flags & demux::kSampleTimeValid) time = sample.startTime;
     onUnit_(sample.data, time, (sample.flags & demux::kSampleDiscontinuity) != 0);
@@ -31,7 +31,7 @@ void ReadProgramVideo(ChunkSource& input, std::uint16_t videoPid, const VideoUni
   demux::OutputId video = 0;
   demuxer.CreateOutput({}, &collector, &video);
   const std::uint32_t pid = videoPid;
-  demuxer.MapPids(video, {&pid, 1}, demux::MediaSampleContent::ElementaryStream);
+  demuxer.MapPids(video, {&pid, 1}, demux::MediaSampleContent::kElementaryStream);
   std::vector<std::uint8_t> chunk;
   while (input.Read(chunk))
     demuxer.Ingest(chunk);

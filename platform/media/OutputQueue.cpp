@@ -80,7 +80,7 @@ HRESULT COutputQueue::ReceiveMultiple(IMediaSample** samples, LONG count, LONG* 
     return FAILED(result_) ? result_ : S_FALSE;
   }
   for (LONG i = 0; i < count; ++i)
-    items_.push_back({Kind::Sample, samples[i]});
+    items_.push_back({Kind::kSample, samples[i]});
   work_.notify_all();
   if (processed) *processed = count;
   return S_OK;
@@ -108,9 +108,9 @@ void COutputQueue::SendBatch(std::vector<IMediaSample*>& batch) {
 }
 
 void COutputQueue::DeliverControl(const Item& item) {
-  if (item.kind == Kind::EndOfStream) {
+  if (item.kind == Kind::kEndOfStream) {
     pin_->EndOfStream();
-  } else if (item.kind == Kind::NewSegment) {
+  } else if (item.kind == Kind::kNewSegment) {
     pin_->NewSegment(item.start, item.stop, item.rate);
   }
 }
@@ -126,7 +126,7 @@ void COutputQueue::EOS() {
     return;
   }
   std::lock_guard lock(mutex_);
-  items_.push_back({Kind::EndOfStream});
+  items_.push_back({Kind::kEndOfStream});
   work_.notify_all();
 }
 
@@ -137,7 +137,7 @@ void COutputQueue::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double 
     return;
   }
   std::lock_guard lock(mutex_);
-  Item item{Kind::NewSegment};
+  Item item{Kind::kNewSegment};
   item.start = start;
   item.stop = stop;
   item.rate = rate;
@@ -202,7 +202,7 @@ HRESULT COutputQueue::LastResult() {
 void COutputQueue::ThreadProc() {
   std::vector<IMediaSample*> batch;
   for (;;) {
-    Item control{Kind::Sample};
+    Item control{Kind::kSample};
     bool haveControl = false;
     {
       std::unique_lock lock(mutex_);
@@ -215,7 +215,7 @@ void COutputQueue::ThreadProc() {
         // Exact batching: wait for a full batch unless a stream call is queued.
         LONG samples = 0;
         for (const Item& item : items_) {
-          if (item.kind != Kind::Sample) return true;
+          if (item.kind != Kind::kSample) return true;
           ++samples;
         }
         return samples >= batchSize_;
@@ -225,7 +225,7 @@ void COutputQueue::ThreadProc() {
       busy_ = true;
       while (!items_.empty() && static_cast<LONG>(batch.size()) < batchSize_) {
         Item item = items_.front();
-        if (item.kind != Kind::Sample) {
+        if (item.kind != Kind::kSample) {
           // Samples before a stream call go first; the call follows them.
           if (!batch.empty()) break;
           items_.pop_front();

@@ -55,7 +55,7 @@ class COutputQueue {
   HRESULT LastResult();
 
  private:
-  enum class Kind { Sample, EndOfStream, NewSegment };
+  enum class Kind { kSample, kEndOfStream, kNewSegment };
   struct Item {
     Kind kind;
     IMediaSample* sample = nullptr;

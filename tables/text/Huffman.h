@@ -12,11 +12,9 @@
 #include <cstdint>
 #include <span>
 
-namespace tables {
+#include "tables/text/HuffmanTables.h"
 
-// The two decode tables compiled into the program.
-std::span<const std::uint8_t> HuffmanTitleTable();        // compression_type 0x01
-std::span<const std::uint8_t> HuffmanDescriptionTable();  // compression_type 0x02
+namespace tables {
 
 // Decoder state; reset it (HuffmanStart) at the start of every segment.
 struct HuffmanState {

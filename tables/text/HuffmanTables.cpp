@@ -1,6 +1,6 @@
 // The A/65 Annex C decode tables, compiled in from text/data/*.bin (checked
 // against their SHA-256 digests when the build generates the .inc files).
-#include "tables/text/Huffman.h"
+#include "tables/text/HuffmanTables.h"
 
 namespace tables {
 namespace {

@@ -54,8 +54,8 @@ TEST_F(SettingsTest, SaveThenLoadReproducesChannelsOptionsAndTimers) {
   manager_->settings.volume = 17;
   common::SetField(manager_->settings.recordFolder, u"/home/u/Videos");
   ASSERT_TRUE(manager_->timers.AddTimer(tuning::ChannelLocator::Make(7, 1, 7, 0, 1), 2000000000,
-                                        2000003600, u"Evening News", recording::kOnce, 0x10,
-                                        2000000000, 3600, 1));
+                                        2000003600, u"Evening News", recording::RepeatKind::kOnce,
+                                        0x10, 2000000000, 3600, 1));
   manager_->timers[0].recording = 1;
   manager_->timers[0].graphLink = 3;
   ASSERT_TRUE(file_->SaveSettingsFile());

@@ -58,7 +58,7 @@ class SettingsCommands : public testing::Test {
       channels.InsertSorted(r);
     }
     manager->timers.AddTimer(tuning::ChannelLocator::Make(7, 1, 7, 0, 1), 2000000000, 2000003600,
-                             u"News", recording::kWeekly, 0x3E, 1999990000, 3600, 1);
+                             u"News", recording::RepeatKind::kWeekly, 0x3E, 1999990000, 3600, 1);
     app::SettingsFile file(in_, *manager, channels);
     ASSERT_TRUE(file.SaveSettingsFile());
   }

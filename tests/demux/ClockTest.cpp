@@ -78,7 +78,7 @@ TEST(DemuxClock, PrefersThePcrOfAMappedStream) {
   OutputId id = 0;
   demuxer.CreateOutput({}, &video, &id);
   const std::uint32_t pid[] = {0x31};
-  demuxer.MapPids(id, pid, MediaSampleContent::ElementaryStream);
+  demuxer.MapPids(id, pid, MediaSampleContent::kElementaryStream);
   TsWriter writer;
   // Another programme's PCR comes first, then the mapped stream's.
   demuxer.Ingest(writer.AdaptationOnly(0x100, {.pcr = 777 * kMs}));
@@ -108,7 +108,7 @@ TEST(DemuxClock, FollowsThePcrPidThatThePmtNames) {
   OutputId id = 0;
   demuxer.CreateOutput({}, &video, &id);
   const std::uint32_t pid[] = {0x31};
-  demuxer.MapPids(id, pid, MediaSampleContent::ElementaryStream);
+  demuxer.MapPids(id, pid, MediaSampleContent::kElementaryStream);
   TsWriter writer;
   // Programme 1 has its PCR on 0x40; programme 2 (on 0x100) is louder.
   Bytes stream = Concat({writer.Sections(0x00, {MakePat(1, 0x30)}),
@@ -129,7 +129,7 @@ TEST(DemuxClock, FollowsThePcrPidThatThePmtNames) {
   // Without a PMT the same input would settle for the loud programme.
   TsDemuxer blind;
   blind.CreateOutput({}, &video, &id);
-  blind.MapPids(id, pid, MediaSampleContent::ElementaryStream);
+  blind.MapPids(id, pid, MediaSampleContent::kElementaryStream);
   blind.Ingest(Bytes(stream.begin() + 2 * 188, stream.end()));
   EXPECT_EQ(blind.PcrPid(), std::optional<std::uint16_t>(0x100));
 }

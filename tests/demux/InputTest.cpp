@@ -17,9 +17,9 @@ struct Rig {
     demuxer.CreateOutput({}, &audio, &audioOut);
     demuxer.CreateOutput({}, &sections, &sectionOut);
     const std::uint32_t v[] = {0x31}, a[] = {0x34}, s[] = {0x00, 0x30, 0x1FFB};
-    demuxer.MapPids(videoOut, v, MediaSampleContent::ElementaryStream);
-    demuxer.MapPids(audioOut, a, MediaSampleContent::ElementaryStream);
-    demuxer.MapPids(sectionOut, s, MediaSampleContent::Mpeg2Psi);
+    demuxer.MapPids(videoOut, v, MediaSampleContent::kElementaryStream);
+    demuxer.MapPids(audioOut, a, MediaSampleContent::kElementaryStream);
+    demuxer.MapPids(sectionOut, s, MediaSampleContent::kMpeg2Psi);
   }
   TsDemuxer demuxer;
   Collector video, audio, sections;

@@ -29,16 +29,16 @@ class MapTest : public ::testing::Test {
 
 TEST_F(MapTest, PidsBeyondThirteenBitsAreRefusedAndChangeNothing) {
   const std::uint32_t good[] = {0x31, 0x1FFB};
-  ASSERT_EQ(demuxer.MapPids(out, good, Content::Mpeg2Psi), S_OK);
+  ASSERT_EQ(demuxer.MapPids(out, good, Content::kMpeg2Psi), S_OK);
   const auto before = Maps();
   // A scan's default PIDs from minor number 0xFFFF: 0x31 + 16 * 0xFFFE.
   const std::uint32_t fromScan = 0x31 + 16 * 0xFFFE;
   for (const std::uint32_t bad : {0x2000u, fromScan, 0xFFFFFFFFu}) {
     const std::uint32_t mixed[] = {0x40, bad, 0x41};
-    EXPECT_EQ(demuxer.MapPids(out, mixed, Content::ElementaryStream), E_INVALIDARG);
+    EXPECT_EQ(demuxer.MapPids(out, mixed, Content::kElementaryStream), E_INVALIDARG);
     EXPECT_EQ(demuxer.UnmapPids(out, mixed), E_INVALIDARG);
     const std::uint32_t remap[] = {0x31, bad};
-    EXPECT_EQ(demuxer.MapPids(out, remap, Content::TransportPacket), E_INVALIDARG);
+    EXPECT_EQ(demuxer.MapPids(out, remap, Content::kTransportPacket), E_INVALIDARG);
     EXPECT_EQ(demuxer.UnmapPids(out, remap), E_INVALIDARG);
   }
   EXPECT_EQ(Maps(), before);
@@ -52,23 +52,23 @@ TEST_F(MapTest, PidsBeyondThirteenBitsAreRefusedAndChangeNothing) {
 TEST_F(MapTest, MapUnmapAndEnumerate) {
   const std::uint32_t sections[] = {0x1FFB, 0x00};
   const std::uint32_t packets[] = {0x31};
-  EXPECT_EQ(demuxer.MapPids(out, sections, Content::Mpeg2Psi), S_OK);
-  EXPECT_EQ(demuxer.MapPids(out, sections, Content::Mpeg2Psi), S_FALSE);
-  EXPECT_EQ(demuxer.MapPids(out, packets, Content::TransportPacket), S_OK);
-  EXPECT_EQ(Maps(), (std::vector<PidMapping>{{0x00, Content::Mpeg2Psi},
-                                             {0x31, Content::TransportPacket},
-                                             {0x1FFB, Content::Mpeg2Psi}}));
+  EXPECT_EQ(demuxer.MapPids(out, sections, Content::kMpeg2Psi), S_OK);
+  EXPECT_EQ(demuxer.MapPids(out, sections, Content::kMpeg2Psi), S_FALSE);
+  EXPECT_EQ(demuxer.MapPids(out, packets, Content::kTransportPacket), S_OK);
+  EXPECT_EQ(Maps(), (std::vector<PidMapping>{{0x00, Content::kMpeg2Psi},
+                                             {0x31, Content::kTransportPacket},
+                                             {0x1FFB, Content::kMpeg2Psi}}));
   // Another content for a mapped PID replaces it.
-  EXPECT_EQ(demuxer.MapPids(out, packets, Content::ElementaryStream), S_OK);
-  EXPECT_EQ(Maps()[1], (PidMapping{0x31, Content::ElementaryStream}));
+  EXPECT_EQ(demuxer.MapPids(out, packets, Content::kElementaryStream), S_OK);
+  EXPECT_EQ(Maps()[1], (PidMapping{0x31, Content::kElementaryStream}));
   const std::uint32_t gone[] = {0x00, 0x31, 0x555};
   EXPECT_EQ(demuxer.UnmapPids(out, gone), S_OK);
   EXPECT_EQ(demuxer.UnmapPids(out, gone), S_FALSE);
-  EXPECT_EQ(Maps(), (std::vector<PidMapping>{{0x1FFB, Content::Mpeg2Psi}}));
+  EXPECT_EQ(Maps(), (std::vector<PidMapping>{{0x1FFB, Content::kMpeg2Psi}}));
   demuxer.Ingest(writer.Sections(0x00, {MakeSection(0x00, 13)}));
   EXPECT_TRUE(sink.items.empty());
 
-  EXPECT_EQ(demuxer.MapPids(out + 7, sections, Content::Mpeg2Psi), E_INVALIDARG);
+  EXPECT_EQ(demuxer.MapPids(out + 7, sections, Content::kMpeg2Psi), E_INVALIDARG);
   EXPECT_EQ(demuxer.MapPids(out, sections, static_cast<Content>(4)), E_INVALIDARG);
   EXPECT_EQ(demuxer.DeleteOutput(out), S_OK);
   std::vector<PidMapping> maps;
@@ -82,8 +82,8 @@ TEST_F(MapTest, WholePacketsForSeveralPidsAndOnePidOnTwoOutputs) {
   OutputId secondOut = 0;
   ASSERT_EQ(demuxer.CreateOutput({}, &second, &secondOut), S_OK);
   const std::uint32_t pids[] = {0x00, 0x1FFB};
-  ASSERT_EQ(demuxer.MapPids(out, pids, Content::TransportPacket), S_OK);
-  ASSERT_EQ(demuxer.MapPids(secondOut, pids, Content::Mpeg2Psi), S_OK);
+  ASSERT_EQ(demuxer.MapPids(out, pids, Content::kTransportPacket), S_OK);
+  ASSERT_EQ(demuxer.MapPids(secondOut, pids, Content::kMpeg2Psi), S_OK);
   const Bytes stream = Concat({writer.Sections(0x00, {MakeSection(0x00, 13)}), TsWriter::Null(),
                                writer.Sections(0x1FFB, {MakeSection(0xC7, 300)})});
   demuxer.Ingest(stream);
@@ -99,7 +99,7 @@ class Meddler : public OutputSink {
  public:
   void Deliver(const Sample&) override {
     const std::uint32_t pid[] = {0x100};
-    result = demuxer->MapPids(0, pid, Content::Mpeg2Psi);
+    result = demuxer->MapPids(0, pid, Content::kMpeg2Psi);
   }
   TsDemuxer* demuxer = nullptr;
   HRESULT result = S_OK;
@@ -112,7 +112,7 @@ TEST(MapReentry, MappingFromInsideADeliveryIsRefused) {
   OutputId id = 0;
   ASSERT_EQ(demuxer.CreateOutput({}, &meddler, &id), S_OK);
   const std::uint32_t pid[] = {0x1FFB};
-  ASSERT_EQ(demuxer.MapPids(id, pid, Content::Mpeg2Psi), S_OK);
+  ASSERT_EQ(demuxer.MapPids(id, pid, Content::kMpeg2Psi), S_OK);
   TsWriter writer;
   demuxer.Ingest(Concat({SyncRun(), writer.Sections(0x1FFB, {MakeSection(0xC7, 13)})}));
   EXPECT_EQ(meddler.result, E_UNEXPECTED);

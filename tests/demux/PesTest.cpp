@@ -40,8 +40,8 @@ class PesTest : public ::testing::Test {
     ASSERT_EQ(demuxer.CreateOutput(config, &audio, &audioOut), S_OK);
     const std::uint32_t v[] = {kVideo};
     const std::uint32_t a[] = {kAudio};
-    ASSERT_EQ(demuxer.MapPids(videoOut, v, MediaSampleContent::ElementaryStream), S_OK);
-    ASSERT_EQ(demuxer.MapPids(audioOut, a, MediaSampleContent::ElementaryStream), S_OK);
+    ASSERT_EQ(demuxer.MapPids(videoOut, v, MediaSampleContent::kElementaryStream), S_OK);
+    ASSERT_EQ(demuxer.MapPids(audioOut, a, MediaSampleContent::kElementaryStream), S_OK);
     demuxer.Ingest(SyncRun());
   }
   void StartClock() { demuxer.Ingest(writer.AdaptationOnly(kVideo, {.pcr = kPcr0})); }
@@ -104,7 +104,7 @@ TEST_F(PesTest, UnboundedVideoUnitEndsAtTheNextUnitOrEndOfStream) {
 }
 
 TEST_F(PesTest, LargeUnitsAreSplitAtTheSampleSize) {
-  Open({.esDelivery = EsDelivery::Unit, .maxSampleBytes = 1000});
+  Open({.esDelivery = EsDelivery::kUnit, .maxSampleBytes = 1000});
   StartClock();
   const Bytes a = VideoPayload(2500, 1, true);
   const Bytes b = VideoPayload(2000, 2, false);  // an exact multiple
@@ -126,7 +126,7 @@ TEST_F(PesTest, LargeUnitsAreSplitAtTheSampleSize) {
 }
 
 TEST_F(PesTest, PacketDeliveryHandsOutPayloadAsItComes) {
-  Open({.esDelivery = EsDelivery::Packet});
+  Open({.esDelivery = EsDelivery::kPacket});
   StartClock();
   const Bytes a = VideoPayload(1000, 1, true);
   demuxer.Ingest(writer.Pes(kVideo, 0xE0, a, kPts0 + 9000, std::nullopt, true));

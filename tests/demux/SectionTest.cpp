@@ -12,7 +12,7 @@ class SectionTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(demuxer.CreateOutput({}, &sink, &output), S_OK);
     const std::uint32_t pids[] = {0x0000, 0x1FFB};
-    ASSERT_EQ(demuxer.MapPids(output, pids, MediaSampleContent::Mpeg2Psi), S_OK);
+    ASSERT_EQ(demuxer.MapPids(output, pids, MediaSampleContent::kMpeg2Psi), S_OK);
     demuxer.Ingest(SyncRun());
   }
   void Feed(const Bytes& bytes) { demuxer.Ingest(bytes); }
@@ -38,7 +38,7 @@ TEST_F(SectionTest, SeveralSectionsInOnePacketAndOneOverManyPackets) {
   EXPECT_EQ(Sections(), (std::vector<Bytes>{a, b, big, c}));
   for (const auto& r : sink.items) {
     EXPECT_EQ(r.sample.pid, 0x1FFB);
-    EXPECT_EQ(r.sample.content, MediaSampleContent::Mpeg2Psi);
+    EXPECT_EQ(r.sample.content, MediaSampleContent::kMpeg2Psi);
   }
 }
 

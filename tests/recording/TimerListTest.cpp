@@ -43,7 +43,7 @@ class TimerListTest : public testing::Test {
 
   // Adds a timer at a local time; true when accepted.
   static bool Add(TimerList& list, std::int64_t wallStart, std::uint32_t duration, int tuners,
-                  std::uint8_t kind = kOnce, std::uint8_t mask = 0) {
+                  RepeatKind kind = RepeatKind::kOnce, std::uint8_t mask = 0) {
     const auto start = static_cast<std::uint32_t>(Utc(wallStart));
     return list.AddTimer(tuning::ChannelLocator::Make(7, 1, 7, 0, 1), start, start + duration,
                          u"News", kind, mask, wallStart, duration, tuners);
@@ -83,9 +83,9 @@ TEST_F(TimerListTest, OnceTimersConflictUpToTheNumberOfTuners) {
 TEST_F(TimerListTest, APairOfWeeklyTimersIsOneConflictHoweverManyDaysOverlap) {
   const std::int64_t monday = Wall(2026, 6, 8, 20, 0);
   TimerList list;
-  ASSERT_TRUE(Add(list, monday, 3600, 2, kWeekly, 0x7F));
-  EXPECT_TRUE(Add(list, monday, 3600, 2, kWeekly, 0x7F));   // 1 < 2 tuners
-  EXPECT_FALSE(Add(list, monday, 3600, 2, kWeekly, 0x7F));  // 2 >= 2
+  ASSERT_TRUE(Add(list, monday, 3600, 2, RepeatKind::kWeekly, 0x7F));
+  EXPECT_TRUE(Add(list, monday, 3600, 2, RepeatKind::kWeekly, 0x7F));   // 1 < 2 tuners
+  EXPECT_FALSE(Add(list, monday, 3600, 2, RepeatKind::kWeekly, 0x7F));  // 2 >= 2
 
   // Weekly against once: a Wednesday evening recording meets the daily timer.
   TimerRecord once = NewTimerRecord(Utc(monday));
@@ -96,7 +96,7 @@ TEST_F(TimerListTest, APairOfWeeklyTimersIsOneConflictHoweverManyDaysOverlap) {
   EXPECT_EQ(list.CountConflicts(once), 0);
   // Only on the listed days.
   TimerList fridays;
-  ASSERT_TRUE(Add(fridays, monday, 3600, 1, kWeekly, 0x02));
+  ASSERT_TRUE(Add(fridays, monday, 3600, 1, RepeatKind::kWeekly, 0x02));
   once.wallClockStart = Wall(2026, 6, 12, 20, 30);
   EXPECT_EQ(fridays.CountConflicts(once), 1);
   once.wallClockStart = Wall(2026, 6, 11, 20, 30);
@@ -105,7 +105,8 @@ TEST_F(TimerListTest, APairOfWeeklyTimersIsOneConflictHoweverManyDaysOverlap) {
 
 TEST_F(TimerListTest, WeeklyTimerCrossingMidnightIsDueOnTheFollowingMorning) {
   TimerList list;
-  ASSERT_TRUE(Add(list, Wall(2026, 6, 8, 23, 30), 3600, 1, kWeekly, 0x3E));  // M-F 23:30
+  ASSERT_TRUE(
+      Add(list, Wall(2026, 6, 8, 23, 30), 3600, 1, RepeatKind::kWeekly, 0x3E));  // M-F 23:30
   const TimerRecord& t = list[0];
   EXPECT_TRUE(IsDue(t, Utc(Wall(2026, 6, 13, 0, 15))));    // Saturday: Friday's occurrence
   EXPECT_FALSE(IsDue(t, Utc(Wall(2026, 6, 15, 0, 15))));   // Monday: no Sunday occurrence
@@ -115,24 +116,24 @@ TEST_F(TimerListTest, WeeklyTimerCrossingMidnightIsDueOnTheFollowingMorning) {
   EXPECT_TRUE(IsDue(t, Utc(Wall(2026, 1, 6, 23, 40))));
 
   TimerRecord once = t;
-  once.repeatKind = kOnce;
+  once.repeatKind = RepeatKind::kOnce;
   EXPECT_TRUE(IsDue(once, once.start));
   EXPECT_FALSE(IsDue(once, once.end));
-  once.repeatKind = 7;
+  once.repeatKind = static_cast<RepeatKind>(7);
   EXPECT_FALSE(IsDue(once, once.start));
 }
 
 TEST_F(TimerListTest, WeeklyDueTestFollowsLocalTimeAcrossDaylightSaving) {
   TimerList list;
   // Daily 20:00-21:00, created in winter.
-  ASSERT_TRUE(Add(list, Wall(2026, 1, 5, 20, 0), 3600, 1, kWeekly, 0x7F));
+  ASSERT_TRUE(Add(list, Wall(2026, 1, 5, 20, 0), 3600, 1, RepeatKind::kWeekly, 0x7F));
   EXPECT_TRUE(IsDue(list[0], Utc(Wall(2026, 7, 1, 20, 10))));  // summer time, 20:10 local
   EXPECT_FALSE(IsDue(list[0], Utc(Wall(2026, 7, 1, 19, 10))));
 }
 
 TEST_F(TimerListTest, TimerTexts) {
   TimerList list;
-  ASSERT_TRUE(Add(list, Wall(2026, 6, 8, 20, 0), 3600, 1, kWeekly, 0x3E));
+  ASSERT_TRUE(Add(list, Wall(2026, 6, 8, 20, 0), 3600, 1, RepeatKind::kWeekly, 0x3E));
   tuning::ChannelLocator ch = tuning::ChannelLocator::Make(31, 1, 5, 0, 1);
   list[0].channel = ch;
   EXPECT_EQ(TimerText(list[0]), "M-F      8:00PM- 9:00PM Ch 5.1 News");
@@ -140,11 +141,11 @@ TEST_F(TimerListTest, TimerTexts) {
   EXPECT_EQ(TimerText(list[0]), "-M-W-F-  8:00PM- 9:00PM Ch 5.1 News");
   list[0].dayMask = 0x7F;
   EXPECT_EQ(TimerText(list[0]), "Daily    8:00PM- 9:00PM Ch 5.1 News");
-  list[0].repeatKind = kOnce;
+  list[0].repeatKind = RepeatKind::kOnce;
   list[0].wallClockStart = Wall(2026, 12, 24, 0, 5);
   list[0].duration = 12 * 3600;
   EXPECT_EQ(TimerText(list[0]), "12/24   12:05AM-12:05PM Ch 5.1 News");
-  list[0].repeatKind = 2;
+  list[0].repeatKind = static_cast<RepeatKind>(2);
   EXPECT_EQ(TimerText(list[0]), "");
 }
 
@@ -188,7 +189,8 @@ TEST_F(TimerListTest, SecondsToNextTimer) {
   ASSERT_TRUE(Add(list, Wall(2026, 6, 10, 12, 10), 600, 4));
   EXPECT_EQ(list.SecondsToNextTimer(now), 600);
   // A weekly timer whose time of day has just passed today, only today's bit.
-  ASSERT_TRUE(Add(list, Wall(2026, 6, 3, 11, 59), 600, 4, kWeekly, 0x08));  // Wednesdays
+  ASSERT_TRUE(
+      Add(list, Wall(2026, 6, 3, 11, 59), 600, 4, RepeatKind::kWeekly, 0x08));  // Wednesdays
   list.RemoveTimer(0);
   EXPECT_EQ(list.SecondsToNextTimer(now), 7 * 86400 - 60);
   // A once timer that has already started does not hold back a later one.
@@ -200,7 +202,8 @@ TEST_F(TimerListTest, SecondsToNextTimer) {
 
 TEST_F(TimerListTest, SecondsToNextTimerCountsRealSecondsAcrossClockChanges) {
   TimerList list;
-  ASSERT_TRUE(Add(list, Wall(2026, 1, 4, 20, 0), 3600, 1, kWeekly, 0x40));  // Sundays 20:00
+  ASSERT_TRUE(
+      Add(list, Wall(2026, 1, 4, 20, 0), 3600, 1, RepeatKind::kWeekly, 0x40));  // Sundays 20:00
   // Saturday 20:00 before the spring change: 24 local hours, 23 real ones.
   EXPECT_EQ(list.SecondsToNextTimer(Utc(Wall(2026, 3, 7, 20, 0))), 23 * 3600);
   // Saturday 20:00 before the autumn change: 25 real hours.
@@ -210,7 +213,7 @@ TEST_F(TimerListTest, SecondsToNextTimerCountsRealSecondsAcrossClockChanges) {
 TEST_F(TimerListTest, IsScheduledMarksOverlappingSpansOnTheSameChannel) {
   TimerList list;
   ASSERT_TRUE(Add(list, Wall(2026, 6, 10, 20, 0), 3600, 1));
-  ASSERT_TRUE(Add(list, Wall(2026, 6, 8, 6, 0), 1800, 1, kWeekly, 0x3E));
+  ASSERT_TRUE(Add(list, Wall(2026, 6, 8, 6, 0), 1800, 1, RepeatKind::kWeekly, 0x3E));
   const auto ch = tuning::ChannelLocator::Make(7, 1, 7, 0, 1);
   EXPECT_TRUE(list.IsScheduled(ch.key1, ch.key2, Wall(2026, 6, 10, 20, 30), 1800));
   EXPECT_FALSE(list.IsScheduled(ch.key1, ch.key2, Wall(2026, 6, 10, 21, 0), 1800));

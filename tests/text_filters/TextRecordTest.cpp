@@ -17,12 +17,12 @@ std::vector<std::uint8_t> Encode(const text::TextRecordFields& fields) {
 }
 
 // Declared length of the first element of `type` in an encoded record.
-std::size_t DeclaredLength(const std::vector<std::uint8_t>& record, std::uint8_t type) {
+std::size_t DeclaredLength(const std::vector<std::uint8_t>& record, text::TextElement type) {
   std::size_t pos = 0;
   while (pos + 2 <= record.size() && record[pos] >= 4) {
     const std::uint8_t t = record[pos] >> 2;
     const std::size_t length = static_cast<std::size_t>(record[pos] & 3) << 8 | record[pos + 1];
-    if (t == type) return length;
+    if (t == static_cast<std::uint8_t>(type)) return length;
     pos += 2 + (t == 4 ? 1 : t == 8 ? 5 : 2 * length);
   }
   return SIZE_MAX;
@@ -43,9 +43,9 @@ TEST(TextRecord, WriterAndReaderCutStringsToTheirLimits) {
   fields.shortName = shortName;
   const auto record = Encode(fields);
   ASSERT_FALSE(record.empty());
-  EXPECT_EQ(DeclaredLength(record, text::kElementTitle), 127u);
-  EXPECT_EQ(DeclaredLength(record, text::kElementDescription), 1023u);
-  EXPECT_EQ(DeclaredLength(record, text::kElementShortName), 20u);  // written whole
+  EXPECT_EQ(DeclaredLength(record, text::TextElement::kTitle), 127u);
+  EXPECT_EQ(DeclaredLength(record, text::TextElement::kDescription), 1023u);
+  EXPECT_EQ(DeclaredLength(record, text::TextElement::kShortName), 20u);  // written whole
 
   NowPlayingInfo info;
   ASSERT_TRUE(text::DecodeTextRecord(record, &info));
@@ -73,7 +73,7 @@ TEST(TextRecord, EveryFieldOfANowPlayingRecordSurvivesTheRoundTrip) {
   const auto record = Encode(text::FieldsOf(in));
   // Writer order: title, short name, reserved, time line, description, type 8, type 4, end.
   ASSERT_GE(record.size(), 11u);
-  EXPECT_EQ(record[0] >> 2, text::kElementTitle);
+  EXPECT_EQ(record[0] >> 2, static_cast<int>(text::TextElement::kTitle));
   const std::vector<std::uint8_t> tail(record.end() - 11, record.end());
   EXPECT_EQ(tail,
             (std::vector<std::uint8_t>{0x20, 5, 0xB7, 0xFF, 0xEE, 0x12, 0x34, 0x10, 4, 93, 0}));

@@ -3,10 +3,10 @@
 #include <array>
 #include <mutex>
 
+#include "tables/text/HuffmanTables.h"
+
 namespace broadcast {
 namespace {
-
-#include "HuffmanData.inc"  // kTitleTable, kDescriptionTable (generated from data/*.bin)
 
 constexpr unsigned kContexts = 128;
 constexpr std::uint8_t kEndSymbol = 0x00;
@@ -53,16 +53,16 @@ CodeBook BuildCodeBook(std::span<const std::uint8_t> table) {
 }
 
 const CodeBook& Book(HuffmanTable table) {
-  static const CodeBook title = BuildCodeBook(kTitleTable);
-  static const CodeBook description = BuildCodeBook(kDescriptionTable);
+  static const CodeBook title = BuildCodeBook(tables::HuffmanTitleTable());
+  static const CodeBook description = BuildCodeBook(tables::HuffmanDescriptionTable());
   return table == HuffmanTable::kTitle ? title : description;
 }
 
 }  // namespace
 
 std::span<const std::uint8_t> HuffmanDecodeTable(HuffmanTable table) {
-  if (table == HuffmanTable::kTitle) return kTitleTable;
-  return kDescriptionTable;
+  if (table == HuffmanTable::kTitle) return tables::HuffmanTitleTable();
+  return tables::HuffmanDescriptionTable();
 }
 
 std::optional<Bytes> HuffmanEncode(HuffmanTable table, std::string_view latin1) {

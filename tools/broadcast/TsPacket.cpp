@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/MpegTimestamps.h"
+
 namespace broadcast {
 namespace {
 
@@ -19,14 +21,9 @@ void WritePcrField(std::uint8_t* p, std::uint64_t pcr) {
 }
 
 void WriteTimestamp(BitWriter& w, unsigned prefix, std::uint64_t t) {
-  t %= kPtsWrap;
-  w.Bits(prefix, 4);
-  w.Bits(t >> 30, 3);
-  w.Bits(1, 1);
-  w.Bits((t >> 15) & 0x7FFF, 15);
-  w.Bits(1, 1);
-  w.Bits(t & 0x7FFF, 15);
-  w.Bits(1, 1);
+  std::uint8_t field[common::kPesTimestampSize];
+  common::WritePesTimestamp(field, prefix, t);
+  w.Append(field);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/MpegTimestamps.h"
+
 namespace vtuner {
 
 CaptureLoop::CaptureLoop(std::shared_ptr<const Capture> capture) : capture_(std::move(capture)) {}
@@ -25,10 +27,13 @@ void CaptureLoop::Patch(std::uint8_t* packet, const PacketFields& fields) const 
     WritePcr(packet + fields.pcr, (ReadPcr(packet + fields.pcr) + pcrShift_) % kPcrWrap);
   if (fields.opcr)
     WritePcr(packet + fields.opcr, (ReadPcr(packet + fields.opcr) + pcrShift_) % kPcrWrap);
-  if (fields.pts)
-    WriteTimestamp(packet + fields.pts, ReadTimestamp(packet + fields.pts) + ptsShift_);
-  if (fields.dts)
-    WriteTimestamp(packet + fields.dts, ReadTimestamp(packet + fields.dts) + ptsShift_);
+  // The shift goes into the value bits; prefix and markers stay as captured.
+  const auto shift = [this](std::uint8_t* at) {
+    const common::PesTimestampField field(at, common::kPesTimestampSize);
+    common::SetPesTimestampValue(field, common::ReadPesTimestamp(field) + ptsShift_);
+  };
+  if (fields.pts) shift(packet + fields.pts);
+  if (fields.dts) shift(packet + fields.dts);
 }
 
 std::size_t CaptureLoop::Read(std::span<std::uint8_t> out) {

@@ -21,18 +21,4 @@ void WritePcr(std::uint8_t* field, std::uint64_t pcr) {
   field[5] = static_cast<std::uint8_t>(extension);
 }
 
-std::uint64_t ReadTimestamp(const std::uint8_t* field) {
-  return (std::uint64_t{field[0]} >> 1 & 0x07) << 30 | std::uint64_t{field[1]} << 22 |
-         (std::uint64_t{field[2]} >> 1) << 15 | std::uint64_t{field[3]} << 7 | field[4] >> 1;
-}
-
-void WriteTimestamp(std::uint8_t* field, std::uint64_t value) {
-  value &= kTimestampWrap - 1;
-  field[0] = static_cast<std::uint8_t>((field[0] & 0xF1) | (value >> 29 & 0x0E));
-  field[1] = static_cast<std::uint8_t>(value >> 22);
-  field[2] = static_cast<std::uint8_t>((field[2] & 0x01) | (value >> 14 & 0xFE));
-  field[3] = static_cast<std::uint8_t>(value >> 7);
-  field[4] = static_cast<std::uint8_t>((field[4] & 0x01) | (value << 1 & 0xFE));
-}
-
 }  // namespace vtuner

@@ -1,7 +1,7 @@
-// Transport-packet constants and the timestamp fields the capture playback
-// rewrites: the 42-bit PCR of the adaptation field and the 33-bit PTS/DTS of a
-// PES header. The writers change only the value bits and keep every marker and
-// reserved bit as it was.
+// Transport-packet constants and the PCR field the capture playback rewrites
+// (the 42-bit PCR of the adaptation field; the PES timestamps it shifts use
+// common/MpegTimestamps.h). The writer changes only the value bits and keeps
+// every reserved bit as it was.
 #pragma once
 
 #include <cstddef>
@@ -22,10 +22,5 @@ inline constexpr std::uint64_t kPcrHz = 27'000'000;
 std::uint64_t ReadPcr(const std::uint8_t* field);
 // Writes `pcr` (below kPcrWrap) into the six bytes, keeping the reserved bits.
 void WritePcr(std::uint8_t* field, std::uint64_t pcr);
-
-// Reads a 33-bit PTS or DTS from its five bytes.
-std::uint64_t ReadTimestamp(const std::uint8_t* field);
-// Writes the low 33 bits of `value`, keeping the 4-bit prefix and marker bits.
-void WriteTimestamp(std::uint8_t* field, std::uint64_t value);
 
 }  // namespace vtuner

@@ -1,6 +1,7 @@
-# Turns a binary file into a comma-separated list of byte literals for
-# inclusion inside a C++ array initializer, after checking its SHA-256 so a
-# damaged copy of a decode table can never be compiled in.
+# Script mode of corvane_embed_binary (cmake/Corvane.cmake): turns a binary
+# file into a comma-separated list of byte literals for inclusion inside a C++
+# array initializer, after checking its SHA-256 so a damaged copy of the data
+# can never be compiled in.
 #
 # cmake -DINPUT=<file> -DOUTPUT=<file.inc> -DSHA256=<hex digest> -P EmbedBinary.cmake
 file(SHA256 "${INPUT}" actual)
