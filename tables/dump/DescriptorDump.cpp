@@ -53,6 +53,7 @@ void DumpService(DumpText& out, std::span<const std::uint8_t> body, const std::s
     out.AppendChar(static_cast<char>(b));
   out.Append(":");
   AppendCString(out, !name.empty() && name[0] < 0x20 ? name.subspan(1) : name);
+  out.Append("\n");
 }
 
 std::u16string DvbText(std::span<const std::uint8_t> bytes) {
