@@ -15,7 +15,7 @@ corvane_library(corvane_tables
     psip/Stt.cpp
     guide/GuideStore.cpp
     poll/PollSections.cpp
-  DEPS corvane_tables_text corvane_tuning corvane_common corvane_com)
+  DEPS corvane_tables_text corvane_tuning corvane_common corvane_atomic_write corvane_com)
 
 corvane_library(corvane_tables_dump
   SOURCES

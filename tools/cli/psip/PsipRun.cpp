@@ -163,7 +163,9 @@ int RunPsip(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   if (!ran) return Fail(err, error);
 
   tables::DumpSectionStore(program.sections, o.out);
-  tables::DumpGuide(channels, o.out);
+  if (const std::error_code guide = tables::DumpGuide(channels, o.out)) {
+    return Fail(err, "cannot write \"" + (o.out / "Guide.txt").string() + "\": " + guide.message());
+  }
   PrintChannels(out, channels, o.guide);
   return 0;
 }
