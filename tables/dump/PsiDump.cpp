@@ -3,6 +3,8 @@
 #include "tables/dump/DescriptorDump.h"
 #include "tables/dump/TableDump.h"
 #include "tables/dvb/DvbTime.h"
+#include "tables/mpeg/PatTable.h"
+#include "tables/mpeg/PmtTable.h"
 #include "tables/names/NameTables.h"
 #include "tables/sections/SectionHeader.h"
 
@@ -40,44 +42,32 @@ void DumpGeneric(DumpText& out, std::span<const std::uint8_t> section) {
 }
 
 void DumpPat(DumpText& out, std::span<const std::uint8_t> section) {
-  const SectionHeader h = SectionHeader::Read(section);
+  PatTable pat;
+  DecodePat(section, pat);
   DumpLongHeader(out, section, "PAT", "TSID");
-  out.Print("      program_count=%d\n", (h.sectionLength - 6) / 4);
-  common::ByteReader r(Body(section, 8));
-  while (r.Remaining() >= 4) {
-    const unsigned program = r.U16();
-    r.Bits(3);
-    const auto pid = static_cast<unsigned>(r.Bits(13));
-    out.Print("      Program Number: %5d,", program);
-    if (program == 0) {
-      out.Print(" network_PID: 0x%04x\n", pid);
+  out.Print("      program_count=%d\n", (pat.header.sectionLength - 6) / 4);
+  for (const PatEntry& e : pat.programs) {
+    out.Print("      Program Number: %5d,", e.programNumber);
+    if (e.programNumber == 0) {
+      out.Print(" network_PID: 0x%04x\n", e.pid);
     } else {
-      out.Print(" program_map_PID: 0x%04x\n", pid);
+      out.Print(" program_map_PID: 0x%04x\n", e.pid);
     }
   }
 }
 
 void DumpPmt(DumpText& out, std::span<const std::uint8_t> section) {
-  const SectionHeader h = SectionHeader::Read(section);
+  PmtTable pmt;
+  DecodePmt(section, pmt);
   DumpLongHeader(out, section, "PMT", "TIDE");
-  common::ByteReader r(Body(section, 8));
-  r.Bits(3);
-  const auto pcrPid = static_cast<unsigned>(r.Bits(13));
-  r.Bits(4);
-  const auto infoLength = static_cast<std::size_t>(r.Bits(12));
-  out.Print("      program_number = %d\n", h.tableIdExtension);
-  out.Print("      PCR PID = 0x%04X\n", pcrPid);
-  DumpDescriptors(out, r.Bytes(infoLength), "      ");
-  while (r.Remaining() >= 5) {
-    const std::uint8_t type = r.U8();
-    r.Bits(3);
-    const auto pid = static_cast<unsigned>(r.Bits(13));
-    r.Bits(4);
-    const auto esInfoLength = static_cast<unsigned>(r.Bits(12));
-    out.Print("        stream_type = 0x%02X (%-10s) ", type, StreamTypeName(type));
-    out.Print("elementary_PID = 0x%04X ", pid);
-    out.Print("ES_info_length = %d\n", esInfoLength);
-    DumpDescriptors(out, r.Bytes(esInfoLength), "        ");
+  out.Print("      program_number = %d\n", pmt.ProgramNumber());
+  out.Print("      PCR PID = 0x%04X\n", pmt.pcrPid);
+  DumpDescriptors(out, pmt.programInfo, "      ");
+  for (const PmtStream& s : pmt.streams) {
+    out.Print("        stream_type = 0x%02X (%-10s) ", s.streamType, StreamTypeName(s.streamType));
+    out.Print("elementary_PID = 0x%04X ", s.elementaryPid);
+    out.Print("ES_info_length = %d\n", static_cast<int>(s.esInfo.size()));
+    DumpDescriptors(out, s.esInfo, "        ");
   }
 }
 

@@ -10,14 +10,15 @@
 #include "app/CommandLine.h"
 #include "app/SettingsDefaults.h"
 #include "app/SettingsFile.h"
-#include "common/Crc32.h"
 #include "common/TimeBase.h"
+#include "common/TsConstants.h"
 #include "common/Utf16.h"
 #include "demux/TsDemuxer.h"
 #include "platform/bda/virtual/VirtualTuner.h"
 #include "tables/guide/GuideStore.h"
 #include "tables/poll/PollSections.h"
 #include "tables/sections/Dispatch.h"
+#include "tables/sections/SectionRules.h"
 #include "tools/broadcast/tuner/OnTheAir.h"
 #include "tools/cli/CliCommand.h"
 #include "tuning/BandPlan.h"
@@ -25,19 +26,17 @@
 namespace cli {
 namespace {
 
-constexpr std::uint32_t kFixedPids[] = {0x0000, 0x1FFB, 0x1FFC, 0x0010,
-                                        0x0011, 0x0012, 0x0013, 0x0014};
+constexpr std::uint32_t kFixedPids[] = {
+    common::kPatPid, common::kPsipBasePid, common::kScteSiBasePid, common::kNitPid,
+    common::kSdtPid, common::kDvbEitPid,   common::kRstPid,        common::kTdtPid};
 
-// Checks each delivered section's CRC and files it with the tuning tag, as the
-// section buffer and the poll do together.
+// Applies the section buffer's rules to each delivered section and files it
+// with the tuning tag, as the section buffer and the poll do together.
 class SectionCollector : public demux::OutputSink {
  public:
   SectionCollector(tables::TableContext& ctx, tables::SectionTag tag) : ctx_(ctx), tag_(tag) {}
   void Deliver(const demux::Sample& sample) override {
-    if (sample.data.size() >= 4 && (sample.data[1] & 0x80) &&
-        common::Crc32Mpeg2(sample.data) != 0) {
-      return;
-    }
+    if (!tables::AcceptReceivedSection(sample.data, sample.pid)) return;
     tables::SectionTag tag = tag_;
     tag.pid = sample.pid;
     tables::DispatchSection(ctx_, sample.data, tag);
@@ -122,7 +121,7 @@ int Watch(Args args) {
   // the tuner paces reads in real time unless pacing is off. Channels are
   // collected from the VCT as during a scan, so a first start shows them too.
   graph.scanRunning = channel.physical();
-  std::vector<std::uint8_t> buffer(188 * 256);
+  std::vector<std::uint8_t> buffer(common::kPacketSize * 256);
   std::int64_t firstTime = -1;
   constexpr std::size_t kMaxBytesPerSecond = 8 << 20;  // a stream without clock references
   for (int second = 1; second <= seconds; ++second) {

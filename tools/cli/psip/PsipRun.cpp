@@ -10,13 +10,13 @@
 #include "common/Utf16.h"
 #include "graph/ingest/IngestGraph.h"
 #include "platform/com/HResult.h"
+#include "tables/collect/ChannelCollection.h"
 #include "tables/dump/TableDump.h"
 #include "tables/guide/GuideStore.h"
 #include "tables/poll/PollSections.h"
 #include "tools/cli/psip/CaptureReceiver.h"
 #include "tools/cli/psip/StreamGate.h"
 #include "tuning/BandPlan.h"
-#include "tuning/scan/ChannelCollection.h"
 
 namespace psip {
 namespace {
@@ -89,7 +89,7 @@ void PrintChannels(std::FILE* out, tuning::ChannelList& channels, bool guide) {
   auto lock = channels.Acquire();
   std::vector<std::pair<std::string, tuning::ChannelNode*>> items;
   for (auto& [key, node] : channels)
-    items.emplace_back(tuning::ChannelTreeText(node.record), &node);
+    items.emplace_back(tables::ChannelTreeText(node.record), &node);
   // The tree keeps its items sorted by their text.
   std::sort(items.begin(), items.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -152,7 +152,7 @@ int RunPsip(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
           // PAT, PMT and SDT, and the first channel is watched.
           ingest.Dump()->SetFileName(nullptr, nullptr);
           tables::TableContext ctx{program.sections, channels, graph};
-          tuning::CollectChannels(ctx, receiver.Where());
+          tables::CollectChannels(ctx, receiver.Where());
           graph.scanRunning = 0;
           WatchFirstChannel(channels, graph);
         }

@@ -20,6 +20,7 @@
 #include "platform/av/VideoAnalyzer.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/com/HResult.h"
+#include "tables/collect/ChannelCollection.h"
 #include "tables/guide/GuideStore.h"
 #include "tables/poll/PollSections.h"
 #include "tools/cli/captions/TransportCaptions.h"
@@ -27,7 +28,6 @@
 #include "tools/cli/psip/CaptureReceiver.h"
 #include "tools/cli/psip/StreamGate.h"
 #include "tools/cli/remux/StreamClock.h"
-#include "tuning/scan/ChannelCollection.h"
 
 namespace remux {
 namespace {
@@ -282,7 +282,7 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
       [&](const psip::GatePosition& position) {
         if (!watching && position.stop != psip::GateStop::kStart) {
           tables::TableContext ctx{received->sections, *channels, graph};
-          tuning::CollectChannels(ctx, receiver.Where());
+          tables::CollectChannels(ctx, receiver.Where());
           watching = WatchProgram(*channels, static_cast<unsigned>(*programNumber),
                                   receiver.Where().physical, graph);
           if (watching) graph.scanRunning = 0;
