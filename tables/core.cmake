@@ -11,6 +11,10 @@ corvane_library(corvane_table_decode
     mpeg/PmtTable.cpp
     psip/MgtTable.cpp
     psip/VctTable.cpp
+    psip/EitTable.cpp
+    psip/EttTable.cpp
+    dvb/SdtTable.cpp
+    dvb/DvbEitTable.cpp
   DEPS corvane_common)
 
 # Section store, table handlers, section poll, guide store and table dumps.

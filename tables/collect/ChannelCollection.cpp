@@ -7,10 +7,12 @@
 #include "common/ByteReader.h"
 #include "common/TsConstants.h"
 #include "common/Utf16.h"
+#include "tables/dvb/SdtTable.h"
 #include "tables/mpeg/PatTable.h"
 #include "tables/psip/PsipTables.h"
 #include "tables/sections/Pat.h"
 #include "tables/sections/Pmt.h"
+#include "tables/sections/SectionReader.h"
 #include "tables/text/TextDecoding.h"
 
 namespace tables {
@@ -67,34 +69,23 @@ tuning::ChannelRecord RecordFromPat(const SectionTag& where, std::uint16_t tsid,
 }  // namespace
 
 std::u16string SdtServiceName(std::span<const std::uint8_t> sdt, std::uint16_t serviceId) {
-  common::ByteReader r(sdt);
-  r.Skip(1);
-  const std::uint16_t sectionLength = r.U16() & 0x0FFF;
-  if (!r.Ok() || sectionLength < 12) return {};
-  // transport_stream_id .. reserved after original_network_id: 8 bytes; the
-  // service loop runs up to the CRC.
-  common::ByteReader body = r.Sub(sectionLength - 4u);
-  body.Skip(8);
-  while (body.Ok() && body.Remaining() >= 5) {
-    const std::uint16_t id = body.U16();
-    body.Skip(1);
-    const std::uint16_t loopLength = body.U16() & 0x0FFF;
-    common::ByteReader descriptors = body.Sub(loopLength);
-    if (!body.Ok()) return {};
-    if (id != serviceId) continue;
+  SdtTable table;
+  DecodeSdt(sdt, table);
+  for (const SdtService& service : table.services) {
+    if (service.serviceId != serviceId) continue;
     std::u16string name;
-    while (descriptors.Ok() && descriptors.Remaining() >= 2) {
-      const std::uint8_t tag = descriptors.U8();
-      common::ByteReader d = descriptors.Sub(descriptors.U8());
-      if (!descriptors.Ok() || tag != common::kServiceDescriptorTag) continue;
-      d.Skip(1);       // service_type
-      d.Skip(d.U8());  // provider name
-      const auto serviceName = d.Bytes(d.U8());
-      if (!d.Ok()) continue;
-      char16_t out[16];
-      DecodeDvbString(out, serviceName);
-      name = common::FieldView(out);  // the last service descriptor wins
-    }
+    ForEachDescriptor(service.descriptors,
+                      [&](std::uint8_t tag, std::span<const std::uint8_t> body) {
+                        if (tag != common::kServiceDescriptorTag) return;
+                        common::ByteReader d(body);
+                        d.Skip(1);       // service_type
+                        d.Skip(d.U8());  // provider name
+                        const auto serviceName = d.Bytes(d.U8());
+                        if (!d.Ok()) return;
+                        char16_t out[16];
+                        DecodeDvbString(out, serviceName);
+                        name = common::FieldView(out);  // the last service descriptor wins
+                      });
     return name;
   }
   return {};

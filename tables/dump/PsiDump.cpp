@@ -2,7 +2,9 @@
 #include "common/TimeBase.h"
 #include "tables/dump/DescriptorDump.h"
 #include "tables/dump/TableDump.h"
+#include "tables/dvb/DvbEitTable.h"
 #include "tables/dvb/DvbTime.h"
+#include "tables/dvb/SdtTable.h"
 #include "tables/mpeg/PatTable.h"
 #include "tables/mpeg/PmtTable.h"
 #include "tables/names/NameTables.h"
@@ -72,68 +74,46 @@ void DumpPmt(DumpText& out, std::span<const std::uint8_t> section) {
 }
 
 void DumpSdt(DumpText& out, std::span<const std::uint8_t> section) {
-  const SectionHeader h = SectionHeader::Read(section);
+  SdtTable sdt;
+  DecodeSdt(section, sdt);
+  const SectionHeader& h = sdt.header;
   out.Print("    %s", TableIdName(h.tableId));
   out.Print(" TIDE=0x%04X", h.tableIdExtension);
   out.Print(" Ver=%d", h.version);
   out.Print(" current=%d", h.currentNext ? 1 : 0);
   out.Print(" Section=%d/%d", h.sectionNumber + 1, h.lastSectionNumber + 1);
   out.Print(" section_length=%d\n", h.sectionLength);
-  common::ByteReader head(section.size() >= 11 ? section.subspan(8, 3)
-                                               : std::span<const std::uint8_t>());
-  const unsigned originalNetworkId = head.U16();
-  const unsigned reserved = head.U8();
-  out.Print("    SDT=0x%04X", originalNetworkId);
-  out.Print(" original_network_id=0x%04X", originalNetworkId);
-  out.Print(" reserved_for_future_use=0x%04X\n", reserved);
-  common::ByteReader r(Body(section, 11));
-  while (r.Remaining() >= 5) {
-    const unsigned serviceId = r.U16();
-    r.Bits(6);
-    const bool schedule = r.Flag();
-    const bool presentFollowing = r.Flag();
-    const auto running = static_cast<unsigned>(r.Bits(3));
-    const bool freeCa = r.Flag();
-    const auto loopLength = static_cast<unsigned>(r.Bits(12));
-    out.Print("      service_id=%d\n", serviceId);
-    out.Print("        EIT_schedule_flag=%d\n", schedule ? 1 : 0);
-    out.Print("        EIT_present_following_flag=%d\n", presentFollowing ? 1 : 0);
-    out.Print("        running_status=%d\n", running);
-    out.Print("        free_CA_mode=%d\n", freeCa ? 1 : 0);
-    out.Print("        descriptors_loop_length=%d\n", loopLength);
-    DumpDescriptors(out, r.Bytes(loopLength), "        ");
+  out.Print("    SDT=0x%04X", sdt.originalNetworkId);
+  out.Print(" original_network_id=0x%04X", sdt.originalNetworkId);
+  out.Print(" reserved_for_future_use=0x%04X\n", sdt.reserved);
+  for (const SdtService& service : sdt.services) {
+    out.Print("      service_id=%d\n", service.serviceId);
+    out.Print("        EIT_schedule_flag=%d\n", service.eitSchedule ? 1 : 0);
+    out.Print("        EIT_present_following_flag=%d\n", service.eitPresentFollowing ? 1 : 0);
+    out.Print("        running_status=%d\n", service.runningStatus);
+    out.Print("        free_CA_mode=%d\n", service.freeCaMode ? 1 : 0);
+    out.Print("        descriptors_loop_length=%d\n", static_cast<int>(service.descriptors.size()));
+    DumpDescriptors(out, service.descriptors, "        ");
   }
 }
 
 void DumpDvbEit(DumpText& out, std::span<const std::uint8_t> section) {
-  const SectionHeader h = SectionHeader::Read(section);
-  DumpLongHeader(out, section, TableIdName(h.tableId), "service_id");
-  common::ByteReader head(section.size() >= 14 ? section.subspan(8, 6)
-                                               : std::span<const std::uint8_t>());
-  const unsigned tsid = head.U16();
-  const unsigned onid = head.U16();
-  const unsigned segmentLast = head.U8();
-  const unsigned lastTableId = head.U8();
-  out.Print("      transport_stream_id=%d\n", tsid);
-  out.Print("      original_network_id=%d\n", onid);
-  out.Print("      segment_last_section_number=%d\n", segmentLast);
-  out.Print("      last_table_id=%d\n", lastTableId);
-  if (h.sectionLength <= 15) return;
-  common::ByteReader r(Body(section, 14));
-  while (r.Remaining() >= 12) {
-    const unsigned eventId = r.U16();
-    const unsigned mjd = r.U16();
-    const std::uint32_t start = r.U24();
-    const std::uint32_t duration = r.U24();
-    r.Bits(4);
-    const auto loopLength = static_cast<unsigned>(r.Bits(12));
-    out.Print("        event_id: 0x%04X\n", eventId);
-    out.Print("        start_date = 0x%4X\n", mjd);
-    out.Print("        start_date = %s\n", common::TimeText(DvbUnixTime(mjd, start)).c_str());
-    out.Print("        start_time = 0x%6X\n", start);
-    out.Print("        duration = 0x%X\n", duration);
-    out.Print("        descriptors_loop_length %d\n", loopLength);
-    DumpDescriptors(out, r.Bytes(loopLength), "          ");
+  DvbEitTable eit;
+  DecodeDvbEit(section, eit);
+  DumpLongHeader(out, section, TableIdName(eit.header.tableId), "service_id");
+  out.Print("      transport_stream_id=%d\n", eit.transportStreamId);
+  out.Print("      original_network_id=%d\n", eit.originalNetworkId);
+  out.Print("      segment_last_section_number=%d\n", eit.segmentLastSectionNumber);
+  out.Print("      last_table_id=%d\n", eit.lastTableId);
+  for (const DvbEvent& e : eit.events) {
+    out.Print("        event_id: 0x%04X\n", e.eventId);
+    out.Print("        start_date = 0x%4X\n", e.mjd);
+    out.Print("        start_date = %s\n",
+              common::TimeText(DvbUnixTime(e.mjd, e.startBcd)).c_str());
+    out.Print("        start_time = 0x%6X\n", e.startBcd);
+    out.Print("        duration = 0x%X\n", e.durationBcd);
+    out.Print("        descriptors_loop_length %d\n", static_cast<int>(e.descriptors.size()));
+    DumpDescriptors(out, e.descriptors, "          ");
   }
 }
 

@@ -5,6 +5,7 @@
 #include "tables/dump/DescriptorDump.h"
 #include "tables/dump/TableDump.h"
 #include "tables/names/NameTables.h"
+#include "tables/psip/EitTable.h"
 #include "tables/psip/MgtTable.h"
 #include "tables/psip/VctTable.h"
 #include "tables/sections/SectionHeader.h"
@@ -51,36 +52,24 @@ void DumpMgt(DumpText& out, std::span<const std::uint8_t> section) {
 }
 
 void DumpPsipEit(DumpText& out, std::span<const std::uint8_t> section) {
-  DumpLongHeader(out, section, TableIdName(0xCB), "source_id");
-  common::ByteReader r(Body(section, 9));
-  const unsigned count = r.U8();
-  out.Print("      event_count=%d\n", count);
-  for (unsigned i = 0; i < count; ++i) {
-    r.Bits(2);
-    const auto eventId = static_cast<unsigned>(r.Bits(14));
-    const std::uint32_t start = r.U32();
-    r.Bits(2);
-    const auto etmLocation = static_cast<unsigned>(r.Bits(2));
-    const auto length = static_cast<std::uint32_t>(r.Bits(20));
-    const unsigned titleLength = r.U8();
-    const auto title = r.Bytes(titleLength);
-    r.Bits(4);
-    const auto descriptorsLength = static_cast<unsigned>(r.Bits(12));
-    const auto descriptors = r.Bytes(descriptorsLength);
-    if (!r.Ok()) return;
+  EitTable eit;
+  DecodeEit(section, eit);
+  DumpLongHeader(out, section, TableIdName(common::kPsipEitTableId), "source_id");
+  out.Print("      event_count=%d\n", eit.eventCount);
+  for (const PsipEvent& e : eit.events) {
     char16_t text[100];
-    DecodeMultipleString16(text, title);
-    out.Print("        event_id: 0x%04X\n", eventId);
+    DecodeMultipleString16(text, e.title);
+    out.Print("        event_id: 0x%04X\n", e.eventId);
     out.Print("        start_time = %s\n",
-              common::TimeText(start + common::kGpsToUnixSeconds).c_str());
-    out.Print("        ETM_location: 0x%X\n", etmLocation);
-    out.Print("        event_length = %d\n", static_cast<int>(length / 60));
-    out.Print("        title_length %d\n", titleLength);
+              common::TimeText(e.startTime + common::kGpsToUnixSeconds).c_str());
+    out.Print("        ETM_location: 0x%X\n", e.etmLocation);
+    out.Print("        event_length = %d\n", static_cast<int>(e.lengthInSeconds / 60));
+    out.Print("        title_length %d\n", static_cast<int>(e.title.size()));
     out.Append("        title_text = ");
     out.AppendUtf16(common::FieldView(text));
     out.Append("\n");
-    out.Print("        descriptors_length %d\n", descriptorsLength);
-    DumpDescriptors(out, descriptors, "          ");
+    out.Print("        descriptors_length %d\n", static_cast<int>(e.descriptors.size()));
+    DumpDescriptors(out, e.descriptors, "          ");
   }
 }
 
