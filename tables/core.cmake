@@ -13,6 +13,7 @@ corvane_library(corvane_table_decode
     psip/VctTable.cpp
     psip/EitTable.cpp
     psip/EttTable.cpp
+    psip/CableNitTable.cpp
     dvb/SdtTable.cpp
     dvb/DvbEitTable.cpp
   DEPS corvane_common)

@@ -1,4 +1,3 @@
-#include "common/ByteReader.h"
 #include "common/TimeBase.h"
 #include "tables/dump/DescriptorDump.h"
 #include "tables/dump/TableDump.h"
@@ -8,21 +7,10 @@
 #include "tables/mpeg/PatTable.h"
 #include "tables/mpeg/PmtTable.h"
 #include "tables/names/NameTables.h"
+#include "tables/psip/CableNitTable.h"
 #include "tables/sections/SectionHeader.h"
 
 namespace tables {
-namespace {
-
-constexpr std::size_t kCrcBytes = 4;
-
-// The bytes from `offset` up to the CRC (empty when the section is shorter).
-std::span<const std::uint8_t> Body(std::span<const std::uint8_t> section, std::size_t offset) {
-  if (section.size() < offset + kCrcBytes) return {};
-  return section.subspan(offset, section.size() - offset - kCrcBytes);
-}
-
-}  // namespace
-
 void DumpLongHeader(DumpText& out, std::span<const std::uint8_t> section, const char* name,
                     const char* extensionLabel) {
   const SectionHeader h = SectionHeader::Read(section);
@@ -118,58 +106,28 @@ void DumpDvbEit(DumpText& out, std::span<const std::uint8_t> section) {
 }
 
 void DumpCableNit(DumpText& out, std::span<const std::uint8_t> section) {
-  common::ByteReader head(section);
-  head.Skip(4);
-  const unsigned firstIndex = head.U8();
-  const unsigned records = head.U8();
-  head.Bits(4);
-  const auto subtype = static_cast<unsigned>(head.Bits(4));
-  out.Print("    NIT first_index:%3d\n", firstIndex);
-  common::ByteReader r(Body(section, 7));
-  if (subtype == 1) {
-    unsigned index = firstIndex;
-    for (unsigned i = 0; i < records && r.Ok(); ++i) {
-      const unsigned carriers = r.U8();
-      const bool spacingUnit = r.Flag();
-      r.Bits(1);
-      const auto spacing = static_cast<std::uint32_t>(r.Bits(14));
-      const bool frequencyUnit = r.Flag();
-      const auto first = static_cast<std::uint32_t>(r.Bits(15));
-      const unsigned descriptorCount = r.U8();
-      for (unsigned d = 0; d < descriptorCount && r.Ok(); ++d) {
-        r.U8();
-        r.Skip(r.U8());
-      }
-      if (!r.Ok()) break;
-      out.Print("      CDS number_of_carriers:%d\n", carriers);
-      std::uint32_t frequency = first * (frequencyUnit ? 125000u : 10000u);
-      for (unsigned c = 0; c < carriers; ++c) {
+  CableNitTable nit;
+  DecodeCableNit(section, nit);
+  out.Print("    NIT first_index:%3d\n", nit.firstIndex);
+  if (nit.tableSubtype == 1) {
+    unsigned index = nit.firstIndex;
+    for (const CarrierDefinition& c : nit.carriers) {
+      out.Print("      CDS number_of_carriers:%d\n", c.numberOfCarriers);
+      std::uint32_t frequency = c.FirstFrequencyHz();
+      for (unsigned i = 0; i < c.numberOfCarriers; ++i) {
         out.Print("        index %3d frequency=%10u\n", index++, frequency);
-        frequency += spacing * (spacingUnit ? 125000u : 10000u);
+        frequency += c.SpacingHz();
       }
     }
     out.Append("\n");
-  } else if (subtype == 2) {
-    for (unsigned i = 0; i < records; ++i) {
-      const auto system = static_cast<unsigned>(r.Bits(4));
-      const auto inner = static_cast<unsigned>(r.Bits(4));
-      const bool split = r.Flag();
-      r.Bits(2);
-      const auto format = static_cast<unsigned>(r.Bits(5));
-      r.Bits(4);
-      const auto symbolRate = static_cast<unsigned>(r.Bits(28));
-      const unsigned descriptorCount = r.U8();
-      for (unsigned d = 0; d < descriptorCount && r.Ok(); ++d) {
-        r.U8();
-        r.Skip(r.U8());
-      }
-      if (!r.Ok()) break;
-      out.Print("      MMS transmission_system:%d\n", system);
-      out.Print("        inner_coding_mode:%d\n", inner);
-      out.Print("        split_bitstream_mode:%d\n", split ? 1 : 0);
-      out.Print("        modulation_format:%d\n", format);
-      out.Print("        symbol_rate():%d\n", symbolRate);
-      out.Print("        descriptor_count:%d\n", descriptorCount);
+  } else if (nit.tableSubtype == 2) {
+    for (const ModulationMode& m : nit.modes) {
+      out.Print("      MMS transmission_system:%d\n", m.transmissionSystem);
+      out.Print("        inner_coding_mode:%d\n", m.innerCodingMode);
+      out.Print("        split_bitstream_mode:%d\n", m.splitBitstreamMode ? 1 : 0);
+      out.Print("        modulation_format:%d\n", m.modulationFormat);
+      out.Print("        symbol_rate():%d\n", static_cast<int>(m.symbolRate));
+      out.Print("        descriptor_count:%d\n", m.descriptorCount);
     }
   }
 }
