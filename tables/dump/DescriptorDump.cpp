@@ -3,8 +3,10 @@
 #include <string>
 
 #include "common/ByteReader.h"
+#include "common/TsConstants.h"
 #include "common/Utf16.h"
 #include "tables/names/NameTables.h"
+#include "tables/sections/SectionReader.h"
 #include "tables/text/TextDecoding.h"
 
 namespace tables {
@@ -110,34 +112,30 @@ void DumpServiceLocation(DumpText& out, std::span<const std::uint8_t> body,
 
 void DumpDescriptors(DumpText& out, std::span<const std::uint8_t> loop, std::string_view indent) {
   const std::string pad(indent);
-  common::ByteReader r(loop);
-  while (r.Remaining() >= 2) {
-    const std::uint8_t tag = r.U8();
-    const auto body = r.Bytes(r.U8());
-    if (!r.Ok()) return;
+  ForEachDescriptor(loop, [&](std::uint8_t tag, std::span<const std::uint8_t> body) {
     switch (tag) {
-      case 0x09:
+      case common::kCaDescriptorTag:
         DumpCa(out, body);
         break;
-      case 0x48:
+      case common::kServiceDescriptorTag:
         DumpService(out, body, pad);
         break;
-      case 0x4D:
+      case common::kShortEventDescriptorTag:
         DumpShortEvent(out, tag, body, pad);
         break;
-      case 0x87:
+      case common::kContentAdvisoryDescriptorTag:
         break;
-      case 0xA0:
+      case common::kExtendedChannelNameDescriptorTag:
         DumpExtendedChannelName(out, body, pad);
         break;
-      case 0xA1:
+      case common::kServiceLocationDescriptorTag:
         DumpServiceLocation(out, body, pad);
         break;
       default:
         DumpRaw(out, tag, body, pad);
         break;
     }
-  }
+  });
 }
 
 }  // namespace tables
