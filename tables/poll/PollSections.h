@@ -29,7 +29,7 @@ struct ProgramTables {
 // at most 101 queued sections through DispatchSection.
 void PollSections(ProgramTables& program, GraphTables& graph);
 
-// Takes every section still queued and frees it unread (before a tune).
+// Takes every section still queued and drops it unread (before a tune).
 void DrainSectionBuffer(IPacketBuffer* buffer);
 
 // Fills `pids` with the fixed PIDs and then the listed ones (at most 192);
