@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include "common/TsConstants.h"
 
 namespace common {
 
-inline constexpr std::int64_t kGpsToUnixSeconds = 315964800;
 inline constexpr std::int64_t kUnitsPerSecond = 10'000'000;  // 100 ns sample-time units
 
 // Floor division and non-negative remainder for a positive divisor.

@@ -14,14 +14,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include "common/TsConstants.h"
 
 namespace demux {
 
-inline constexpr std::size_t kPacketSize = 188;
-inline constexpr std::uint8_t kSyncByte = 0x47;
-inline constexpr std::uint32_t kMaxPid = 0x1FFF;
-inline constexpr std::uint16_t kNullPid = 0x1FFF;
-inline constexpr std::size_t kPidCount = 8192;
+inline constexpr std::size_t kPacketSize = common::kPacketSize;
+inline constexpr std::uint8_t kSyncByte = common::kSyncByte;
+inline constexpr std::uint32_t kMaxPid = common::kMaxPid;
+inline constexpr std::uint16_t kNullPid = common::kNullPid;
+inline constexpr std::size_t kPidCount = common::kPidCount;
 inline constexpr std::size_t kMaxSectionBytes = 4096;  // 3 header bytes + section_length
 
 // How the packets of one mapped PID reach an output. The numbers are those of

@@ -95,7 +95,8 @@ ClockEstimate ProgramClock::Estimate() const {
   estimate.bytePosition = lastByte_;
   estimate.ticksPerPacket = ticksPerPacket_;
   if (ticksPerPacket_ > 0) {
-    estimate.bitsPerSecond = 8.0 * 188.0 * static_cast<double>(kTicksPerSecond) / ticksPerPacket_;
+    estimate.bitsPerSecond = 8.0 * static_cast<double>(common::kPacketSize) *
+                             static_cast<double>(kTicksPerSecond) / ticksPerPacket_;
   }
   return estimate;
 }

@@ -22,12 +22,13 @@
 
 #include <cstdint>
 #include <optional>
+#include "common/TsConstants.h"
 
 namespace demux {
 
 inline constexpr std::uint64_t kPcrModulus = (std::uint64_t{1} << 33) * 300;
 inline constexpr std::uint64_t kPtsModulus = std::uint64_t{1} << 33;
-inline constexpr std::int64_t kTicksPerSecond = 27'000'000;
+inline constexpr std::int64_t kTicksPerSecond = common::kSystemClockHz;
 inline constexpr std::int64_t kMaxPcrGap = kTicksPerSecond;  // PCRs come at least every 100 ms
 
 // 27 MHz ticks -> 100 ns units, rounding towards minus infinity.

@@ -1,27 +1,21 @@
 #include "demux/ProgramTables.h"
 
-#include "common/ByteReader.h"
 #include "common/Crc32.h"
+#include "common/TsConstants.h"
+#include "tables/mpeg/PatTable.h"
+#include "tables/mpeg/PmtTable.h"
 
 namespace demux {
 
 namespace {
 
 constexpr std::uint16_t kNoPid = 0xFFFF;
-constexpr std::uint8_t kPatTableId = 0x00;
-constexpr std::uint8_t kPmtTableId = 0x02;
 
-// The fields of a long-form section between its 8-byte header and the CRC;
-// an empty reader with the error flag when the section is not one.
-common::ByteReader Body(std::span<const std::uint8_t> section, std::uint8_t tableId) {
-  common::ByteReader r(section);
-  if (section.size() < 12 || section[0] != tableId || (section[1] & 0x80) == 0 ||
-      common::Crc32Mpeg2(section) != 0) {
-    r.SetError();
-    return r;
-  }
-  r.Skip(8);
-  return r.Sub(section.size() - 12);
+// Only long-form sections of the expected table with an intact CRC are read.
+bool IsIntact(std::span<const std::uint8_t> section, std::uint8_t tableId) {
+  const tables::SectionHeader h = tables::SectionHeader::Read(section);
+  return section.size() >= 12 && h.tableId == tableId && h.syntaxIndicator &&
+         common::Crc32Mpeg2(section) == 0;
 }
 
 }  // namespace
@@ -74,32 +68,29 @@ bool ProgramTables::OnSection(std::uint16_t pid, std::span<const std::uint8_t> s
 }
 
 bool ProgramTables::OnPat(std::span<const std::uint8_t> section) {
-  common::ByteReader r = Body(section, kPatTableId);
-  while (r.Ok() && r.Remaining() >= 4) {
-    const std::uint16_t program = r.U16();
-    const auto pid = static_cast<std::uint16_t>(r.U16() & kMaxPid);
-    if (program == 0 || pid == 0 || watch_[pid] != kNone) continue;  // network PID, known
+  if (!IsIntact(section, common::kPatTableId)) return false;
+  tables::PatTable pat;
+  tables::DecodePat(section, pat);
+  for (const tables::PatEntry& e : pat.programs) {
+    // The network PID and PIDs known already are left alone.
+    if (e.programNumber == 0 || e.pid == 0 || watch_[e.pid] != kNone) continue;
     if (programs_ == kMaxPrograms) break;
-    watch_[pid] = kPmt;
+    watch_[e.pid] = kPmt;
     ++programs_;
   }
   return false;
 }
 
 bool ProgramTables::OnPmt(std::span<const std::uint8_t> section) {
-  common::ByteReader r = Body(section, kPmtTableId);
-  const auto pcrPid = static_cast<std::uint16_t>(r.U16() & kMaxPid);
-  r.Skip(r.U16() & 0x0FFF);  // program_info
+  if (!IsIntact(section, common::kPmtTableId)) return false;
+  tables::PmtTable pmt;
+  tables::DecodePmt(section, pmt);
+  // A programme without PCR (PID 0x1FFF) says nothing about the clock.
+  const std::uint16_t value = pmt.pcrPid == kNullPid ? kNoPid : pmt.pcrPid;
   bool changed = false;
-  while (r.Ok() && r.Remaining() >= 5) {
-    r.U8();  // stream_type
-    const auto esPid = static_cast<std::uint16_t>(r.U16() & kMaxPid);
-    r.Skip(r.U16() & 0x0FFF);  // ES_info
-    if (!r.Ok()) break;
-    // A programme without PCR (PID 0x1FFF) says nothing about the clock.
-    const std::uint16_t value = pcrPid == kNullPid ? kNoPid : pcrPid;
-    if (pcrOf_[esPid] != value) {
-      pcrOf_[esPid] = value;
+  for (const tables::PmtStream& s : pmt.streams) {
+    if (pcrOf_[s.elementaryPid] != value) {
+      pcrOf_[s.elementaryPid] = value;
       changed = true;
     }
   }

@@ -6,8 +6,8 @@
 #include <mutex>
 
 #include "common/KeyedList.h"
-#include "tables/guide/GuideRecords.h"
 #include "tuning/ChannelRecord.h"
+#include "tuning/GuideRecords.h"
 
 namespace tuning {
 
@@ -15,9 +15,9 @@ namespace tuning {
 // cleared on creation and on load.
 struct ChannelNode {
   ChannelRecord record;
-  tables::GuideEventList events;
-  tables::GuideEvent* eventCursor = nullptr;
-  tables::EventTextList texts;
+  GuideEventList events;
+  GuideEvent* eventCursor = nullptr;
+  EventTextList texts;
   std::uintptr_t treeItem = 0;  // item of the "Channels" tree, 0 = not shown
 
   std::uint32_t key1() const { return record.locator.key1; }

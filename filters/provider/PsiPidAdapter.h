@@ -14,9 +14,10 @@ class PsiPidAdapter final : public tables::INetworkProvider {
   // Holds a reference to the filter's interface while it lives.
   explicit PsiPidAdapter(::INetworkProvider* provider) : provider_(provider) {}
 
-  HRESULT SetPsiPids(const std::int32_t* pids, std::int32_t count, bool flag) override {
-    if (!provider_) return E_POINTER;
-    return provider_->SetPsiPids(pids, count, flag ? TRUE : FALSE);
+  bool SetPsiPids(std::span<const std::int32_t> pids, bool recordTransportStream) override {
+    if (!provider_) return false;
+    return SUCCEEDED(provider_->SetPsiPids(pids.data(), static_cast<LONG>(pids.size()),
+                                           recordTransportStream ? TRUE : FALSE));
   }
 
  private:

@@ -1,6 +1,7 @@
 // Lets the once-a-second section poll (tables::IPacketBuffer) take sections
-// from the section buffer filter's IPacketBuffer. The graph manager wires one
-// adapter per live graph.
+// from the section buffer filter's IPacketBuffer: each section is copied out
+// of its task-memory buffer into a plain value and the buffer freed. The
+// graph manager wires one adapter per live graph.
 #pragma once
 
 #include "filters/sectionbuffer/IPacketBuffer.h"
@@ -14,9 +15,7 @@ class PacketBufferAdapter final : public tables::IPacketBuffer {
   // Holds a reference to the filter's interface while it lives.
   explicit PacketBufferAdapter(::IPacketBuffer* buffer) : buffer_(buffer) {}
 
-  HRESULT GetNextSection(std::uint8_t** section, std::int32_t* length, std::int32_t* tuningSpace,
-                         std::int32_t* physical, std::int32_t* modulation, std::int32_t* program,
-                         std::int32_t* pid) override;
+  std::optional<tables::ReceivedSection> TakeNextSection() override;
 
  private:
   ComPtr<::IPacketBuffer> buffer_;

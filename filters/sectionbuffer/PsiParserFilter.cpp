@@ -4,9 +4,9 @@
 #include <span>
 
 #include "common/ByteReader.h"
-#include "filters/sectionbuffer/SectionRules.h"
 #include "platform/com/TaskMemory.h"
 #include "platform/media/MediaGuids.h"
+#include "tables/sections/SectionRules.h"
 
 namespace {
 
@@ -106,12 +106,7 @@ HRESULT CPsiParserInputPin::Receive(IMediaSample* sample) {
   if (length <= 0 || length > sample->GetSize()) return S_OK;
   const std::span<const std::uint8_t> section(data, static_cast<std::size_t>(length));
 
-  common::ByteReader reader(section);
-  const std::uint8_t tableId = reader.U8();
-  if (!reader.Ok() || !sectionbuffer::IsWantedTable(tableId, static_cast<std::uint16_t>(pid))) {
-    return S_OK;
-  }
-  if (!sectionbuffer::HasValidCrc(section)) return S_OK;
+  if (!tables::AcceptReceivedSection(section, static_cast<std::uint16_t>(pid))) return S_OK;
 
   if (!provider_) return S_OK;
   sectionbuffer::SectionTag tag;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include "common/TsConstants.h"
 
 namespace psfile {
 
@@ -33,7 +34,7 @@ inline constexpr std::int64_t kWrap27 = kWrap90k * kTicksPer90k;
 
 // Sample time (100 ns) -> 27 MHz stream time; the constant adds one second.
 constexpr std::int64_t StreamTime27(std::int64_t time100ns) {
-  return time100ns * 27 / 10 + 27'000'000;
+  return time100ns * 27 / 10 + common::kSystemClockHz;
 }
 // 27 MHz -> 100 ns.
 constexpr std::int64_t Time100ns(std::int64_t time27) {

@@ -14,9 +14,8 @@ class TextSourceAdapter final : public tables::ITextSource {
   // Holds a reference to the filter's interface while it lives.
   explicit TextSourceAdapter(::ITextSource* source) : source_(source) {}
 
-  HRESULT SetText(const tables::NowPlayingInfo& info) override {
-    if (!source_) return E_POINTER;
-    return source_->SetText(&info);
+  bool SetText(const tables::NowPlayingInfo& info) override {
+    return source_ && SUCCEEDED(source_->SetText(&info));
   }
 
  private:

@@ -8,7 +8,7 @@
 #include "graph/capture/StreamClock.h"
 #include "platform/com/HResult.h"
 #include "tables/poll/PollSections.h"
-#include "tuning/scan/ChannelCollection.h"
+#include "tables/collect/ChannelCollection.h"
 
 namespace graph {
 namespace {
@@ -101,7 +101,7 @@ bool CaptureRecorder::Run(std::optional<std::uint64_t> seconds,
       [&](const GatePosition& position) {
         if (!watching && position.stop != GateStop::kStart) {
           tables::TableContext ctx{received->sections, *channels, graph};
-          tuning::CollectChannels(ctx, receiver.Where());
+          tables::CollectChannels(ctx, receiver.Where());
           watching =
               WatchProgram(*channels, streams_.programNumber, receiver.Where().physical, graph);
           if (watching) graph.scanRunning = 0;

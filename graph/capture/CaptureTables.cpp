@@ -52,7 +52,7 @@ bool ReceiveCaptureTables(CaptureReceiver& receiver, const std::filesystem::path
           // PAT, PMT and SDT, and the first channel is watched.
           ingest.Dump()->SetFileName(nullptr, nullptr);
           tables::TableContext ctx{program.sections, channels, graph};
-          tuning::CollectChannels(ctx, receiver.Where());
+          tables::CollectChannels(ctx, receiver.Where());
           graph.scanRunning = 0;
           WatchFirstChannel(channels, graph);
         }

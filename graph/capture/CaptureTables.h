@@ -12,7 +12,7 @@
 
 #include "graph/capture/CaptureReceiver.h"
 #include "tables/poll/PollSections.h"
-#include "tuning/scan/ChannelCollection.h"
+#include "tables/collect/ChannelCollection.h"
 
 namespace graph {
 

@@ -2,15 +2,17 @@
 
 #include <mutex>
 
-#include "common/Crc32.h"
 #include "common/TimeBase.h"
+#include "common/TsConstants.h"
 #include "tables/sections/Dispatch.h"
+#include "tables/sections/SectionRules.h"
 
 namespace graph {
 namespace {
 
-constexpr std::uint32_t kFixedPids[] = {0x0000, 0x1FFB, 0x1FFC, 0x0010,
-                                        0x0011, 0x0012, 0x0013, 0x0014};
+constexpr std::uint32_t kFixedPids[] = {
+    common::kPatPid, common::kPsipBasePid, common::kScteSiBasePid, common::kNitPid,
+    common::kSdtPid, common::kDvbEitPid,   common::kRstPid,        common::kTdtPid};
 
 // The most read for one second of a stream without clock references.
 constexpr std::size_t kMaxBytesPerSecond = 8 << 20;
@@ -18,9 +20,8 @@ constexpr std::size_t kMaxBytesPerSecond = 8 << 20;
 }  // namespace
 
 void LiveChain::SectionCollector::Deliver(const demux::Sample& sample) {
-  if (sample.data.size() >= 4 && (sample.data[1] & 0x80) && common::Crc32Mpeg2(sample.data) != 0) {
-    return;
-  }
+  // The section buffer's rules: CRC and the tables the program wants.
+  if (!tables::AcceptReceivedSection(sample.data, sample.pid)) return;
   tables::SectionTag tag = tag_;
   tag.pid = sample.pid;
   tables::DispatchSection(ctx_, sample.data, tag);
@@ -28,7 +29,7 @@ void LiveChain::SectionCollector::Deliver(const demux::Sample& sample) {
 }
 
 LiveChain::LiveChain(tables::TableContext& ctx, const tables::SectionTag& tag)
-    : graph_(ctx.graph), collector_(ctx, tag), buffer_(188 * 256) {
+    : graph_(ctx.graph), collector_(ctx, tag), buffer_(common::kPacketSize * 256) {
   demuxer_.CreateOutput({}, &collector_, &output_);
   demuxer_.MapPids(output_, kFixedPids, demux::MediaSampleContent::kMpeg2Psi);
 }

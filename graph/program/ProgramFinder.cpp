@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/ByteReader.h"
+#include "common/TsConstants.h"
 #include "demux/TsDemuxer.h"
 #include "tables/sections/Pat.h"
 #include "tables/sections/Pmt.h"
@@ -12,8 +13,8 @@ namespace graph {
 
 namespace {
 
-constexpr std::size_t kChunk = 188 * 256;
-constexpr std::size_t kTsStep = 188 * 7;
+constexpr std::size_t kChunk = common::kPacketSize * 256;
+constexpr std::size_t kTsStep = common::kPacketSize * 7;
 
 // Collects the demultiplexer's sections, handled between Ingest calls since
 // a sink must not map PIDs.

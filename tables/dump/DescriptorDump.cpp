@@ -3,8 +3,10 @@
 #include <string>
 
 #include "common/ByteReader.h"
+#include "common/TsConstants.h"
 #include "common/Utf16.h"
 #include "tables/names/NameTables.h"
+#include "tables/sections/SectionReader.h"
 #include "tables/text/TextDecoding.h"
 
 namespace tables {
@@ -53,6 +55,7 @@ void DumpService(DumpText& out, std::span<const std::uint8_t> body, const std::s
     out.AppendChar(static_cast<char>(b));
   out.Append(":");
   AppendCString(out, !name.empty() && name[0] < 0x20 ? name.subspan(1) : name);
+  out.Append("\n");
 }
 
 std::u16string DvbText(std::span<const std::uint8_t> bytes) {
@@ -109,34 +112,30 @@ void DumpServiceLocation(DumpText& out, std::span<const std::uint8_t> body,
 
 void DumpDescriptors(DumpText& out, std::span<const std::uint8_t> loop, std::string_view indent) {
   const std::string pad(indent);
-  common::ByteReader r(loop);
-  while (r.Remaining() >= 2) {
-    const std::uint8_t tag = r.U8();
-    const auto body = r.Bytes(r.U8());
-    if (!r.Ok()) return;
+  ForEachDescriptor(loop, [&](std::uint8_t tag, std::span<const std::uint8_t> body) {
     switch (tag) {
-      case 0x09:
+      case common::kCaDescriptorTag:
         DumpCa(out, body);
         break;
-      case 0x48:
+      case common::kServiceDescriptorTag:
         DumpService(out, body, pad);
         break;
-      case 0x4D:
+      case common::kShortEventDescriptorTag:
         DumpShortEvent(out, tag, body, pad);
         break;
-      case 0x87:
+      case common::kContentAdvisoryDescriptorTag:
         break;
-      case 0xA0:
+      case common::kExtendedChannelNameDescriptorTag:
         DumpExtendedChannelName(out, body, pad);
         break;
-      case 0xA1:
+      case common::kServiceLocationDescriptorTag:
         DumpServiceLocation(out, body, pad);
         break;
       default:
         DumpRaw(out, tag, body, pad);
         break;
     }
-  }
+  });
 }
 
 }  // namespace tables

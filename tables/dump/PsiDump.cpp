@@ -1,24 +1,16 @@
-#include "common/ByteReader.h"
 #include "common/TimeBase.h"
 #include "tables/dump/DescriptorDump.h"
 #include "tables/dump/TableDump.h"
+#include "tables/dvb/DvbEitTable.h"
 #include "tables/dvb/DvbTime.h"
+#include "tables/dvb/SdtTable.h"
+#include "tables/mpeg/PatTable.h"
+#include "tables/mpeg/PmtTable.h"
 #include "tables/names/NameTables.h"
+#include "tables/psip/CableNitTable.h"
 #include "tables/sections/SectionHeader.h"
 
 namespace tables {
-namespace {
-
-constexpr std::size_t kCrcBytes = 4;
-
-// The bytes from `offset` up to the CRC (empty when the section is shorter).
-std::span<const std::uint8_t> Body(std::span<const std::uint8_t> section, std::size_t offset) {
-  if (section.size() < offset + kCrcBytes) return {};
-  return section.subspan(offset, section.size() - offset - kCrcBytes);
-}
-
-}  // namespace
-
 void DumpLongHeader(DumpText& out, std::span<const std::uint8_t> section, const char* name,
                     const char* extensionLabel) {
   const SectionHeader h = SectionHeader::Read(section);
@@ -40,166 +32,102 @@ void DumpGeneric(DumpText& out, std::span<const std::uint8_t> section) {
 }
 
 void DumpPat(DumpText& out, std::span<const std::uint8_t> section) {
-  const SectionHeader h = SectionHeader::Read(section);
+  PatTable pat;
+  DecodePat(section, pat);
   DumpLongHeader(out, section, "PAT", "TSID");
-  out.Print("      program_count=%d\n", (h.sectionLength - 6) / 4);
-  common::ByteReader r(Body(section, 8));
-  while (r.Remaining() >= 4) {
-    const unsigned program = r.U16();
-    r.Bits(3);
-    const auto pid = static_cast<unsigned>(r.Bits(13));
-    out.Print("      Program Number: %5d,", program);
-    if (program == 0) {
-      out.Print(" network_PID: 0x%04x\n", pid);
+  out.Print("      program_count=%d\n", (pat.header.sectionLength - 6) / 4);
+  for (const PatEntry& e : pat.programs) {
+    out.Print("      Program Number: %5d,", e.programNumber);
+    if (e.programNumber == 0) {
+      out.Print(" network_PID: 0x%04x\n", e.pid);
     } else {
-      out.Print(" program_map_PID: 0x%04x\n", pid);
+      out.Print(" program_map_PID: 0x%04x\n", e.pid);
     }
   }
 }
 
 void DumpPmt(DumpText& out, std::span<const std::uint8_t> section) {
-  const SectionHeader h = SectionHeader::Read(section);
+  PmtTable pmt;
+  DecodePmt(section, pmt);
   DumpLongHeader(out, section, "PMT", "TIDE");
-  common::ByteReader r(Body(section, 8));
-  r.Bits(3);
-  const auto pcrPid = static_cast<unsigned>(r.Bits(13));
-  r.Bits(4);
-  const auto infoLength = static_cast<std::size_t>(r.Bits(12));
-  out.Print("      program_number = %d\n", h.tableIdExtension);
-  out.Print("      PCR PID = 0x%04X\n", pcrPid);
-  DumpDescriptors(out, r.Bytes(infoLength), "      ");
-  while (r.Remaining() >= 5) {
-    const std::uint8_t type = r.U8();
-    r.Bits(3);
-    const auto pid = static_cast<unsigned>(r.Bits(13));
-    r.Bits(4);
-    const auto esInfoLength = static_cast<unsigned>(r.Bits(12));
-    out.Print("        stream_type = 0x%02X (%-10s) ", type, StreamTypeName(type));
-    out.Print("elementary_PID = 0x%04X ", pid);
-    out.Print("ES_info_length = %d\n", esInfoLength);
-    DumpDescriptors(out, r.Bytes(esInfoLength), "        ");
+  out.Print("      program_number = %d\n", pmt.ProgramNumber());
+  out.Print("      PCR PID = 0x%04X\n", pmt.pcrPid);
+  DumpDescriptors(out, pmt.programInfo, "      ");
+  for (const PmtStream& s : pmt.streams) {
+    out.Print("        stream_type = 0x%02X (%-10s) ", s.streamType, StreamTypeName(s.streamType));
+    out.Print("elementary_PID = 0x%04X ", s.elementaryPid);
+    out.Print("ES_info_length = %d\n", static_cast<int>(s.esInfo.size()));
+    DumpDescriptors(out, s.esInfo, "        ");
   }
 }
 
 void DumpSdt(DumpText& out, std::span<const std::uint8_t> section) {
-  const SectionHeader h = SectionHeader::Read(section);
+  SdtTable sdt;
+  DecodeSdt(section, sdt);
+  const SectionHeader& h = sdt.header;
   out.Print("    %s", TableIdName(h.tableId));
   out.Print(" TIDE=0x%04X", h.tableIdExtension);
   out.Print(" Ver=%d", h.version);
   out.Print(" current=%d", h.currentNext ? 1 : 0);
   out.Print(" Section=%d/%d", h.sectionNumber + 1, h.lastSectionNumber + 1);
   out.Print(" section_length=%d\n", h.sectionLength);
-  common::ByteReader head(section.size() >= 11 ? section.subspan(8, 3)
-                                               : std::span<const std::uint8_t>());
-  const unsigned originalNetworkId = head.U16();
-  const unsigned reserved = head.U8();
-  out.Print("    SDT=0x%04X", originalNetworkId);
-  out.Print(" original_network_id=0x%04X", originalNetworkId);
-  out.Print(" reserved_for_future_use=0x%04X\n", reserved);
-  common::ByteReader r(Body(section, 11));
-  while (r.Remaining() >= 5) {
-    const unsigned serviceId = r.U16();
-    r.Bits(6);
-    const bool schedule = r.Flag();
-    const bool presentFollowing = r.Flag();
-    const auto running = static_cast<unsigned>(r.Bits(3));
-    const bool freeCa = r.Flag();
-    const auto loopLength = static_cast<unsigned>(r.Bits(12));
-    out.Print("      service_id=%d\n", serviceId);
-    out.Print("        EIT_schedule_flag=%d\n", schedule ? 1 : 0);
-    out.Print("        EIT_present_following_flag=%d\n", presentFollowing ? 1 : 0);
-    out.Print("        running_status=%d\n", running);
-    out.Print("        free_CA_mode=%d\n", freeCa ? 1 : 0);
-    out.Print("        descriptors_loop_length=%d\n", loopLength);
-    DumpDescriptors(out, r.Bytes(loopLength), "        ");
+  out.Print("    SDT=0x%04X", sdt.originalNetworkId);
+  out.Print(" original_network_id=0x%04X", sdt.originalNetworkId);
+  out.Print(" reserved_for_future_use=0x%04X\n", sdt.reserved);
+  for (const SdtService& service : sdt.services) {
+    out.Print("      service_id=%d\n", service.serviceId);
+    out.Print("        EIT_schedule_flag=%d\n", service.eitSchedule ? 1 : 0);
+    out.Print("        EIT_present_following_flag=%d\n", service.eitPresentFollowing ? 1 : 0);
+    out.Print("        running_status=%d\n", service.runningStatus);
+    out.Print("        free_CA_mode=%d\n", service.freeCaMode ? 1 : 0);
+    out.Print("        descriptors_loop_length=%d\n", static_cast<int>(service.descriptors.size()));
+    DumpDescriptors(out, service.descriptors, "        ");
   }
 }
 
 void DumpDvbEit(DumpText& out, std::span<const std::uint8_t> section) {
-  const SectionHeader h = SectionHeader::Read(section);
-  DumpLongHeader(out, section, TableIdName(h.tableId), "service_id");
-  common::ByteReader head(section.size() >= 14 ? section.subspan(8, 6)
-                                               : std::span<const std::uint8_t>());
-  const unsigned tsid = head.U16();
-  const unsigned onid = head.U16();
-  const unsigned segmentLast = head.U8();
-  const unsigned lastTableId = head.U8();
-  out.Print("      transport_stream_id=%d\n", tsid);
-  out.Print("      original_network_id=%d\n", onid);
-  out.Print("      segment_last_section_number=%d\n", segmentLast);
-  out.Print("      last_table_id=%d\n", lastTableId);
-  if (h.sectionLength <= 15) return;
-  common::ByteReader r(Body(section, 14));
-  while (r.Remaining() >= 12) {
-    const unsigned eventId = r.U16();
-    const unsigned mjd = r.U16();
-    const std::uint32_t start = r.U24();
-    const std::uint32_t duration = r.U24();
-    r.Bits(4);
-    const auto loopLength = static_cast<unsigned>(r.Bits(12));
-    out.Print("        event_id: 0x%04X\n", eventId);
-    out.Print("        start_date = 0x%4X\n", mjd);
-    out.Print("        start_date = %s\n", common::TimeText(DvbUnixTime(mjd, start)).c_str());
-    out.Print("        start_time = 0x%6X\n", start);
-    out.Print("        duration = 0x%X\n", duration);
-    out.Print("        descriptors_loop_length %d\n", loopLength);
-    DumpDescriptors(out, r.Bytes(loopLength), "          ");
+  DvbEitTable eit;
+  DecodeDvbEit(section, eit);
+  DumpLongHeader(out, section, TableIdName(eit.header.tableId), "service_id");
+  out.Print("      transport_stream_id=%d\n", eit.transportStreamId);
+  out.Print("      original_network_id=%d\n", eit.originalNetworkId);
+  out.Print("      segment_last_section_number=%d\n", eit.segmentLastSectionNumber);
+  out.Print("      last_table_id=%d\n", eit.lastTableId);
+  for (const DvbEvent& e : eit.events) {
+    out.Print("        event_id: 0x%04X\n", e.eventId);
+    out.Print("        start_date = 0x%4X\n", e.mjd);
+    out.Print("        start_date = %s\n",
+              common::TimeText(DvbUnixTime(e.mjd, e.startBcd)).c_str());
+    out.Print("        start_time = 0x%6X\n", e.startBcd);
+    out.Print("        duration = 0x%X\n", e.durationBcd);
+    out.Print("        descriptors_loop_length %d\n", static_cast<int>(e.descriptors.size()));
+    DumpDescriptors(out, e.descriptors, "          ");
   }
 }
 
 void DumpCableNit(DumpText& out, std::span<const std::uint8_t> section) {
-  common::ByteReader head(section);
-  head.Skip(4);
-  const unsigned firstIndex = head.U8();
-  const unsigned records = head.U8();
-  head.Bits(4);
-  const auto subtype = static_cast<unsigned>(head.Bits(4));
-  out.Print("    NIT first_index:%3d\n", firstIndex);
-  common::ByteReader r(Body(section, 7));
-  if (subtype == 1) {
-    unsigned index = firstIndex;
-    for (unsigned i = 0; i < records && r.Ok(); ++i) {
-      const unsigned carriers = r.U8();
-      const bool spacingUnit = r.Flag();
-      r.Bits(1);
-      const auto spacing = static_cast<std::uint32_t>(r.Bits(14));
-      const bool frequencyUnit = r.Flag();
-      const auto first = static_cast<std::uint32_t>(r.Bits(15));
-      const unsigned descriptorCount = r.U8();
-      for (unsigned d = 0; d < descriptorCount && r.Ok(); ++d) {
-        r.U8();
-        r.Skip(r.U8());
-      }
-      if (!r.Ok()) break;
-      out.Print("      CDS number_of_carriers:%d\n", carriers);
-      std::uint32_t frequency = first * (frequencyUnit ? 125000u : 10000u);
-      for (unsigned c = 0; c < carriers; ++c) {
+  CableNitTable nit;
+  DecodeCableNit(section, nit);
+  out.Print("    NIT first_index:%3d\n", nit.firstIndex);
+  if (nit.tableSubtype == 1) {
+    unsigned index = nit.firstIndex;
+    for (const CarrierDefinition& c : nit.carriers) {
+      out.Print("      CDS number_of_carriers:%d\n", c.numberOfCarriers);
+      std::uint32_t frequency = c.FirstFrequencyHz();
+      for (unsigned i = 0; i < c.numberOfCarriers; ++i) {
         out.Print("        index %3d frequency=%10u\n", index++, frequency);
-        frequency += spacing * (spacingUnit ? 125000u : 10000u);
+        frequency += c.SpacingHz();
       }
     }
     out.Append("\n");
-  } else if (subtype == 2) {
-    for (unsigned i = 0; i < records; ++i) {
-      const auto system = static_cast<unsigned>(r.Bits(4));
-      const auto inner = static_cast<unsigned>(r.Bits(4));
-      const bool split = r.Flag();
-      r.Bits(2);
-      const auto format = static_cast<unsigned>(r.Bits(5));
-      r.Bits(4);
-      const auto symbolRate = static_cast<unsigned>(r.Bits(28));
-      const unsigned descriptorCount = r.U8();
-      for (unsigned d = 0; d < descriptorCount && r.Ok(); ++d) {
-        r.U8();
-        r.Skip(r.U8());
-      }
-      if (!r.Ok()) break;
-      out.Print("      MMS transmission_system:%d\n", system);
-      out.Print("        inner_coding_mode:%d\n", inner);
-      out.Print("        split_bitstream_mode:%d\n", split ? 1 : 0);
-      out.Print("        modulation_format:%d\n", format);
-      out.Print("        symbol_rate():%d\n", symbolRate);
-      out.Print("        descriptor_count:%d\n", descriptorCount);
+  } else if (nit.tableSubtype == 2) {
+    for (const ModulationMode& m : nit.modes) {
+      out.Print("      MMS transmission_system:%d\n", m.transmissionSystem);
+      out.Print("        inner_coding_mode:%d\n", m.innerCodingMode);
+      out.Print("        split_bitstream_mode:%d\n", m.splitBitstreamMode ? 1 : 0);
+      out.Print("        modulation_format:%d\n", m.modulationFormat);
+      out.Print("        symbol_rate():%d\n", static_cast<int>(m.symbolRate));
+      out.Print("        descriptor_count:%d\n", m.descriptorCount);
     }
   }
 }

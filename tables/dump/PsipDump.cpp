@@ -1,9 +1,13 @@
 #include "common/ByteReader.h"
 #include "common/TimeBase.h"
+#include "common/TsConstants.h"
 #include "common/Utf16.h"
 #include "tables/dump/DescriptorDump.h"
 #include "tables/dump/TableDump.h"
 #include "tables/names/NameTables.h"
+#include "tables/psip/EitTable.h"
+#include "tables/psip/MgtTable.h"
+#include "tables/psip/VctTable.h"
 #include "tables/sections/SectionHeader.h"
 #include "tables/text/TextDecoding.h"
 
@@ -11,7 +15,6 @@ namespace tables {
 namespace {
 
 constexpr std::size_t kCrcBytes = 4;
-constexpr std::int64_t kGpsToUnix = 315964800;
 
 std::span<const std::uint8_t> Body(std::span<const std::uint8_t> section, std::size_t offset) {
   if (section.size() < offset + kCrcBytes) return {};
@@ -21,133 +24,90 @@ std::span<const std::uint8_t> Body(std::span<const std::uint8_t> section, std::s
 }  // namespace
 
 void DumpMgt(DumpText& out, std::span<const std::uint8_t> section) {
+  MgtTable mgt;
+  DecodeMgt(section, mgt);
   DumpLongHeader(out, section, "MGT", "TIDE");
-  common::ByteReader r(Body(section, 9));
-  const unsigned tablesDefined = r.U16();
-  out.Print("      tables_defined: %d\n", tablesDefined);
-  for (unsigned i = 0; i < tablesDefined; ++i) {
-    const unsigned type = r.U16();
-    r.Bits(3);
-    const auto pid = static_cast<unsigned>(r.Bits(13));
-    r.Bits(3);
-    const auto version = static_cast<int>(r.Bits(5));
-    const std::uint32_t bytes = r.U32();
-    r.Bits(4);
-    const auto descriptorsLength = static_cast<unsigned>(r.Bits(12));
-    r.Skip(descriptorsLength);
-    if (!r.Ok()) return;
+  out.Print("      tables_defined: %d\n", mgt.tablesDefined);
+  for (const MgtEntry& e : mgt.tables) {
+    const unsigned type = e.tableType;
+    const unsigned pid = e.pid;
+    const int version = e.version;
     if (type == 0x0000) {
       out.Print("        VCT     PID 0x%04X TID 0x%02X Version: % 2d\n", pid, 0xC8, version);
     } else if (type == 0x0004) {
       out.Print("        ETT-%03d PID 0x%04X TID 0xCC Version: % 2d\n", 4, pid, version);
-    } else if (type >= 0x0100 && type <= 0x017F) {
+    } else if (IsEitTableType(e.tableType)) {
       out.Print("        EIT-%03d PID 0x%04X TID 0x%02X Version: % 2d\n", type - 0x100, pid, 0xCB,
                 version);
     } else if (type >= 0x0200 && type <= 0x027F) {
       out.Print("        ETT-%03d PID 0x%04X TID 0xCC Version: % 2d\n", type - 0x200, pid, version);
     } else {
-      out.Print("        table_type: 0x%04X %s ", type,
-                TableTypeName(static_cast<std::uint16_t>(type)));
+      out.Print("        table_type: 0x%04X %s ", type, TableTypeName(e.tableType));
       out.Print("PID: 0x%04X ", pid);
       out.Print("Ver: %d ", version);
-      out.Print("Bytes: %d ", static_cast<int>(bytes));
-      out.Print("descriptors_length: %d\n", descriptorsLength);
+      out.Print("Bytes: %d ", static_cast<int>(e.numberBytes));
+      out.Print("descriptors_length: %d\n", static_cast<int>(e.descriptors.size()));
     }
   }
 }
 
 void DumpPsipEit(DumpText& out, std::span<const std::uint8_t> section) {
-  DumpLongHeader(out, section, TableIdName(0xCB), "source_id");
-  common::ByteReader r(Body(section, 9));
-  const unsigned count = r.U8();
-  out.Print("      event_count=%d\n", count);
-  for (unsigned i = 0; i < count; ++i) {
-    r.Bits(2);
-    const auto eventId = static_cast<unsigned>(r.Bits(14));
-    const std::uint32_t start = r.U32();
-    r.Bits(2);
-    const auto etmLocation = static_cast<unsigned>(r.Bits(2));
-    const auto length = static_cast<std::uint32_t>(r.Bits(20));
-    const unsigned titleLength = r.U8();
-    const auto title = r.Bytes(titleLength);
-    r.Bits(4);
-    const auto descriptorsLength = static_cast<unsigned>(r.Bits(12));
-    const auto descriptors = r.Bytes(descriptorsLength);
-    if (!r.Ok()) return;
+  EitTable eit;
+  DecodeEit(section, eit);
+  DumpLongHeader(out, section, TableIdName(common::kPsipEitTableId), "source_id");
+  out.Print("      event_count=%d\n", eit.eventCount);
+  for (const PsipEvent& e : eit.events) {
     char16_t text[100];
-    DecodeMultipleString16(text, title);
-    out.Print("        event_id: 0x%04X\n", eventId);
-    out.Print("        start_time = %s\n", common::TimeText(start + kGpsToUnix).c_str());
-    out.Print("        ETM_location: 0x%X\n", etmLocation);
-    out.Print("        event_length = %d\n", static_cast<int>(length / 60));
-    out.Print("        title_length %d\n", titleLength);
+    DecodeMultipleString16(text, e.title);
+    out.Print("        event_id: 0x%04X\n", e.eventId);
+    out.Print("        start_time = %s\n",
+              common::TimeText(e.startTime + common::kGpsToUnixSeconds).c_str());
+    out.Print("        ETM_location: 0x%X\n", e.etmLocation);
+    out.Print("        event_length = %d\n", static_cast<int>(e.lengthInSeconds / 60));
+    out.Print("        title_length %d\n", static_cast<int>(e.title.size()));
     out.Append("        title_text = ");
     out.AppendUtf16(common::FieldView(text));
     out.Append("\n");
-    out.Print("        descriptors_length %d\n", descriptorsLength);
-    DumpDescriptors(out, descriptors, "          ");
+    out.Print("        descriptors_length %d\n", static_cast<int>(e.descriptors.size()));
+    DumpDescriptors(out, e.descriptors, "          ");
   }
 }
 
 void DumpVct(DumpText& out, std::span<const std::uint8_t> section) {
-  const bool cable = !section.empty() && section[0] == 0xC9;
+  VctTable vct;
+  DecodeVct(section, vct);
+  const bool cable = vct.header.tableId == common::kCvctTableId;
   DumpLongHeader(out, section, cable ? "CVCT" : "TVCT", "TSID");
-  common::ByteReader r(Body(section, 8));
-  const unsigned protocol = r.U8();
-  const unsigned count = r.U8();
-  out.Print("      protocol_version %8d\n", protocol);
-  out.Print("      channel_count    %8d\n", count);
-  for (unsigned i = 0; i < count; ++i) {
-    char16_t name[7];
-    for (char16_t& c : name)
-      c = r.U16();
-    r.Bits(4);
-    const auto major = static_cast<unsigned>(r.Bits(10));
-    const auto minor = static_cast<unsigned>(r.Bits(10));
-    const unsigned modulation = r.U8();
-    const std::uint32_t carrier = r.U32();
-    const unsigned tsid = r.U16();
-    const unsigned program = r.U16();
-    const auto etmLocation = static_cast<unsigned>(r.Bits(2));
-    const bool accessControlled = r.Flag();
-    const bool hidden = r.Flag();
-    const bool pathSelect = r.Flag();
-    const bool outOfBand = r.Flag();
-    const bool hideGuide = r.Flag();
-    r.Bits(3);
-    const auto serviceType = static_cast<std::uint8_t>(r.Bits(6));
-    const unsigned sourceId = r.U16();
-    r.Bits(6);
-    const auto descriptorsLength = static_cast<unsigned>(r.Bits(10));
-    const auto descriptors = r.Bytes(descriptorsLength);
-    if (!r.Ok()) return;
-    out.Print("        channel=%d.%d ", major, minor);
+  out.Print("      protocol_version %8d\n", vct.protocolVersion);
+  out.Print("      channel_count    %8d\n", vct.channelCount);
+  for (const VctChannel& c : vct.channels) {
+    out.Print("        channel=%d.%d ", c.major, c.minor);
     out.Append("        ");
     // Each "%C" writes its character, a zero too.
-    for (char16_t c : name) {
-      if (c == 0) {
+    for (char16_t ch : c.shortName) {
+      if (ch == 0) {
         out.AppendChar('\0');
       } else {
-        out.AppendUtf16(std::u16string_view(&c, 1));
+        out.AppendUtf16(std::u16string_view(&ch, 1));
       }
     }
     out.Append("\n");
-    out.Print("        modulation_mode:      0x%02X\n", modulation);
-    out.Print("        carrier_frequency:    %d\n", static_cast<int>(carrier));
-    out.Print("        channel_TSID:         0x%04X\n", tsid);
-    out.Print("        program_number:       %d\n", program);
-    out.Print("        ETM_location:         0x%X\n", etmLocation);
-    out.Print("        access_controlled:    %d\n", accessControlled ? 1 : 0);
-    out.Print("        hidden:               %d\n", hidden ? 1 : 0);
+    out.Print("        modulation_mode:      0x%02X\n", c.modulationMode);
+    out.Print("        carrier_frequency:    %d\n", static_cast<int>(c.carrierFrequency));
+    out.Print("        channel_TSID:         0x%04X\n", c.channelTsid);
+    out.Print("        program_number:       %d\n", c.programNumber);
+    out.Print("        ETM_location:         0x%X\n", c.etmLocation);
+    out.Print("        access_controlled:    %d\n", c.accessControlled ? 1 : 0);
+    out.Print("        hidden:               %d\n", c.hidden ? 1 : 0);
     if (cable) {
-      out.Print("        path_select:          %d\n", pathSelect ? 1 : 0);
-      out.Print("        out_of_band:          %d\n", outOfBand ? 1 : 0);
+      out.Print("        path_select:          %d\n", c.pathSelect ? 1 : 0);
+      out.Print("        out_of_band:          %d\n", c.outOfBand ? 1 : 0);
     }
-    out.Print("        hide_guide:           %d\n", hideGuide ? 1 : 0);
-    out.Print("        service_type:         %s\n", ServiceTypeName(serviceType));
-    out.Print("        source_id:            0x%04X\n", sourceId);
-    out.Print("        descriptors_length:   %d\n", descriptorsLength);
-    DumpDescriptors(out, descriptors, "          ");
+    out.Print("        hide_guide:           %d\n", c.hideGuide ? 1 : 0);
+    out.Print("        service_type:         %s\n", ServiceTypeName(c.serviceType));
+    out.Print("        source_id:            0x%04X\n", c.sourceId);
+    out.Print("        descriptors_length:   %d\n", static_cast<int>(c.descriptors.size()));
+    DumpDescriptors(out, c.descriptors, "          ");
   }
 }
 

@@ -1,39 +1,41 @@
 #include <cstdio>
 
+#include "common/TsConstants.h"
 #include "tables/dump/TableDump.h"
 #include "tables/dvb/DvbEit.h"
+#include "tables/sections/SectionHeader.h"
 #include "tuning/BandPlan.h"
 
 namespace tables {
 
 void DumpSection(DumpText& out, std::span<const std::uint8_t> section) {
   if (section.empty()) return;
-  const std::uint8_t tableId = section[0];
+  const std::uint8_t tableId = SectionHeader::Read(section).tableId;
   switch (tableId) {
-    case 0x00:
+    case common::kPatTableId:
       DumpPat(out, section);
       break;
-    case 0x02:
+    case common::kPmtTableId:
       DumpPmt(out, section);
       break;
-    case 0x42:
-    case 0x46:
+    case common::kSdtActualTableId:
+    case common::kSdtOtherTableId:
       DumpSdt(out, section);
       break;
-    case 0xC2:
+    case common::kCableNitTableId:
       DumpCableNit(out, section);
       break;
-    case 0xC4:
+    case common::kSvctTableId:
       DumpSvct(out, section);
       break;
-    case 0xC7:
+    case common::kMgtTableId:
       DumpMgt(out, section);
       break;
-    case 0xC8:
-    case 0xC9:
+    case common::kTvctTableId:
+    case common::kCvctTableId:
       DumpVct(out, section);
       break;
-    case 0xCB:
+    case common::kPsipEitTableId:
       DumpPsipEit(out, section);
       break;
     default:

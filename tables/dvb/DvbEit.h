@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "tables/guide/GuideRecords.h"
 #include "tables/sections/SectionTag.h"
 #include "tuning/ChannelList.h"
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include "common/TsConstants.h"
 
 namespace tables {
 
@@ -13,7 +14,7 @@ constexpr std::uint32_t BcdSeconds(std::uint32_t bcd) {
 }
 
 inline constexpr std::uint32_t kMjdOfUnixEpoch = 40587;
-inline constexpr std::uint32_t kGpsToUnix = 315964800u;
+inline constexpr auto kGpsToUnix = static_cast<std::uint32_t>(common::kGpsToUnixSeconds);
 
 // The UTC instant the fields name, in seconds since 1970 (modulo 2^32).
 constexpr std::uint32_t DvbUnixTime(std::uint32_t mjd, std::uint32_t bcdTime) {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "common/TimeBase.h"
 #include "common/Utf16.h"
+#include "platform/io/AtomicWrite.h"
 
 namespace tables {
 namespace {
@@ -121,18 +123,15 @@ std::u16string GuideText(tuning::ChannelList& channels) {
   return out;
 }
 
-void DumpGuide(tuning::ChannelList& channels, const std::filesystem::path& dataFolder) {
+std::error_code DumpGuide(tuning::ChannelList& channels, const std::filesystem::path& dataFolder) {
   const std::u16string text = GuideText(channels);
-  std::FILE* file = std::fopen((dataFolder / "Guide.txt").c_str(), "wb");
-  if (!file) return;
-  std::string bytes = "\xFF\xFE";
+  std::vector<std::uint8_t> bytes{0xFF, 0xFE};
   bytes.reserve(2 + text.size() * 2);
   for (char16_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
+    bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(c >> 8));
   }
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+  return io::WriteFileAtomic(dataFolder / "Guide.txt", bytes);
 }
 
 }  // namespace tables

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <system_error>
 
 #include "tables/guide/GuideRecords.h"
 #include "tuning/ChannelList.h"
@@ -25,8 +26,9 @@ void BuildNowPlaying(tuning::ChannelList& channels, NowPlayingInfo& info, std::u
                      std::uint32_t key2, std::int32_t signalQuality, std::int64_t nowUtc);
 
 // Writes "Guide.txt" (UTF-16LE with byte-order mark, CR LF line ends) into
-// `dataFolder`: every channel with its events. An unopenable file is skipped.
-void DumpGuide(tuning::ChannelList& channels, const std::filesystem::path& dataFolder);
+// `dataFolder` through the atomic file writer: every channel with its events.
+// The writer's error (empty on success); a failed write leaves no file behind.
+std::error_code DumpGuide(tuning::ChannelList& channels, const std::filesystem::path& dataFolder);
 
 // The text DumpGuide writes, without the byte-order mark.
 std::u16string GuideText(tuning::ChannelList& channels);

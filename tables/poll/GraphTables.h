@@ -7,39 +7,47 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <vector>
 
-#include "platform/com/HResult.h"
 #include "tables/guide/GuideRecords.h"
 #include "tables/sections/PsiPidList.h"
+#include "tables/sections/SectionTag.h"
 
 namespace tables {
 
-// The section buffer's queue (IPacketBuffer of the section buffer filter).
+// A table section as the section buffer queued it: its bytes and where it
+// was received (the programme number the buffer was filtering, 0 for all).
+struct ReceivedSection {
+  std::vector<std::uint8_t> bytes;
+  SectionTag tag;
+  std::int32_t program = 0;
+};
+
+// The section buffer's queue. The adapter at the filter side copies each
+// section out of the filter's interface.
 class IPacketBuffer {
  public:
   virtual ~IPacketBuffer() = default;
-  // Hands out the oldest queued section and removes it from the queue. The
-  // bytes are allocated with CoTaskMemAlloc; the caller frees them with
-  // CoTaskMemFree. Fails, leaving the outputs alone, when the queue is empty.
-  virtual HRESULT GetNextSection(std::uint8_t** section, std::int32_t* length,
-                                 std::int32_t* tuningSpace, std::int32_t* physical,
-                                 std::int32_t* modulation, std::int32_t* program,
-                                 std::int32_t* pid) = 0;
+  // The oldest queued section, removed from the queue; empty when the queue is.
+  virtual std::optional<ReceivedSection> TakeNextSection() = 0;
 };
 
-// The network provider's PID filter (INetworkProvider::SetPsiPids).
+// The network provider's PID filter.
 class INetworkProvider {
  public:
   virtual ~INetworkProvider() = default;
-  virtual HRESULT SetPsiPids(const std::int32_t* pids, std::int32_t count, bool flag) = 0;
+  // False when the provider refused the list.
+  virtual bool SetPsiPids(std::span<const std::int32_t> pids, bool recordTransportStream) = 0;
 };
 
-// The programme text source (ITextSource::SetText).
+// The programme text source.
 class ITextSource {
  public:
   virtual ~ITextSource() = default;
-  virtual HRESULT SetText(const NowPlayingInfo& info) = 0;
+  // False when the source did not take the record.
+  virtual bool SetText(const NowPlayingInfo& info) = 0;
 };
 
 inline constexpr std::size_t kMgtCopyCapacity = 4096;

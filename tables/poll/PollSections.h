@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/TsConstants.h"
 #include "tables/poll/GraphTables.h"
 #include "tables/sections/SectionStore.h"
 #include "tuning/ChannelList.h"
@@ -11,8 +12,9 @@
 namespace tables {
 
 inline constexpr std::size_t kFixedPsiPidCount = 8;
-inline constexpr std::int32_t kFixedPsiPids[kFixedPsiPidCount] = {0x0000, 0x1FFB, 0x1FFC, 0x0010,
-                                                                  0x0011, 0x0012, 0x0013, 0x0014};
+inline constexpr std::int32_t kFixedPsiPids[kFixedPsiPidCount] = {
+    common::kPatPid, common::kPsipBasePid, common::kScteSiBasePid, common::kNitPid,
+    common::kSdtPid, common::kDvbEitPid,   common::kRstPid,        common::kTdtPid};
 inline constexpr std::size_t kPidArraySize = 200;
 inline constexpr int kSectionsPerTick = 101;
 
@@ -27,7 +29,7 @@ struct ProgramTables {
 // at most 101 queued sections through DispatchSection.
 void PollSections(ProgramTables& program, GraphTables& graph);
 
-// Takes every section still queued and frees it unread (before a tune).
+// Takes every section still queued and drops it unread (before a tune).
 void DrainSectionBuffer(IPacketBuffer* buffer);
 
 // Fills `pids` with the fixed PIDs and then the listed ones (at most 192);

@@ -11,6 +11,8 @@
 
 namespace tables {
 
+struct VctTable;
+
 bool OnMgt(TableContext& ctx, std::span<const std::uint8_t> section, const SectionTag& tag);
 bool OnVct(TableContext& ctx, std::span<const std::uint8_t> section, const SectionTag& tag);
 bool OnEit(TableContext& ctx, std::span<const std::uint8_t> section, const SectionTag& tag);
@@ -31,8 +33,10 @@ struct ChannelKeys {
 ChannelKeys VctChannelKeys(std::uint8_t physical, std::uint16_t major, std::uint16_t minor);
 
 // Creates (only while a scan runs on the graph) or refreshes the channel
-// records of one checked TVCT or CVCT section received with `tag`.
+// records of one checked TVCT or CVCT section received with `tag`; the
+// section form decodes it first.
 void UpdateFromVct(TableContext& ctx, std::span<const std::uint8_t> section, const SectionTag& tag);
+void UpdateFromVct(TableContext& ctx, const VctTable& vct, const SectionTag& tag);
 
 // Sets the GPS-UTC offset and the system time of every channel on `physical`.
 void UpdateFromStt(tuning::ChannelList& channels, std::uint8_t physical, std::uint32_t systemTime,

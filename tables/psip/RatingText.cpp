@@ -4,11 +4,12 @@
 #include <string_view>
 
 #include "common/ByteReader.h"
+#include "common/TsConstants.h"
 
 namespace tables {
 namespace {
 
-constexpr std::uint8_t kContentAdvisoryTag = 0x87;
+constexpr std::uint8_t kContentAdvisoryTag = common::kContentAdvisoryDescriptorTag;
 
 // Rating strings by dimension and value; value 0 and unlisted values are empty.
 constexpr std::string_view kRatings[8][9] = {

@@ -1,4 +1,4 @@
-#include "common/ByteReader.h"
+#include "tables/psip/EttTable.h"
 #include "tables/psip/PsipTables.h"
 
 namespace tables {
@@ -19,12 +19,10 @@ void UpdateFromStt(tuning::ChannelList& channels, std::uint8_t physical, std::ui
 }
 
 bool OnStt(TableContext& ctx, std::span<const std::uint8_t> section, const SectionTag& tag) {
-  if (section.size() < kMinimumSttBytes) return false;
-  common::ByteReader r(section.subspan(9, 5));
-  const std::uint32_t systemTime = r.U32();
-  const std::uint8_t utcOffset = r.U8();
-  ctx.graph.sttTime = systemTime;
-  UpdateFromStt(ctx.channels, tag.physical, systemTime, utcOffset);
+  SttTable stt;
+  if (section.size() < kMinimumSttBytes || !DecodeStt(section, stt)) return false;
+  ctx.graph.sttTime = stt.systemTime;
+  UpdateFromStt(ctx.channels, tag.physical, stt.systemTime, stt.gpsUtcOffset);
   return true;
 }
 

@@ -1,7 +1,8 @@
 #include <algorithm>
 
-#include "common/ByteReader.h"
+#include "common/TsConstants.h"
 #include "tables/psip/PsipTables.h"
+#include "tables/psip/VctTable.h"
 #include "tables/sections/Pat.h"
 #include "tables/sections/Pmt.h"
 #include "tables/sections/SectionHeader.h"
@@ -9,77 +10,22 @@
 namespace tables {
 namespace {
 
-constexpr std::size_t kChannelsOffset = 10;
-constexpr std::size_t kCrcBytes = 4;
 constexpr std::uint8_t kAnalog = 0x01;
-constexpr std::uint8_t kCableVct = 0xC9;
-
-struct VctChannel {
-  char16_t shortName[7] = {};
-  std::uint16_t major = 0;
-  std::uint16_t minor = 0;
-  std::uint8_t modulationMode = 0;
-  std::uint32_t carrierFrequency = 0;
-  std::uint16_t channelTsid = 0;
-  std::uint16_t programNumber = 0;
-  bool accessControlled = false;
-  bool hidden = false;
-  bool hideGuide = false;
-  std::uint8_t serviceType = 0;
-  std::uint16_t sourceId = 0;
-};
-
-bool ReadChannel(common::ByteReader& r, VctChannel& c) {
-  for (char16_t& ch : c.shortName)
-    ch = r.U16();
-  r.Bits(4);
-  c.major = static_cast<std::uint16_t>(r.Bits(10));
-  c.minor = static_cast<std::uint16_t>(r.Bits(10));
-  c.modulationMode = r.U8();
-  c.carrierFrequency = r.U32();
-  c.channelTsid = r.U16();
-  c.programNumber = r.U16();
-  r.Bits(2);  // ETM_location
-  c.accessControlled = r.Flag();
-  c.hidden = r.Flag();
-  r.Bits(2);  // path_select, out_of_band
-  c.hideGuide = r.Flag();
-  r.Bits(3);
-  c.serviceType = static_cast<std::uint8_t>(r.Bits(6));
-  c.sourceId = r.U16();
-  r.Bits(6);
-  r.Skip(static_cast<std::size_t>(r.Bits(10)));
-  return r.Ok();
-}
-
-// Calls fn(channel) for each channel entry; false when one runs past the CRC.
-template <class Fn>
-bool ForEachChannel(std::span<const std::uint8_t> section, Fn fn) {
-  if (section.size() < kChannelsOffset + kCrcBytes) return false;
-  const unsigned count = section[9];
-  common::ByteReader r(
-      section.subspan(kChannelsOffset, section.size() - kChannelsOffset - kCrcBytes));
-  for (unsigned i = 0; i < count; ++i) {
-    VctChannel c;
-    if (!ReadChannel(r, c)) return false;
-    fn(c);
-  }
-  return true;
-}
 
 // The streams of a programme from the PAT and PMT most recently received on
 // the VCT's physical channel with the same tag. False when none was found.
 bool LookUpStreams(const SectionStore& store, const SectionTag& tag, std::uint16_t program,
                    StreamPids& pids) {
-  const SectionRecord* pat =
-      store.FindLatest(tag, 0x00, 0x0000, [](std::span<const std::uint8_t>) { return true; });
+  const SectionRecord* pat = store.FindLatest(tag, common::kPatTableId, common::kPatPid,
+                                              [](std::span<const std::uint8_t>) { return true; });
   if (!pat) return false;
   const std::int32_t pmtPid = FindProgramPid(pat->section, program);
   if (pmtPid < 0) return false;
-  const SectionRecord* pmt = store.FindLatest(
-      tag, 0x02, static_cast<std::uint16_t>(pmtPid), [&](std::span<const std::uint8_t> s) {
-        return s.size() >= 5 && (static_cast<unsigned>(s[3]) << 8 | s[4]) == program;
-      });
+  const SectionRecord* pmt =
+      store.FindLatest(tag, common::kPmtTableId, static_cast<std::uint16_t>(pmtPid),
+                       [&](std::span<const std::uint8_t> s) {
+                         return s.size() >= 5 && SectionHeader::Read(s).tableIdExtension == program;
+                       });
   return pmt && ReadPmtStreams(pmt->section, pids);
 }
 
@@ -119,21 +65,37 @@ ChannelKeys VctChannelKeys(std::uint8_t physical, std::uint16_t major, std::uint
   return {tuning::ChannelLocator::MakeKey1(physical, minor), major};
 }
 
-bool CheckVct(std::span<const std::uint8_t> section) {
-  const SectionHeader h = SectionHeader::Read(section);
-  if ((h.tableId != 0xC8 && h.tableId != 0xC9) || !h.currentNext || h.sectionLength <= 12 ||
-      h.sectionLength > 1021 || section.size() != h.sectionLength + 3u ||
+namespace {
+
+bool CheckVct(std::span<const std::uint8_t> section, const VctTable& vct, bool decoded) {
+  const SectionHeader& h = vct.header;
+  if ((h.tableId != common::kTvctTableId && h.tableId != common::kCvctTableId) || !h.currentNext ||
+      h.sectionLength <= 12 || h.sectionLength > 1021 || section.size() != h.sectionLength + 3u ||
       h.lastSectionNumber < h.sectionNumber) {
     return false;
   }
-  return ForEachChannel(section, [](const VctChannel&) {});
+  return decoded;
+}
+
+}  // namespace
+
+bool CheckVct(std::span<const std::uint8_t> section) {
+  VctTable vct;
+  const bool decoded = DecodeVct(section, vct);
+  return CheckVct(section, vct, decoded);
 }
 
 void UpdateFromVct(TableContext& ctx, std::span<const std::uint8_t> section,
                    const SectionTag& tag) {
-  const SectionHeader h = SectionHeader::Read(section);
-  ForEachChannel(section, [&](const VctChannel& c) {
-    if (c.modulationMode == kAnalog) return;
+  VctTable vct;
+  DecodeVct(section, vct);
+  UpdateFromVct(ctx, vct, tag);
+}
+
+void UpdateFromVct(TableContext& ctx, const VctTable& vct, const SectionTag& tag) {
+  const SectionHeader& h = vct.header;
+  for (const VctChannel& c : vct.channels) {
+    if (c.modulationMode == kAnalog) continue;
     StreamPids pids;
     const bool streamsFound = LookUpStreams(ctx.sections, tag, c.programNumber, pids);
     const ChannelKeys keys = VctChannelKeys(tag.physical, c.major, c.minor);
@@ -147,9 +109,9 @@ void UpdateFromVct(TableContext& ctx, std::span<const std::uint8_t> section,
       if (streamsFound && (pids.videoPid != record.videoPid || pids.audioPid != record.audioPid)) {
         WriteStreams(record, pids);
       }
-      return;
+      continue;
     }
-    if (ctx.graph.scanRunning.load() == 0) return;
+    if (ctx.graph.scanRunning.load() == 0) continue;
     tuning::ChannelRecord record;
     WriteDescription(record, c, keys, tag, h.version);
     WriteStreams(record, pids);
@@ -158,14 +120,16 @@ void UpdateFromVct(TableContext& ctx, std::span<const std::uint8_t> section,
     record.utcOffset = 0;
     record.enabled = 1;
     record.guideTableCount = 0;
-    record.fromCableVct = h.tableId == kCableVct ? 1 : 0;
+    record.fromCableVct = h.tableId == common::kCvctTableId ? 1 : 0;
     ctx.channels.InsertSorted(record);
-  });
+  }
 }
 
 bool OnVct(TableContext& ctx, std::span<const std::uint8_t> section, const SectionTag& tag) {
-  if (!CheckVct(section)) return false;
-  UpdateFromVct(ctx, section, tag);
+  VctTable vct;
+  const bool decoded = DecodeVct(section, vct);
+  if (!CheckVct(section, vct, decoded)) return false;
+  UpdateFromVct(ctx, vct, tag);
   return true;
 }
 

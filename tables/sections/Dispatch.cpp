@@ -1,5 +1,6 @@
 #include "tables/sections/Dispatch.h"
 
+#include "common/TsConstants.h"
 #include "tables/dvb/DvbEit.h"
 #include "tables/psip/PsipTables.h"
 #include "tables/sections/Pat.h"
@@ -13,31 +14,31 @@ bool DispatchSection(TableContext& ctx, std::span<const std::uint8_t> section,
   // is dropped before anything reads it.
   if (section.size() < 3 || section.size() != SectionLength(section) + 3u) return false;
 
-  const std::uint8_t tableId = section[0];
+  const std::uint8_t tableId = SectionHeader::Read(section).tableId;
   bool keep = true;
   switch (tableId) {
-    case 0x00:
+    case common::kPatTableId:
       keep = CheckPat(section);
       if (keep) AddPatPids(section, ctx.graph.psiPids);
       break;
-    case 0x42:
-    case 0x46:
+    case common::kSdtActualTableId:
+    case common::kSdtOtherTableId:
       keep = SectionLength(section) <= 1021;
       break;
-    case 0xC7:
+    case common::kMgtTableId:
       keep = OnMgt(ctx, section, tag);
       break;
-    case 0xC8:
-    case 0xC9:
+    case common::kTvctTableId:
+    case common::kCvctTableId:
       keep = OnVct(ctx, section, tag);
       break;
-    case 0xCB:
+    case common::kPsipEitTableId:
       keep = OnEit(ctx, section, tag);
       break;
-    case 0xCC:
+    case common::kEttTableId:
       keep = OnEtt(ctx, section, tag);
       break;
-    case 0xCD:
+    case common::kSttTableId:
       keep = OnStt(ctx, section, tag);
       break;
     default:

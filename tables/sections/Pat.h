@@ -5,6 +5,7 @@
 #include <span>
 
 #include "tables/sections/PsiPidList.h"
+#include "tables/sections/SectionHeader.h"
 
 namespace tables {
 

@@ -2,6 +2,7 @@
 // list, and the state of the graph whose section buffer delivered the section.
 #pragma once
 
+#include "tables/guide/GuideRecords.h"
 #include "tables/poll/GraphTables.h"
 #include "tables/sections/SectionStore.h"
 #include "tuning/ChannelList.h"

@@ -231,7 +231,7 @@ TEST_F(NetworkProviderTest, TheSectionPollSetsPsiPidsThroughTheAdapter) {
   const std::size_t count = tables::BuildPsiPidArray(listed, pids);
   ASSERT_EQ(count, 10u);  // the eight fixed PIDs and the two listed
   provider::PsiPidAdapter adapter(static_cast<INetworkProvider*>(provider_.Get()));
-  ASSERT_EQ(adapter.SetPsiPids(pids, static_cast<std::int32_t>(count), false), S_OK);
+  ASSERT_TRUE(adapter.SetPsiPids(std::span<const std::int32_t>(pids, count), false));
   EXPECT_EQ(sections->maps.size(), 10u);
   EXPECT_EQ(sections->maps.count(0x1D00), 1u);
   EXPECT_EQ(PidMode(), kPidFilterMappedOnly);

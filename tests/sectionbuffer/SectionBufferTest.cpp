@@ -7,9 +7,9 @@
 
 #include "filters/sectionbuffer/PacketBufferAdapter.h"
 #include "filters/sectionbuffer/PsiParserFilter.h"
-#include "filters/sectionbuffer/SectionRules.h"
 #include "platform/com/TaskMemory.h"
 #include "platform/media/FilterGraph.h"
+#include "tables/sections/SectionRules.h"
 #include "tests/sectionbuffer/FakeNetworkProvider.h"
 #include "tests/sectionbuffer/SectionSource.h"
 
@@ -305,16 +305,12 @@ TEST_F(SectionBufferTest, ThePollTakesSectionsThroughTheAdapter) {
   ASSERT_EQ(Send(section, 0x1FFB), S_OK);
   sectionbuffer::PacketBufferAdapter adapter(buffer_.Get());
   tables::IPacketBuffer& poll = adapter;
-  std::uint8_t* bytes = nullptr;
-  std::int32_t length = 0, type = 0, channel = 0, modulation = 0, program = 0, pid = 0;
-  ASSERT_EQ(poll.GetNextSection(&bytes, &length, &type, &channel, &modulation, &program, &pid),
-            S_OK);
-  EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + length), section);
-  EXPECT_EQ(channel, 30);
-  EXPECT_EQ(pid, 0x1FFB);
-  CoTaskMemFree(bytes);
-  EXPECT_TRUE(
-      FAILED(poll.GetNextSection(&bytes, &length, &type, &channel, &modulation, &program, &pid)));
+  const std::optional<tables::ReceivedSection> received = poll.TakeNextSection();
+  ASSERT_TRUE(received);
+  EXPECT_EQ(received->bytes, section);
+  EXPECT_EQ(received->tag.physical, 30);
+  EXPECT_EQ(received->tag.pid, 0x1FFB);
+  EXPECT_FALSE(poll.TakeNextSection());
 }
 
 TEST_F(SectionBufferTest, ConcurrentReceiveAndPollKeepOrder) {

@@ -198,7 +198,7 @@ TEST_F(DumpTest, SdtPrintsOriginalNetworkIdTwice) {
             "        free_CA_mode=0\n"
             "        descriptors_loop_length=11\n"
             "         service_type 0x01\n"
-            "         BBC:On");
+            "         BBC:On\n");
 }
 
 TEST_F(DumpTest, CableNitCarriersAndOtherSubtypes) {

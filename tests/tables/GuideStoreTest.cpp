@@ -131,7 +131,7 @@ TEST_F(GuideStoreTest, GuideFileIsUtf16WithBomAndCrLf) {
 
   const auto folder = std::filesystem::temp_directory_path() / "corvane-guide-test";
   std::filesystem::create_directories(folder);
-  DumpGuide(channels_, folder);
+  EXPECT_FALSE(DumpGuide(channels_, folder));
   std::ifstream in(folder / "Guide.txt", std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::filesystem::remove_all(folder);
@@ -149,6 +149,14 @@ TEST_F(GuideStoreTest, GuideFileIsUtf16WithBomAndCrLf) {
       std::u16string(48 - 9, u' ') + u" id:   42 ver:0x1A\r\n" +
       u" 9.2           source_id:0x00000003\r\n";
   EXPECT_EQ(common::ToUtf8(text), common::ToUtf8(expected));
+}
+
+TEST_F(GuideStoreTest, GuideFileThatCannotBeWrittenIsReported) {
+  AddChannel(9, 2, 9, 3);
+  const auto folder = std::filesystem::temp_directory_path() / "corvane-guide-missing-folder";
+  std::filesystem::remove_all(folder);
+  EXPECT_TRUE(DumpGuide(channels_, folder));
+  EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <functional>
 #include <vector>
 
-#include "platform/com/TaskMemory.h"
 #include "tables/poll/PollSections.h"
 #include "tests/tables/SectionBuilder.h"
 
@@ -20,23 +19,18 @@ class FakePacketBuffer : public IPacketBuffer {
     int pid;
   };
 
-  HRESULT GetNextSection(std::uint8_t** section, std::int32_t* length, std::int32_t* tuningSpace,
-                         std::int32_t* physical, std::int32_t* modulation, std::int32_t* program,
-                         std::int32_t* pid) override {
-    if (queue.empty()) return E_FAIL;
+  std::optional<ReceivedSection> TakeNextSection() override {
+    if (queue.empty()) return std::nullopt;
     const Queued& q = queue.front();
-    auto* bytes = static_cast<std::uint8_t*>(CoTaskMemAlloc(q.section.size()));
-    std::memcpy(bytes, q.section.data(), q.section.size());
-    *section = bytes;
-    *length = static_cast<std::int32_t>(q.section.size());
-    *tuningSpace = 0;
-    *physical = q.physical;
-    *modulation = 1;
-    *program = 0;
-    *pid = q.pid;
+    ReceivedSection received;
+    received.bytes = q.section;
+    received.tag.tuningSpace = 0;
+    received.tag.physical = static_cast<std::uint8_t>(q.physical);
+    received.tag.modulation = 1;
+    received.tag.pid = static_cast<std::uint16_t>(q.pid);
     queue.pop_front();
     ++taken;
-    return S_OK;
+    return received;
   }
 
   std::deque<Queued> queue;
@@ -45,11 +39,11 @@ class FakePacketBuffer : public IPacketBuffer {
 
 class FakeProvider : public INetworkProvider {
  public:
-  HRESULT SetPsiPids(const std::int32_t* pids, std::int32_t count, bool flag) override {
-    last.assign(pids, pids + count);
+  bool SetPsiPids(std::span<const std::int32_t> pids, bool flag) override {
+    last.assign(pids.begin(), pids.end());
     lastFlag = flag;
     ++calls;
-    return S_OK;
+    return true;
   }
   std::vector<std::int32_t> last;
   bool lastFlag = false;
@@ -58,11 +52,11 @@ class FakeProvider : public INetworkProvider {
 
 class FakeTextSource : public ITextSource {
  public:
-  HRESULT SetText(const NowPlayingInfo& info) override {
+  bool SetText(const NowPlayingInfo& info) override {
     ++calls;
     lastMajor = info.major;
     if (onSetText) onSetText();
-    return S_OK;
+    return true;
   }
   std::function<void()> onSetText;
   int calls = 0;

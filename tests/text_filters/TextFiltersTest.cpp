@@ -63,7 +63,7 @@ TEST_F(TextFilters, ClockedGraphDeliversTheRecordOnceASecondAndStopsAtOnce) {
   // The section poll reaches the filter through the adapter.
   text::TextSourceAdapter adapter(source.Get());
   tables::ITextSource& poll = adapter;
-  ASSERT_EQ(poll.SetText(Record(u"Evening News")), S_OK);
+  ASSERT_TRUE(poll.SetText(Record(u"Evening News")));
 
   NowPlayingInfo got;
   REFERENCE_TIME start = -1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "common/TsConstants.h"
 #include "tools/broadcast/DvbTables.h"
 #include "tools/broadcast/PsiTables.h"
 
@@ -97,12 +98,13 @@ std::int64_t Multiplex::UtcNow() const {
 }
 
 std::uint64_t Multiplex::Ticks90(std::uint64_t slot) const {
-  return static_cast<std::uint64_t>(static_cast<u128>(slot) * kPacketBits * 90'000 / rate_);
+  return static_cast<std::uint64_t>(static_cast<u128>(slot) * kPacketBits * common::kPtsClockHz /
+                                    rate_);
 }
 
 std::uint64_t Multiplex::Pcr(std::uint64_t slot) const {
-  return (pcr0_ +
-          static_cast<std::uint64_t>(static_cast<u128>(slot) * kPacketBits * 27'000'000 / rate_)) %
+  return (pcr0_ + static_cast<std::uint64_t>(static_cast<u128>(slot) * kPacketBits *
+                                             common::kSystemClockHz / rate_)) %
          kPcrWrap;
 }
 

@@ -6,18 +6,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/TsConstants.h"
 #include "tools/broadcast/Description.h"
 #include "tools/broadcast/GuideContent.h"
 #include "tools/broadcast/Section.h"
 
 namespace broadcast {
 
-inline constexpr std::uint16_t kPsipBasePid = 0x1FFB;
+inline constexpr std::uint16_t kPsipBasePid = common::kPsipBasePid;
 inline constexpr std::uint16_t kEitPidBase = 0x1D00;  // EIT-k on 0x1D00 + k
 inline constexpr std::uint16_t kEttPidBase = 0x1E00;  // ETT-k on 0x1E00 + k
 inline constexpr int kEitCount = 4;
 inline constexpr std::uint8_t kGpsUtcOffset = 18;  // leap seconds between GPS and UTC
-inline constexpr std::int64_t kGpsEpochUnix = 315964800;
+inline constexpr std::int64_t kGpsEpochUnix = common::kGpsToUnixSeconds;
 
 // GPS seconds of a UTC instant (leap seconds counted).
 std::uint32_t GpsFromUtc(std::int64_t utc);

@@ -9,13 +9,14 @@
 #include <optional>
 #include <span>
 
+#include "common/TsConstants.h"
 #include "tools/broadcast/BitWriter.h"
 
 namespace broadcast {
 
-inline constexpr std::size_t kPacketSize = 188;
-inline constexpr std::uint8_t kSyncByte = 0x47;
-inline constexpr std::uint16_t kNullPid = 0x1FFF;
+inline constexpr std::size_t kPacketSize = common::kPacketSize;
+inline constexpr std::uint8_t kSyncByte = common::kSyncByte;
+inline constexpr std::uint16_t kNullPid = common::kNullPid;
 inline constexpr std::uint64_t kPcrWrap = (std::uint64_t{1} << 33) * 300;  // 27 MHz
 inline constexpr std::uint64_t kPtsWrap = std::uint64_t{1} << 33;          // 90 kHz
 

@@ -26,6 +26,7 @@
 #include "capsift/dll/Cea608Text.h"
 #include "capsift/dll/EsPictureSamples.h"
 #include "common/ByteReader.h"
+#include "common/TsConstants.h"
 #include "common/Utf16.h"
 #include "filters/source/Mpeg2SourceCore.h"
 #include "graph/program/ProgramFinder.h"
@@ -57,7 +58,9 @@ InputKind Detect(std::span<const std::uint8_t> head) {
   common::ByteReader r(head);
   const std::uint32_t first = r.U32();
   if (r.Ok() && first == 0x000001BA) return InputKind::kProgram;
-  if (head.size() >= 2 * 188 + 1 && head[0] == 0x47 && head[188] == 0x47 && head[376] == 0x47) {
+  constexpr std::size_t kPacket = common::kPacketSize;
+  if (head.size() >= 2 * kPacket + 1 && head[0] == common::kSyncByte &&
+      head[kPacket] == common::kSyncByte && head[2 * kPacket] == common::kSyncByte) {
     return InputKind::kTransport;
   }
   return InputKind::kElementary;
@@ -159,7 +162,7 @@ int Captions(Args args) {
     std::fprintf(stderr, "Cannot open %s\n", path.c_str());
     return 1;
   }
-  std::vector<std::uint8_t> head(3 * 188);
+  std::vector<std::uint8_t> head(3 * common::kPacketSize);
   in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<std::size_t>(in.gcount()));
   in.clear();

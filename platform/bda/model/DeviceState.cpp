@@ -1,11 +1,12 @@
 #include "platform/bda/model/DeviceState.h"
 
 #include <algorithm>
+#include "common/TsConstants.h"
 
 namespace bda {
 
 namespace {
-constexpr std::size_t kPacketSize = 188;
+constexpr std::size_t kPacketSize = common::kPacketSize;
 }
 
 HRESULT PidFilterState::SetMode(LONG mode) {

@@ -5,13 +5,14 @@
 #include <utility>
 #include <vector>
 
+#include "common/TsConstants.h"
 #include "platform/media/MediaGuids.h"
 
 namespace bda {
 
 namespace {
 
-constexpr LONG kPacketSize = 188;
+constexpr LONG kPacketSize = static_cast<LONG>(common::kPacketSize);
 // How long the streaming thread waits for a command while nothing is received.
 constexpr DWORD kIdleWaitMs = 20;
 

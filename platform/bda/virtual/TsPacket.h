@@ -6,17 +6,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "common/TsConstants.h"
 
 namespace vtuner {
 
-inline constexpr std::size_t kPacketSize = 188;
-inline constexpr std::uint8_t kSyncByte = 0x47;
-inline constexpr std::uint16_t kNullPid = 0x1FFF;
+inline constexpr std::size_t kPacketSize = common::kPacketSize;
+inline constexpr std::uint8_t kSyncByte = common::kSyncByte;
+inline constexpr std::uint16_t kNullPid = common::kNullPid;
 
 // The 27 MHz clock of the PCR wraps at 2^33 * 300; the 90 kHz PTS/DTS at 2^33.
 inline constexpr std::uint64_t kTimestampWrap = 1ull << 33;
 inline constexpr std::uint64_t kPcrWrap = kTimestampWrap * 300;
-inline constexpr std::uint64_t kPcrHz = 27'000'000;
+inline constexpr std::uint64_t kPcrHz = common::kSystemClockHz;
 
 // Reads the PCR (base * 300 + extension) from its six bytes.
 std::uint64_t ReadPcr(const std::uint8_t* field);

@@ -9,10 +9,10 @@
 #include "common/TimeBase.h"
 #include "common/Utf16.h"
 #include "graph/capture/CaptureTables.h"
+#include "tables/collect/ChannelCollection.h"
 #include "tables/dump/TableDump.h"
 #include "tables/guide/GuideStore.h"
 #include "tools/cli/psip/TuningText.h"
-#include "tuning/scan/ChannelCollection.h"
 
 namespace psip {
 namespace {
@@ -66,7 +66,7 @@ void PrintChannels(std::FILE* out, tuning::ChannelList& channels, bool guide) {
   auto lock = channels.Acquire();
   std::vector<std::pair<std::string, tuning::ChannelNode*>> items;
   for (auto& [key, node] : channels)
-    items.emplace_back(tuning::ChannelTreeText(node.record), &node);
+    items.emplace_back(tables::ChannelTreeText(node.record), &node);
   // The tree keeps its items sorted by their text.
   std::sort(items.begin(), items.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -104,7 +104,9 @@ int RunPsip(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   if (!graph::ReceiveCaptureTables(receiver, o.dump, *received, &error)) return Fail(err, error);
 
   tables::DumpSectionStore(received->program.sections, o.out);
-  tables::DumpGuide(received->channels, o.out);
+  if (const std::error_code guide = tables::DumpGuide(received->channels, o.out)) {
+    return Fail(err, "cannot write \"" + (o.out / "Guide.txt").string() + "\": " + guide.message());
+  }
   PrintChannels(out, received->channels, o.guide);
   return 0;
 }

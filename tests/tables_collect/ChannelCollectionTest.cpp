@@ -1,4 +1,4 @@
-#include "tuning/scan/ChannelCollection.h"
+#include "tables/collect/ChannelCollection.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "tables/sections/Dispatch.h"
 #include "tests/tables/SectionBuilder.h"
 
-namespace tuning {
+namespace tables {
 namespace {
 
 using tables::test::Bytes;
@@ -46,7 +46,7 @@ class ChannelCollectionTest : public testing::Test {
   std::vector<std::string> Tree() {
     std::vector<std::string> out;
     auto lock = channels_.Acquire();
-    for (ChannelNode* n = channels_.First(); n; n = channels_.Next()) {
+    for (tuning::ChannelNode* n = channels_.First(); n; n = channels_.Next()) {
       out.push_back(ChannelTreeText(n->record));
     }
     return out;
@@ -56,7 +56,7 @@ class ChannelCollectionTest : public testing::Test {
   std::uint8_t physical_ = 31;
   std::uint16_t modulation_ = 0x01;
   tables::SectionStore store_;
-  ChannelList channels_;
+  tuning::ChannelList channels_;
   tables::GraphTables graph_;
   tables::TableContext ctx_{store_, channels_, graph_};
 };
@@ -87,7 +87,7 @@ TEST_F(ChannelCollectionTest, ClearQamProgrammesWithVideoBecomePhysicalDotProgra
   const CollectionResult r = CollectChannels(ctx_, Tag(0));
   EXPECT_EQ(r.createdFromPat, 2);
   EXPECT_EQ(Tree(), (std::vector<std::string>{"00080.3 (C80) 80.3", "00080.5 (C80) 80.5"}));
-  ChannelNode* five = channels_.FindByTransport(0x0050, 5);
+  tuning::ChannelNode* five = channels_.FindByTransport(0x0050, 5);
   ASSERT_NE(five, nullptr);
   EXPECT_EQ(five->record.videoPid, 0x301);
   EXPECT_EQ(five->record.videoStreamType, 0x80);
@@ -110,7 +110,7 @@ TEST_F(ChannelCollectionTest, WithAnSdtProgrammesGetOnePartNumbersAndServiceName
   const CollectionResult r = CollectChannels(ctx_, Tag(0));
   EXPECT_TRUE(r.sdtFound);
   ASSERT_EQ(r.createdFromPat, 1);
-  ChannelNode* node = channels_.FindByTransport(0x1001, 0x1101);
+  tuning::ChannelNode* node = channels_.FindByTransport(0x1001, 0x1101);
   ASSERT_NE(node, nullptr);
   EXPECT_EQ(node->record.locator.major(), 0x1101);
   EXPECT_EQ(node->record.locator.minor(), 0);
@@ -130,4 +130,4 @@ TEST_F(ChannelCollectionTest, NothingIsCreatedOutsideAScanOrFromOtherChannels) {
 }
 
 }  // namespace
-}  // namespace tuning
+}  // namespace tables

@@ -1,14 +1,13 @@
-// Which table sections the section buffer keeps: the tables the program
-// parses, each on the PIDs it may arrive on, and only with an intact CRC.
+// Which received table sections go on to the dispatcher: the tables the
+// program parses, each on the PIDs it may arrive on, and only with an intact
+// CRC. The section buffer filter, the command-line tools and the tests all
+// apply these same rules before DispatchSection.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
-namespace sectionbuffer {
-
-inline constexpr std::uint16_t kPatPid = 0x0000;
-inline constexpr std::uint16_t kPsipBasePid = 0x1FFB;
+namespace tables {
 
 // True when a section with this table_id, received on this PID, is one the
 // program parses: PAT/CAT only on PID 0, MGT/TVCT/CVCT/RRT/STT only on the
@@ -19,4 +18,7 @@ bool IsWantedTable(std::uint8_t tableId, std::uint16_t pid);
 // comes out as 0. A section too short to hold a CRC field never passes.
 bool HasValidCrc(std::span<const std::uint8_t> section);
 
-}  // namespace sectionbuffer
+// Both rules: the section (table_id first) arrived on `pid` and may be dispatched.
+bool AcceptReceivedSection(std::span<const std::uint8_t> section, std::uint16_t pid);
+
+}  // namespace tables

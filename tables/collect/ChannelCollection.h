@@ -1,5 +1,7 @@
 // Turning the tables collected on one physical channel into channel records:
-// what a channel scan does after each settled tune.
+// what a channel scan does after each settled tune. It reads decoded tables
+// and writes the channel list, so it lives with the tables (which build on
+// tuning, never the other way round).
 #pragma once
 
 #include <cstdint>
@@ -8,7 +10,7 @@
 #include "tables/sections/SectionTag.h"
 #include "tables/sections/TableContext.h"
 
-namespace tuning {
+namespace tables {
 
 struct CollectionResult {
   int vctSections = 0;     // VCT sections handed to the VCT update
@@ -26,7 +28,7 @@ struct CollectionResult {
 //     exists (only while the scan runs): with an SDT as a one-part number
 //     (the programme number) named by the service, else as
 //     physical.programme named "%d.%d".
-CollectionResult CollectChannels(tables::TableContext& ctx, const tables::SectionTag& where);
+CollectionResult CollectChannels(TableContext& ctx, const SectionTag& where);
 
 // The service name of `serviceId` in an SDT section, decoded as a DVB string;
 // empty when the service or its service descriptor is absent.
@@ -34,6 +36,6 @@ std::u16string SdtServiceName(std::span<const std::uint8_t> sdt, std::uint16_t s
 
 // The "Channels" tree text of a record: "%05d.%d (%c%d) %s", or "%05d (%c%d) %s"
 // without a minor number; 'A' for channel map 0, 'C' for every other map.
-std::string ChannelTreeText(const ChannelRecord& record);
+std::string ChannelTreeText(const tuning::ChannelRecord& record);
 
-}  // namespace tuning
+}  // namespace tables
