@@ -11,7 +11,7 @@
 #include "platform/bda/model/BdaInterfaces.h"
 #include "platform/bda/virtual/Broadcast.h"
 #include "platform/com/ComPtr.h"
-#include "platform/media/Renderer.h"
+#include "tests/support/CaptureRenderer.h"
 #include "tests/vtuner/TestCapture.h"
 
 namespace bdatest {
