@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ExternalTool.h"
 #include "tests/vtuner/TestCapture.h"
 #include "tools/broadcast/CaptureWriter.h"
 #include "tools/broadcast/Description.h"

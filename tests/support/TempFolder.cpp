@@ -32,6 +32,10 @@ TempFolder::TempFolder(std::string_view prefix) {
   path_ = pattern;
 }
 
+std::filesystem::path BuildCacheFolder(std::string_view name) {
+  return std::filesystem::path(CORVANE_TEST_CACHE) / name;
+}
+
 TempFolder::~TempFolder() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);

@@ -29,4 +29,9 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// A folder the tests of one build tree share for what is costly to make and
+// safe to share (files written whole and renamed into place, such as the
+// simulator's encoded loops); another build tree has its own.
+std::filesystem::path BuildCacheFolder(std::string_view name);
+
 }  // namespace testsupport

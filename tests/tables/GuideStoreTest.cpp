@@ -7,6 +7,8 @@
 
 #include "common/Utf16.h"
 #include "tables/guide/GuideStore.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/TempFolder.h"
 #include "tests/tables/TablesFixture.h"
 
 namespace tables::test {
@@ -129,12 +131,9 @@ TEST_F(GuideStoreTest, GuideFileIsUtf16WithBomAndCrLf) {
   AddEvent(start, 3600, u"Fireworks", 42);
   channel_->events.begin()->second.version = 0x1A;
 
-  const auto folder = std::filesystem::temp_directory_path() / "corvane-guide-test";
-  std::filesystem::create_directories(folder);
-  DumpGuide(channels_, folder);
-  std::ifstream in(folder / "Guide.txt", std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::filesystem::remove_all(folder);
+  const testsupport::TempFolder folder("corvane-guide");
+  DumpGuide(channels_, folder.Path());
+  const std::string bytes = testsupport::ReadText(folder / "Guide.txt");
 
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");

@@ -1,7 +1,5 @@
 #include "tests/vtuner/TestCapture.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 
 #include "common/Crc32.h"
@@ -190,34 +188,6 @@ PacketView View(std::span<const std::uint8_t> p) {
     if (flags == 3) view.dts = timestamp(payload + 14);
   }
   return view;
-}
-
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vtuner-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-std::filesystem::path TempFolder::Write(const std::string& name,
-                                        std::span<const std::uint8_t> bytes) const {
-  const auto file = path_ / name;
-  std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return file;
-}
-
-std::filesystem::path TempFolder::WriteText(const std::string& name,
-                                            const std::string& text) const {
-  const auto file = path_ / name;
-  std::ofstream out(file, std::ios::binary);
-  out << text;
-  return file;
 }
 
 }  // namespace vtunertest
