@@ -7,6 +7,7 @@
 #include "tables/dump/TableDump.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TimeZone.h"
 #include "tests/tables/SectionBuilder.h"
 
 #include <gtest/gtest.h>
@@ -16,30 +17,13 @@ namespace {
 
 class DumpTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("TZ");
-    hadTz_ = old != nullptr;
-    if (old) oldTz_ = old;
-    setenv("TZ", "America/New_York", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (hadTz_) {
-      setenv("TZ", oldTz_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
   static std::string Dump(const Bytes& section) {
     DumpText out;
     DumpSection(out, section);
     return out.Text();
   }
 
-  std::string oldTz_;
-  bool hadTz_ = false;
+  testsupport::ScopedTimeZone zone_{"America/New_York"};
 };
 
 TEST_F(DumpTest, Pat) {

@@ -9,6 +9,7 @@
 #include "tables/guide/GuideStore.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TimeZone.h"
 #include "tests/tables/TablesFixture.h"
 
 namespace tables::test {
@@ -19,21 +20,8 @@ constexpr std::int64_t kGps = 315964800;
 class GuideStoreTest : public TablesFixture {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("TZ");
-    oldTz_ = old ? old : "";
-    hadTz_ = old != nullptr;
-    setenv("TZ", "America/New_York", 1);
-    tzset();
     channel_ = &AddChannel(7, 1, 7, 0x8003);
     common::SetField(channel_->record.name, u"KABC");
-  }
-  void TearDown() override {
-    if (hadTz_) {
-      setenv("TZ", oldTz_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
   }
 
   // UTC seconds of a local New York time.
@@ -61,8 +49,7 @@ class GuideStoreTest : public TablesFixture {
   }
 
   tuning::ChannelNode* channel_ = nullptr;
-  std::string oldTz_;
-  bool hadTz_ = false;
+  testsupport::ScopedTimeZone zone_{"America/New_York"};
 };
 
 TEST_F(GuideStoreTest, TimeLineUsesTwelveHourClockAndRating) {

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "common/Crc32.h"
+#include "tests/support/Psi.h"
 
 namespace vtunertest {
 namespace {
@@ -60,47 +60,14 @@ void PutTimestamp(std::vector<std::uint8_t>& out, unsigned prefix, std::uint64_t
   out.push_back(static_cast<std::uint8_t>((value << 1 & 0xFE) | 1));
 }
 
-std::vector<std::uint8_t> Section(std::vector<std::uint8_t> body) {
-  // body starts with table_id; section_length is filled in here.
-  const std::size_t length = body.size() - 3 + 4;
-  body[1] = static_cast<std::uint8_t>(0xB0 | length >> 8);
-  body[2] = static_cast<std::uint8_t>(length);
-  const auto crc = common::Crc32Mpeg2(body);
-  for (int shift = 24; shift >= 0; shift -= 8)
-    body.push_back(static_cast<std::uint8_t>(crc >> shift));
-  body.insert(body.begin(), 0x00);  // pointer_field
-  return body;
-}
-
+// The programme tables behind their pointer fields, one packet each.
 std::vector<std::uint8_t> Pat() {
-  return Section({0x00, 0, 0, 0x00, 0x01, 0xC1, 0x00, 0x00, 0x00, 0x01,
-                  static_cast<std::uint8_t>(0xE0 | kPmtPid >> 8),
-                  static_cast<std::uint8_t>(kPmtPid)});
+  return testsupport::WithPointerField(testsupport::Pat(0x0001, {{1, kPmtPid}}));
 }
 
 std::vector<std::uint8_t> Pmt() {
-  return Section({0x02,
-                  0,
-                  0,
-                  0x00,
-                  0x01,
-                  0xC1,
-                  0x00,
-                  0x00,
-                  static_cast<std::uint8_t>(0xE0 | kVideoPid >> 8),
-                  static_cast<std::uint8_t>(kVideoPid),
-                  0xF0,
-                  0x00,
-                  0x02,
-                  static_cast<std::uint8_t>(0xE0 | kVideoPid >> 8),
-                  static_cast<std::uint8_t>(kVideoPid),
-                  0xF0,
-                  0x00,
-                  0x81,
-                  static_cast<std::uint8_t>(0xE0 | kAudioPid >> 8),
-                  static_cast<std::uint8_t>(kAudioPid),
-                  0xF0,
-                  0x00});
+  return testsupport::WithPointerField(
+      testsupport::Pmt(1, kVideoPid, {{0x02, kVideoPid}, {0x81, kAudioPid}}));
 }
 
 }  // namespace
