@@ -23,7 +23,9 @@ ScopedTimeZone::~ScopedTimeZone() {
   tzset();
 }
 
-std::int64_t UtcSeconds(int year, int month, int day, int hour, int minute, int second) {
+namespace {
+
+std::tm Calendar(int year, int month, int day, int hour, int minute, int second) {
   std::tm tm{};
   tm.tm_year = year - 1900;
   tm.tm_mon = month - 1;
@@ -31,7 +33,20 @@ std::int64_t UtcSeconds(int year, int month, int day, int hour, int minute, int 
   tm.tm_hour = hour;
   tm.tm_min = minute;
   tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  return tm;
+}
+
+}  // namespace
+
+std::int64_t UtcSeconds(int year, int month, int day, int hour, int minute, int second) {
+  std::tm tm = Calendar(year, month, day, hour, minute, second);
   return static_cast<std::int64_t>(timegm(&tm));
+}
+
+std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second) {
+  std::tm tm = Calendar(year, month, day, hour, minute, second);
+  return static_cast<std::int64_t>(std::mktime(&tm));
 }
 
 }  // namespace testsupport

@@ -24,5 +24,8 @@ class ScopedTimeZone {
 
 // Seconds since 1970 of the date and time taken as UTC (timegm).
 std::int64_t UtcSeconds(int year, int month, int day, int hour, int minute, int second = 0);
+// Seconds since 1970 of the date and time taken as local time in the current
+// zone, daylight saving as it applies on that date (mktime).
+std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second = 0);
 
 }  // namespace testsupport

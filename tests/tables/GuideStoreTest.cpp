@@ -26,14 +26,7 @@ class GuideStoreTest : public TablesFixture {
 
   // UTC seconds of a local New York time.
   static std::int64_t Local(int year, int month, int day, int hour, int minute) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    return static_cast<std::int64_t>(std::mktime(&tm));
+    return testsupport::LocalSeconds(year, month, day, hour, minute);
   }
 
   GuideEvent& AddEvent(std::int64_t startUtc, std::uint32_t duration, std::u16string_view title,
