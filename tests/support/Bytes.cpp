@@ -1,5 +1,6 @@
 #include "tests/support/Bytes.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -27,6 +28,10 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   for (const Bytes& part : parts)
     out.insert(out.end(), part.begin(), part.end());
   return out;
+}
+
+bool IsPrefix(std::span<const std::uint8_t> prefix, std::span<const std::uint8_t> whole) {
+  return prefix.size() <= whole.size() && std::equal(prefix.begin(), prefix.end(), whole.begin());
 }
 
 Bytes Pattern(std::size_t size, std::uint8_t seed) {

@@ -20,6 +20,7 @@ std::string ReadText(const std::filesystem::path& path);
 bool WriteBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 Bytes Concat(std::initializer_list<Bytes> parts);
+bool IsPrefix(std::span<const std::uint8_t> prefix, std::span<const std::uint8_t> whole);
 // `size` recognisable bytes from `seed`, never 0xFF (so never taken for stuffing).
 Bytes Pattern(std::size_t size, std::uint8_t seed);
 
