@@ -12,6 +12,7 @@
 #include "tests/capsift_dll/VideoSource.h"
 #include "tests/support/CaptureRenderer.h"
 #include "tests/support/PushSource.h"
+#include "tests/support/Wait.h"
 
 namespace capsift::test {
 
@@ -70,11 +71,8 @@ struct CaptionGraph {
 
   // Waits until the renderer has seen `count` ends of stream.
   bool WaitForEndOfStream(int count = 1, int milliseconds = 10000) {
-    for (int waited = 0; waited < milliseconds; waited += 5) {
-      if (renderer->EndOfStreamCount() >= count) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
+    return testsupport::WaitUntil([&] { return renderer->EndOfStreamCount() >= count; },
+                                  milliseconds);
   }
 };
 

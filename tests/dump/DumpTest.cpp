@@ -15,6 +15,7 @@
 #include "platform/media/MemAllocator.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Wait.h"
 #include "tests/tee/StreamTestFilters.h"
 
 namespace {
@@ -42,11 +43,7 @@ class Messages {
     return texts_;
   }
   bool WaitFor(std::size_t count) {
-    for (int i = 0; i < 500; ++i) {
-      if (Texts().size() >= count) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return testsupport::WaitUntil([&] { return Texts().size() >= count; }, 5000);
   }
 
  private:

@@ -11,6 +11,7 @@
 #include "tests/sink/SinkFeeder.h"
 #include "tests/source_filter/SourceGraph.h"
 #include "tests/support/Bytes.h"
+#include "tests/support/Wait.h"
 
 namespace psfile {
 namespace {
@@ -31,14 +32,7 @@ test::SentStreams WriteRecording(const std::u16string& path, double seconds, std
 }
 
 // Waits until `done` holds (true) or the time runs out (false).
-template <class Done>
-bool WaitUntil(Done done, int milliseconds = 10'000) {
-  for (int waited = 0; waited < milliseconds; waited += 5) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return done();
-}
+using testsupport::WaitUntil;
 
 TEST(SourcePlayback, RecordingDeliversEveryPayloadInOrderWithItsTimeThenEnds) {
   test::TempDir dir;
