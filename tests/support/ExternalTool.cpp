@@ -41,6 +41,31 @@ ToolRun RunTool(const std::string& commandLine) {
   return run;
 }
 
+namespace {
+
+std::string ReadAndClose(std::FILE* file) {
+  std::string text;
+  if (file == nullptr) return text;
+  std::rewind(file);
+  std::array<char, 4096> buffer;
+  while (const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file))
+    text.append(buffer.data(), n);
+  std::fclose(file);
+  return text;
+}
+
+}  // namespace
+
+StreamsRun RunWithStreams(const std::function<int(std::FILE* out, std::FILE* err)>& command) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  StreamsRun run;
+  run.code = command(out, err);
+  run.out = ReadAndClose(out);
+  run.err = ReadAndClose(err);
+  return run;
+}
+
 std::string ShellQuote(std::string_view word) {
   std::string quoted = "'";
   for (char c : word) {

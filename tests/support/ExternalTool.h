@@ -1,8 +1,10 @@
 // Runs the external programs some tests check their output with (ffprobe,
-// ffmpeg). A test that needs one starts with CORVANE_REQUIRE_TOOLS, which
-// skips it with a message where the program is not installed.
+// ffmpeg), and commands of this process with their output captured. A test that needs one starts
+// with CORVANE_REQUIRE_TOOLS, which skips it with a message where the program is not installed.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -21,6 +23,15 @@ struct ToolRun {
 
 // Runs a shell command line and collects its standard output.
 ToolRun RunTool(const std::string& commandLine);
+
+struct StreamsRun {
+  int code = -1;
+  std::string out, err;
+};
+
+// Runs a command of this process (a corvane-cli command's entry point) with
+// temporary files as its output and error streams; what they held.
+StreamsRun RunWithStreams(const std::function<int(std::FILE* out, std::FILE* err)>& command);
 
 // Single quotes for a shell word (a path with spaces or quotes).
 std::string ShellQuote(std::string_view word);
