@@ -43,21 +43,4 @@ Bytes WithPointerField(const Bytes& section) {
   return out;
 }
 
-Bytes SectionPackets(std::uint16_t pid, const Bytes& section,
-                     broadcast::ContinuityCounters& counters) {
-  const Bytes payload = WithPointerField(section);
-  Bytes out;
-  for (std::size_t used = 0; used < payload.size();) {
-    broadcast::PacketHeader header;
-    header.pid = pid;
-    header.payloadUnitStart = used == 0;
-    header.continuityCounter = counters.Next(pid);
-    std::uint8_t packet[broadcast::kPacketSize];
-    used += broadcast::WritePacket(packet, header, std::span(payload).subspan(used),
-                                   broadcast::Stuffing::kAfterPayload);
-    out.insert(out.end(), std::begin(packet), std::end(packet));
-  }
-  return out;
-}
-
 }  // namespace testsupport

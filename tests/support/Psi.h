@@ -1,15 +1,11 @@
 // Programme-specific information for test input, written by the broadcast
 // simulator's section writer (header, section_length and CRC as a multiplexer
-// writes them): the programme association table, programme map tables, and
-// sections packed into transport packets.
+// writes them): the programme association table and programme map tables.
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <utility>
 #include <vector>
-
-#include "tools/broadcast/TsPacket.h"
 
 namespace testsupport {
 
@@ -32,10 +28,5 @@ Bytes Pmt(std::uint16_t program, std::uint16_t pcrPid, const std::vector<PmtStre
 // The section behind a pointer_field of 0, as the payload of the packet that
 // starts it.
 Bytes WithPointerField(const Bytes& section);
-
-// Transport packets of `pid` carrying the section, each section starting a
-// packet (pointer_field 0) and the last packet padded with 0xFF.
-Bytes SectionPackets(std::uint16_t pid, const Bytes& section,
-                     broadcast::ContinuityCounters& counters);
 
 }  // namespace testsupport
