@@ -32,17 +32,28 @@ function(corvane_library name)
   corvane_warnings(${name})
 endfunction()
 
-# corvane_test(name SOURCES ... [DEPS ...]): one GoogleTest binary registered with CTest.
+# corvane_test(name SOURCES ... [DEPS ...] [INTEGRATION filter]): one GoogleTest binary
+# registered with CTest, linked with the shared test support (tests/support).
+# The tests the GoogleTest filter INTEGRATION names (those that run external
+# programs such as ffmpeg or ffprobe) carry the CTest label "integration".
 function(corvane_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "INTEGRATION" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   if(CORVANE_TSAN)
     target_sources(${name} PRIVATE ${CORVANE_ROOT}/cmake/TsanSuppressions.cpp)
   endif()
   target_include_directories(${name} PRIVATE ${CORVANE_ROOT})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} corvane_test_support GTest::gtest
+                                        GTest::gtest_main GTest::gmock)
   corvane_warnings(${name})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  if(ARG_INTEGRATION)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${ARG_INTEGRATION}"
+                         PROPERTIES TIMEOUT 300)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${ARG_INTEGRATION}"
+                         PROPERTIES TIMEOUT 300 LABELS integration)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  endif()
 endfunction()
 
 # corvane_embed_binary(<output.inc> <input> <sha256>): generates at build time

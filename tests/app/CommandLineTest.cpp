@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "common/ErrorBox.h"
+#include "tests/support/TempFolder.h"
 
 namespace app {
 namespace {
@@ -66,8 +67,6 @@ class DataFolderTest : public testing::Test {
  protected:
   void SetUp() override {
     if (const char* d = std::getenv("XDG_DATA_HOME")) saved_ = d;
-    base_ = std::filesystem::temp_directory_path() / ("corvane-data-" + std::to_string(getpid()));
-    std::filesystem::remove_all(base_);
   }
   void TearDown() override {
     if (saved_.empty()) {
@@ -75,10 +74,10 @@ class DataFolderTest : public testing::Test {
     } else {
       setenv("XDG_DATA_HOME", saved_.c_str(), 1);
     }
-    std::filesystem::remove_all(base_);
   }
   std::string saved_;
-  std::filesystem::path base_;
+  testsupport::TempFolder folder_{"corvane-data"};
+  const std::filesystem::path base_ = folder_.Path() / "data";
 };
 
 TEST_F(DataFolderTest, IsCreatedUnderTheDataHome) {

@@ -20,6 +20,8 @@
 #include "common/Crc32.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/TempFolder.h"
 
 namespace app::testing_support {
 
@@ -76,15 +78,9 @@ inline tuning::ChannelRecord Channel(std::uint8_t physical, std::uint16_t major,
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("corvane-settings-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-    path_ = folder_ / kSettingsFileName;
+    path_ = folder_.Path() / kSettingsFileName;
     Reset();
   }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
 
   // A fresh program state with the defaults set.
   void Reset() {
@@ -94,15 +90,8 @@ class SettingsTest : public ::testing::Test {
     file_ = std::make_unique<SettingsFile>(path_, *manager_, *channels_);
   }
 
-  void WriteRaw(const Bytes& bytes) {
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-  }
-  Bytes ReadRaw(const std::filesystem::path& p) const {
-    std::ifstream in(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  void WriteRaw(const Bytes& bytes) { testsupport::WriteBytes(path_, bytes); }
+  Bytes ReadRaw(const std::filesystem::path& p) const { return testsupport::ReadBytes(p); }
 
   // An "OPT" payload with the given tuners and decoders and default options.
   static Bytes OptPayload(const std::vector<std::pair<std::u16string, std::u16string>>& tuners,
@@ -132,7 +121,7 @@ class SettingsTest : public ::testing::Test {
     return names;
   }
 
-  std::filesystem::path folder_;
+  testsupport::TempFolder folder_{"corvane-settings"};
   std::filesystem::path path_;
   std::unique_ptr<TunerManager> manager_;
   std::unique_ptr<tuning::ChannelList> channels_;

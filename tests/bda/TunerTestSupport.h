@@ -11,7 +11,8 @@
 #include "platform/bda/model/BdaInterfaces.h"
 #include "platform/bda/virtual/Broadcast.h"
 #include "platform/com/ComPtr.h"
-#include "platform/media/Renderer.h"
+#include "tests/support/CaptureRenderer.h"
+#include "tests/support/Wait.h"
 #include "tests/vtuner/TestCapture.h"
 
 namespace bdatest {
@@ -71,13 +72,8 @@ inline void TuneNodes(IUnknown* filter, ULONG hz, const GUID& demodulator) {
 // Waits until the renderer holds at least `bytes` bytes; its bytes then.
 inline std::vector<BYTE> WaitForBytes(CCaptureRenderer* renderer, std::size_t bytes,
                                       int timeoutMs = 10'000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  std::vector<BYTE> got = renderer->AllBytes();
-  while (got.size() < bytes && std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    got = renderer->AllBytes();
-  }
-  return got;
+  testsupport::WaitUntil([&] { return renderer->AllBytes().size() >= bytes; }, timeoutMs);
+  return renderer->AllBytes();
 }
 
 // PCRs of the packets of a byte stream, in order.

@@ -7,6 +7,7 @@
 #include "common/ByteReader.h"
 #include "tests/broadcast/TestSupport.h"
 #include "tests/broadcast/TsReader.h"
+#include "tests/support/TimeZone.h"
 #include "tools/broadcast/DvbTables.h"
 #include "tools/broadcast/GuideContent.h"
 
@@ -14,14 +15,7 @@ namespace broadcast::test {
 namespace {
 
 std::int64_t Utc(int year, int month, int day, int hour, int minute, int second) {
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  return static_cast<std::int64_t>(timegm(&tm));
+  return testsupport::UtcSeconds(year, month, day, hour, minute, second);
 }
 
 // UTC seconds from the 40-bit field, by the conversion of EN 300 468 Annex C

@@ -8,24 +8,15 @@
 #include <set>
 
 #include "tests/broadcast/TestSupport.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/TempFolder.h"
 #include "tools/broadcast/CaptureWriter.h"
 
 namespace broadcast::test {
 namespace {
 
-bool Installed(const char* tool) {
-  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 std::string RunCommand(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    while (const std::size_t n = fread(buffer, 1, sizeof buffer, p))
-      out.append(buffer, n);
-    pclose(p);
-  }
-  return out;
+  return testsupport::RunTool(command).output;
 }
 
 using Programmes = std::map<int, std::set<std::string>>;  // programme -> "codec@PID"
@@ -81,7 +72,7 @@ Programmes Expected(const MultiplexDescription& m) {
 }
 
 TEST(Capture, FfprobeListsEveryProgrammeAndFfmpegDecodesIt) {
-  if (!Installed("ffprobe") || !Installed("ffmpeg")) GTEST_SKIP() << "FFmpeg tools not installed";
+  CORVANE_REQUIRE_TOOLS("ffprobe", "ffmpeg");
   BroadcastDescription d;
   std::string error;
   ASSERT_TRUE(ParseBroadcastDescription(std::string(kAtscText) + R"(
@@ -95,9 +86,9 @@ multiplex eu 21 cofdm synthetic E
 )",
                                         d, error))
       << error;
-  const auto folder = TestCacheFolder() / "captures";
+  const testsupport::TempFolder folder("corvane-captures");
   std::vector<std::filesystem::path> written;
-  ASSERT_TRUE(WriteCaptures(d, 3.0, folder, TestOptions(), written, error)) << error;
+  ASSERT_TRUE(WriteCaptures(d, 3.0, folder.Path(), TestOptions(), written, error)) << error;
   ASSERT_EQ(written.size(), 3u);
   for (std::size_t i = 0; i < written.size(); ++i) {
     SCOPED_TRACE(written[i].string());

@@ -156,8 +156,8 @@ TEST(EncodedLoop, AudioLoopHoldsWholeAc3Frames) {
 }
 
 TEST(LoopCache, SecondLoadReadsTheCacheAndDamagedFilesAreRebuilt) {
-  const auto folder = TestCacheFolder() / "cache-test";
-  std::filesystem::remove_all(folder);
+  const testsupport::TempFolder scratch("corvane-loop-cache");
+  const std::filesystem::path& folder = scratch.Path();
   ChannelDescription radio = ParseOne(kAtscText).channels[1];
   radio.videoPid = 0;  // audio only keeps this quick
   EncodedLoop first, second, third;

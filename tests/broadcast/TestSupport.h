@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/TempFolder.h"
 #include "tools/broadcast/Description.h"
 #include "tools/broadcast/Multiplex.h"
 
@@ -14,9 +15,7 @@ namespace broadcast::test {
 inline constexpr std::int64_t kTestUtc = 1796683210;
 
 inline std::filesystem::path TestCacheFolder() {
-  static const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / "corvane-broadcast-tests";
-  return folder;
+  return testsupport::BuildCacheFolder("broadcast");
 }
 
 inline MultiplexOptions TestOptions() {

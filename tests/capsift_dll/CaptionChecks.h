@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/media/Renderer.h"
+#include "tests/support/CaptureRenderer.h"
 
 namespace capsift::test {
 

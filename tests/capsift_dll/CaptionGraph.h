@@ -9,8 +9,10 @@
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MemAllocator.h"
-#include "platform/media/Renderer.h"
 #include "tests/capsift_dll/VideoSource.h"
+#include "tests/support/CaptureRenderer.h"
+#include "tests/support/PushSource.h"
+#include "tests/support/Wait.h"
 
 namespace capsift::test {
 
@@ -69,48 +71,12 @@ struct CaptionGraph {
 
   // Waits until the renderer has seen `count` ends of stream.
   bool WaitForEndOfStream(int count = 1, int milliseconds = 10000) {
-    for (int waited = 0; waited < milliseconds; waited += 5) {
-      if (renderer->EndOfStreamCount() >= count) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
+    return testsupport::WaitUntil([&] { return renderer->EndOfStreamCount() >= count; },
+                                  milliseconds);
   }
 };
 
 // Samples of a private allocator, for calling an input pin directly.
-class SampleMaker {
- public:
-  SampleMaker() {
-    allocator_ = new CMemAllocator;
-    ALLOCATOR_PROPERTIES want, got;
-    want.cBuffers = 4;
-    want.cbBuffer = 256 * 1024;
-    want.cbAlign = 1;
-    allocator_->SetProperties(&want, &got);
-    allocator_->Commit();
-  }
-  ~SampleMaker() { allocator_->Decommit(); }
-
-  ComPtr<IMediaSample> Make(std::span<const std::uint8_t> bytes,
-                            std::optional<REFERENCE_TIME> start = std::nullopt,
-                            bool discontinuity = false, const AM_MEDIA_TYPE* type = nullptr) {
-    ComPtr<IMediaSample> sample;
-    allocator_->GetBuffer(&sample, nullptr, nullptr, 0);
-    BYTE* data = nullptr;
-    sample->GetPointer(&data);
-    std::memcpy(data, bytes.data(), bytes.size());
-    sample->SetActualDataLength(static_cast<LONG>(bytes.size()));
-    if (start) {
-      REFERENCE_TIME s = *start, e = *start + 1;
-      sample->SetTime(&s, &e);
-    }
-    sample->SetDiscontinuity(discontinuity ? TRUE : FALSE);
-    if (type != nullptr) sample->SetMediaType(const_cast<AM_MEDIA_TYPE*>(type));
-    return sample;
-  }
-
- private:
-  ComPtr<IMemAllocator> allocator_;
-};
+using testsupport::SampleMaker;
 
 }  // namespace capsift::test

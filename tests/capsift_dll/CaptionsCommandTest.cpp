@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "capsift/CPictureAssembler.h"
@@ -16,6 +15,8 @@
 #include "filters/sink/Mpeg2SinkCore.h"
 #endif
 #include "tests/capsift/Mpeg2Encode.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/TempFolder.h"
 
 namespace capsift::test {
 namespace {
@@ -77,18 +78,7 @@ TEST(EsPictureSamples, BytesBeforeAnySequenceHeaderHaveNoTime) {
 
 #ifdef CORVANE_CLI_PATH
 
-struct TempFolder {
-  std::filesystem::path path;
-  TempFolder() {
-    std::random_device random;
-    path = std::filesystem::temp_directory_path() / ("capsift_cli_" + std::to_string(random()));
-    std::filesystem::create_directories(path);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-};
+using testsupport::TempFolder;
 
 struct CommandRun {
   int status = -1;
@@ -96,20 +86,11 @@ struct CommandRun {
 };
 
 CommandRun RunCommand(const std::string& command) {
-  CommandRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::string line;
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-    line += buffer;
-    if (!line.empty() && line.back() == '\n') {
-      line.pop_back();
-      run.lines.push_back(line);
-      line.clear();
-    }
-  }
-  run.status = pclose(pipe);
+  const testsupport::ToolRun tool = testsupport::RunTool(command);
+  CommandRun run{tool.status, {}};
+  std::istringstream lines(tool.output);
+  for (std::string line; std::getline(lines, line);)
+    run.lines.push_back(line);
   return run;
 }
 
@@ -145,7 +126,7 @@ std::vector<Line> UnitLines(const CommandRun& run) {
 TEST(CaptionsCommand, ElementaryStreamGivesOneLinePerUnit) {
   const auto packets = Video(40);
   TempFolder folder;
-  const auto file = folder.path / "captions.m2v";
+  const auto file = folder.Path() / "captions.m2v";
   {
     const auto all = Concatenate(packets);
     std::ofstream out(file, std::ios::binary);
@@ -177,11 +158,11 @@ TEST(CaptionsCommand, ElementaryStreamGivesOneLinePerUnit) {
 }
 
 TEST(CaptionsCommand, TransportStreamFindsTheProgrammesVideo) {
-  if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  CORVANE_REQUIRE_TOOLS("ffmpeg");
   const auto packets = Video(40);
   TempFolder folder;
-  const auto es = folder.path / "captions.m2v";
-  const auto ts = folder.path / "captions.ts";
+  const auto es = folder.Path() / "captions.m2v";
+  const auto ts = folder.Path() / "captions.ts";
   {
     const auto all = Concatenate(packets);
     std::ofstream out(es, std::ios::binary);
@@ -218,13 +199,13 @@ TEST(CaptionsCommand, TransportStreamFindsTheProgrammesVideo) {
 TEST(CaptionsCommand, RecordingOfOurOwnFormat) {
   const auto packets = Video(40);
   TempFolder folder;
-  const auto es = folder.path / "captions.m2v";
+  const auto es = folder.Path() / "captions.m2v";
   {
     const auto all = Concatenate(packets);
     std::ofstream out(es, std::ios::binary);
     out.write(reinterpret_cast<const char*>(all.data()), static_cast<std::streamsize>(all.size()));
   }
-  const auto recording = folder.path / "captions.mpg";
+  const auto recording = folder.Path() / "captions.mpg";
   {
     psfile::Mpeg2SinkCore sink;
     const psfile::FilterClock clock{true, 0};
@@ -264,10 +245,10 @@ TEST(CaptionsCommand, RefusesBadArguments) {
   EXPECT_NE(RunCommand(std::string("'") + CORVANE_CLI_PATH + "' captions 2>/dev/null").status, 0);
   EXPECT_NE(Captions("/no/such/file.m2v").status, 0);
   TempFolder folder;
-  std::ofstream(folder.path / "x.m2v") << "x";
-  EXPECT_NE(Captions(folder.path / "x.m2v", "--program nine").status, 0);
-  EXPECT_NE(Captions(folder.path / "x.m2v", "--program").status, 0);
-  EXPECT_EQ(Captions(folder.path / "x.m2v").status, 0);  // no video in it, no captions
+  std::ofstream(folder.Path() / "x.m2v") << "x";
+  EXPECT_NE(Captions(folder.Path() / "x.m2v", "--program nine").status, 0);
+  EXPECT_NE(Captions(folder.Path() / "x.m2v", "--program").status, 0);
+  EXPECT_EQ(Captions(folder.Path() / "x.m2v").status, 0);  // no video in it, no captions
 }
 
 #endif

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 
 #include "capsift/CPictureAssembler.h"
 #include "capsift/dll/CProperties.h"
@@ -18,6 +17,7 @@
 #include "tests/capsift/Mpeg2Encode.h"
 #include "tests/capsift_dll/CaptionChecks.h"
 #include "tests/capsift_dll/CaptionGraph.h"
+#include "tests/support/TempFolder.h"
 
 namespace capsift::test {
 namespace {
@@ -26,19 +26,9 @@ namespace {
 // store; both read and write the files under CORVANE_CONFIG_DIR, which must
 // be set before either touches them.
 struct ConfigFolder {
-  std::string path;
-  ConfigFolder() {
-    std::random_device random;
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("capsift_dll_test_" + std::to_string(random()));
-    std::filesystem::create_directories(dir);
-    setenv("CORVANE_CONFIG_DIR", dir.c_str(), 1);
-    path = dir.string();
-  }
-  ~ConfigFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
+  ConfigFolder() { setenv("CORVANE_CONFIG_DIR", path.c_str(), 1); }
+  testsupport::TempFolder folder{"capsift-dll"};
+  const std::string path = folder.Path().string();
 };
 const ConfigFolder kConfigFolder;
 const std::string& kConfigDir = kConfigFolder.path;

@@ -15,6 +15,9 @@
 #include "app/SettingsDefaults.h"
 #include "app/SettingsFile.h"
 #include "common/Utf16.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -25,25 +28,14 @@ struct CliRun {
 
 // Runs the tool with a shell command line; standard error joins the output.
 CliRun RunCli(const std::string& arguments) {
-  CliRun r;
-  const std::string command = std::string(CORVANE_CLI) + " " + arguments + " 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buffer;
-  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
-    r.out.append(buffer.data(), n);
-  }
-  const int status = pclose(pipe);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  const testsupport::ToolRun run =
+      testsupport::RunTool(std::string(CORVANE_CLI) + " " + arguments + " 2>&1");
+  return {WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1, run.output};
 }
 
 class SettingsCommands : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("corvane-cli-" + std::to_string(getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
     in_ = dir_ / "in.bin";
     out_ = dir_ / "out.bin";
     // A settings file with two channels and a timer, as the program writes it.
@@ -62,14 +54,11 @@ class SettingsCommands : public testing::Test {
     app::SettingsFile file(in_, *manager, channels);
     ASSERT_TRUE(file.SaveSettingsFile());
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string Read(const std::filesystem::path& p) { return testsupport::ReadText(p); }
 
-  std::string Read(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
-  std::filesystem::path dir_, in_, out_;
+  testsupport::TempFolder folder_{"corvane-cli"};
+  const std::filesystem::path dir_ = folder_.Path();
+  std::filesystem::path in_, out_;
 };
 
 TEST_F(SettingsCommands, ShowListsChannelsInOrderAndTimerTexts) {

@@ -14,6 +14,8 @@
 
 #include "common/TimeBase.h"
 #include "common/Utf16.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/vtuner/TestCapture.h"
 #include "tools/broadcast/CaptureWriter.h"
 #include "tools/broadcast/Description.h"
@@ -51,18 +53,8 @@ const Captures& SampleCaptures() {
   return captures;
 }
 
-std::string ReadAll(std::FILE* file) {
-  std::string text;
-  std::rewind(file);
-  for (int c; (c = std::fgetc(file)) != EOF;)
-    text.push_back(static_cast<char>(c));
-  std::fclose(file);
-  return text;
-}
-
 std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  return testsupport::ReadText(path);
 }
 
 // "Guide.txt" is UTF-16LE with a byte-order mark.
@@ -83,20 +75,11 @@ std::string Latin1ToUtf8(const std::string& latin1) {
   return common::ToUtf8(text);
 }
 
-struct Result {
-  int code = 0;
-  std::string out;
-  std::string err;
-};
+using Result = testsupport::StreamsRun;
 
 Result RunPsip(const std::vector<std::string>& args) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  Result r;
-  r.code = psip::RunPsip(args, out, err);
-  r.out = ReadAll(out);
-  r.err = ReadAll(err);
-  return r;
+  return testsupport::RunWithStreams(
+      [&](std::FILE* out, std::FILE* err) { return psip::RunPsip(args, out, err); });
 }
 
 // A channel as the tree shows it: number, band letter, physical channel, name.

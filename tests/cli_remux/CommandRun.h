@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Bytes.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/vtuner/TestCapture.h"
 #include "tools/broadcast/CaptureWriter.h"
 #include "tools/broadcast/Description.h"
@@ -43,35 +45,16 @@ inline const KfivCapture& Kfiv() {
   return capture;
 }
 
-struct CommandRun {
-  int code = -1;
-  std::string out, err;
-};
-
-inline std::string ReadAll(std::FILE* file) {
-  std::string text;
-  std::rewind(file);
-  for (int c; (c = std::fgetc(file)) != EOF;)
-    text.push_back(static_cast<char>(c));
-  std::fclose(file);
-  return text;
-}
-
+using CommandRun = testsupport::StreamsRun;
 using CommandFunction = int (*)(std::span<const std::string>, std::FILE*, std::FILE*);
 
 inline CommandRun RunCommand(CommandFunction command, std::vector<std::string> args) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  CommandRun run;
-  run.code = command(args, out, err);
-  run.out = ReadAll(out);
-  run.err = ReadAll(err);
-  return run;
+  return testsupport::RunWithStreams(
+      [&](std::FILE* out, std::FILE* err) { return command(args, out, err); });
 }
 
 inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  return testsupport::ReadText(path);
 }
 
 // Runs each test in a folder of its own (the current folder, where a sink

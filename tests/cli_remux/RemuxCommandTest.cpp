@@ -74,7 +74,7 @@ TEST_F(RemuxCommandTest, RecordsAProgrammeThatPlaysAndCarriesItsNowPlayingText) 
     EXPECT_NE(std::find(titles.begin(), titles.end(), expected), titles.end());
   }
 
-  if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
+  CORVANE_REQUIRE_TOOLS("ffprobe", "ffmpeg");
   const std::string probe = "ffprobe -v error -show_entries stream=codec_name -of default=nw=1 '" +
                             file.string() + "' > '" + (work_.Path() / "probe.txt").string() + "'";
   ASSERT_EQ(std::system(probe.c_str()), 0);

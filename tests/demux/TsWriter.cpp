@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "common/Crc32.h"
+#include "tests/support/Psi.h"
 
 namespace demux::test {
 
@@ -152,47 +152,16 @@ Bytes MakeSection(std::uint8_t tableId, std::size_t bodySize, std::uint8_t seed)
   return section;
 }
 
-// Closes a long-form section: fills in section_length and appends the CRC.
-static Bytes FinishSection(Bytes section) {
-  const std::size_t length = section.size() - 3 + 4;
-  section[1] = static_cast<std::uint8_t>(0xB0 | length >> 8);
-  section[2] = static_cast<std::uint8_t>(length);
-  const std::uint32_t crc = common::Crc32Mpeg2(section);
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    section.push_back(static_cast<std::uint8_t>(crc >> shift));
-  }
-  return section;
-}
-
 Bytes MakePat(std::uint16_t program, std::uint16_t pmtPid) {
-  return FinishSection({0x00, 0, 0, 0x00, 0x01, 0xC1, 0x00, 0x00,
-                        static_cast<std::uint8_t>(program >> 8), static_cast<std::uint8_t>(program),
-                        static_cast<std::uint8_t>(0xE0 | pmtPid >> 8),
-                        static_cast<std::uint8_t>(pmtPid)});
+  return testsupport::Pat(0x0001, {{program, pmtPid}});
 }
 
 Bytes MakePmt(std::uint16_t program, std::uint16_t pcrPid,
               const std::vector<std::pair<std::uint8_t, std::uint16_t>>& streams) {
-  Bytes section{0x02,
-                0,
-                0,
-                static_cast<std::uint8_t>(program >> 8),
-                static_cast<std::uint8_t>(program),
-                0xC1,
-                0x00,
-                0x00,
-                static_cast<std::uint8_t>(0xE0 | pcrPid >> 8),
-                static_cast<std::uint8_t>(pcrPid),
-                0xF0,
-                0x00};
-  for (const auto& [type, pid] : streams) {
-    for (const std::uint8_t byte :
-         {type, static_cast<std::uint8_t>(0xE0 | pid >> 8), static_cast<std::uint8_t>(pid),
-          std::uint8_t{0xF0}, std::uint8_t{0x00}}) {
-      section.push_back(byte);
-    }
-  }
-  return FinishSection(std::move(section));
+  std::vector<testsupport::PmtStream> entries;
+  for (const auto& [type, pid] : streams)
+    entries.push_back({type, pid});
+  return testsupport::Pmt(program, pcrPid, entries);
 }
 
 Bytes MakePes(std::uint8_t streamId, const Bytes& payload, std::optional<std::uint64_t> pts,
@@ -219,24 +188,8 @@ Bytes MakePes(std::uint8_t streamId, const Bytes& payload, std::optional<std::ui
   return pes;
 }
 
-Bytes Concat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& part : parts)
-    out.insert(out.end(), part.begin(), part.end());
-  return out;
-}
-
 Bytes SyncRun() {
   return Concat({TsWriter::Null(), TsWriter::Null(), TsWriter::Null()});
-}
-
-Bytes Pattern(std::size_t size, std::uint8_t seed) {
-  Bytes bytes(size);
-  for (std::size_t i = 0; i < size; ++i) {
-    // Avoid 0xFF so that a pattern byte is never taken for stuffing.
-    bytes[i] = static_cast<std::uint8_t>((i * 7 + seed) % 0xFF);
-  }
-  return bytes;
 }
 
 }  // namespace demux::test

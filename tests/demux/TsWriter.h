@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/Bytes.h"
+
 namespace demux::test {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -53,7 +55,7 @@ class TsWriter {
 // header (section_length = bodySize), filled with a recognisable pattern.
 Bytes MakeSection(std::uint8_t tableId, std::size_t bodySize, std::uint8_t seed = 0);
 
-// A PAT naming one programme, and its PMT (with CRCs).
+// A PAT naming one programme (transport stream 1), and its PMT.
 Bytes MakePat(std::uint16_t program, std::uint16_t pmtPid);
 Bytes MakePmt(std::uint16_t program, std::uint16_t pcrPid,
               const std::vector<std::pair<std::uint8_t, std::uint16_t>>& streams);
@@ -62,11 +64,11 @@ Bytes MakePmt(std::uint16_t program, std::uint16_t pcrPid,
 Bytes MakePes(std::uint8_t streamId, const Bytes& payload, std::optional<std::uint64_t> pts,
               std::optional<std::uint64_t> dts, bool bounded);
 
-Bytes Concat(std::initializer_list<Bytes> parts);
+using testsupport::Concat;
 
 // Three null packets: the demultiplexer confirms sync over three packets, so
 // tests that feed one packet at a time start with these.
 Bytes SyncRun();
-Bytes Pattern(std::size_t size, std::uint8_t seed);
+using testsupport::Pattern;
 
 }  // namespace demux::test

@@ -12,9 +12,9 @@
 #include "demux/filter/DemuxFilter.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MediaClasses.h"
-#include "platform/media/Renderer.h"
 #include "tests/demux/TsWriter.h"
 #include "tests/demux_filter/TsSource.h"
+#include "tests/support/CaptureRenderer.h"
 
 namespace demux::test {
 

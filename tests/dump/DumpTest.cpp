@@ -13,6 +13,9 @@
 #include "platform/com/TaskMemory.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MemAllocator.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Wait.h"
 #include "tests/tee/StreamTestFilters.h"
 
 namespace {
@@ -23,11 +26,6 @@ using teetest::TestSource;
 
 std::u16string Wide(const std::string& s) {
   return std::u16string(s.begin(), s.end());
-}
-
-std::vector<std::uint8_t> ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 // Messages of the error path, collected from any thread.
@@ -45,11 +43,7 @@ class Messages {
     return texts_;
   }
   bool WaitFor(std::size_t count) {
-    for (int i = 0; i < 500; ++i) {
-      if (Texts().size() >= count) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return testsupport::WaitUntil([&] { return Texts().size() >= count; }, 5000);
   }
 
  private:
@@ -61,11 +55,6 @@ class Messages {
 class DumpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("corvane-dump-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     graph_ = new CFilterGraph;
     dump_ = new CDumpFilter;
     graph_->AddFilter(dump_.Get(), u"TS Sink");
@@ -74,7 +63,6 @@ class DumpTest : public ::testing::Test {
     dump_->Stop();
     if (source_) source_->Stop();
     graph_ = nullptr;
-    fs::remove_all(dir_);
   }
   void ConnectSource() {
     source_ = new TestSource;
@@ -108,7 +96,8 @@ class DumpTest : public ::testing::Test {
     return result;
   }
 
-  fs::path dir_;
+  testsupport::TempFolder folder_{"corvane-dump"};
+  const fs::path dir_ = folder_.Path();
   ComPtr<CFilterGraph> graph_;
   ComPtr<CDumpFilter> dump_;
   ComPtr<TestSource> source_;
@@ -172,15 +161,16 @@ TEST_F(DumpTest, TheFileHoldsExactlyThePayloadsInArrivalOrder) {
     ASSERT_EQ(source_->Send(payload), S_OK);
     expected.insert(expected.end(), payload.begin(), payload.end());
   }
-  EXPECT_EQ(ReadAll(first), expected);
+  EXPECT_EQ(testsupport::ReadBytes(first), expected);
 
   // A new name starts a new file; the old one keeps what it got.
   const fs::path second = dir_ / "second.ts";
   ASSERT_EQ(dump_->SetFileName(Wide(second.string()).c_str(), nullptr), S_OK);
   const std::uint8_t more[] = {9, 8, 7};
   ASSERT_EQ(source_->Send(more), S_OK);
-  EXPECT_EQ(ReadAll(first), expected);
-  EXPECT_EQ(ReadAll(second), std::vector<std::uint8_t>(std::begin(more), std::end(more)));
+  EXPECT_EQ(testsupport::ReadBytes(first), expected);
+  EXPECT_EQ(testsupport::ReadBytes(second),
+            std::vector<std::uint8_t>(std::begin(more), std::end(more)));
 
   AM_MEDIA_TYPE mt;
   mt.majortype = MEDIATYPE_Video;

@@ -18,6 +18,7 @@
 #include "graph/program/ProgramFinder.h"
 #include "graph/program/ProgramVideo.h"
 #include "tests/graph/PopOnScreen.h"
+#include "tests/support/TempFolder.h"
 #include "tools/broadcast/Description.h"
 #include "tools/broadcast/ElementaryLoop.h"
 #include "tools/broadcast/Multiplex.h"
@@ -115,7 +116,7 @@ TEST_P(SampleBroadcastCaptions, EveryVideoProgrammeShowsItsCaptionsInDisplayOrde
   const broadcast::MultiplexDescription& description = sample.multiplexes.at(GetParam());
   broadcast::MultiplexOptions options;
   options.clock = [] { return std::int64_t{1796683210} * 1'000'000; };
-  options.cacheFolder = std::filesystem::temp_directory_path() / "corvane-broadcast-captions-tests";
+  options.cacheFolder = testsupport::BuildCacheFolder("broadcast");
   std::string error;
   const auto mux = broadcast::Multiplex::Create(description, options, error);
   ASSERT_TRUE(mux) << error;

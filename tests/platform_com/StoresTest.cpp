@@ -7,22 +7,12 @@
 
 #include "platform/com/Profile.h"
 #include "platform/com/Registry.h"
+#include "tests/support/ConfigRoot.h"
 
 namespace {
 
 class StoresTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("corvane-com-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root_);
-    com::SetConfigRoot(root_.string());
-  }
-  void TearDown() override {
-    com::SetConfigRoot("");
-    std::filesystem::remove_all(root_);
-  }
   // Forces the stores to read their files again, as a new run would.
   void Reopen() {
     com::SetConfigRoot(root_.string() + "-elsewhere");
@@ -34,7 +24,8 @@ class StoresTest : public ::testing::Test {
     RegOpenKeyExA(HKEY_CURRENT_USER, "x", &k);
     if (k) RegCloseKey(k);
   }
-  std::filesystem::path root_;
+  testsupport::ScopedConfigRoot config_{"corvane-com"};
+  const std::filesystem::path root_ = config_.Path();
 };
 
 TEST_F(StoresTest, RegistryValuesPersistAcrossRuns) {

@@ -9,25 +9,17 @@
 #include "platform/media/MediaClasses.h"
 #include "platform/media/PropertyPage.h"
 #include "tests/platform_media/TestFilters.h"
+#include "tests/support/ConfigRoot.h"
 
 namespace {
 
 // Each test gets an empty registry of its own.
 class Devices : public ::testing::Test {
  protected:
-  void SetUp() override {
-    media::RegisterClasses();
-    root_ = std::filesystem::temp_directory_path() /
-            ("corvane-media-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root_);
-    com::SetConfigRoot(root_.string());
-  }
+  void SetUp() override { media::RegisterClasses(); }
   void TearDown() override {
     for (const auto& [category, instance] : registered_)
       media::UnregisterDevice(category, instance);
-    com::SetConfigRoot("");
-    std::filesystem::remove_all(root_);
   }
   std::u16string Register(const GUID& category, std::u16string instance, std::u16string name,
                           std::function<HRESULT(REFIID, void**)> create = nullptr) {
@@ -55,7 +47,8 @@ class Devices : public ::testing::Test {
     EXPECT_EQ(v.vt, VT_BSTR);
     return v.bstrVal;
   }
-  std::filesystem::path root_;
+  testsupport::ScopedConfigRoot config_{"corvane-media"};
+  const std::filesystem::path root_ = config_.Path();
   std::vector<std::pair<GUID, std::u16string>> registered_;
 };
 

@@ -11,9 +11,9 @@
 #include "platform/media/MediaGuids.h"
 #include "platform/media/OutputPin.h"
 #include "platform/media/OutputQueue.h"
-#include "platform/media/Renderer.h"
 #include "platform/media/Seeking.h"
 #include "platform/media/Source.h"
+#include "tests/support/CaptureRenderer.h"
 
 namespace test {
 

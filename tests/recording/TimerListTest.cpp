@@ -7,6 +7,7 @@
 
 #include "common/ErrorBox.h"
 #include "common/TimeBase.h"
+#include "tests/support/TimeZone.h"
 
 namespace recording {
 namespace {
@@ -15,29 +16,11 @@ namespace {
 // does not depend on the zone database being installed.
 class TimerListTest : public testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* tz = std::getenv("TZ")) savedTz_ = tz;
-    setenv("TZ", "EST5EDT,M3.2.0,M11.1.0", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (savedTz_.empty()) {
-      unsetenv("TZ");
-    } else {
-      setenv("TZ", savedTz_.c_str(), 1);
-    }
-    tzset();
-  }
+  testsupport::ScopedTimeZone zone_{"EST5EDT,M3.2.0,M11.1.0"};
 
   // Wall-clock seconds of a local date and time.
   static std::int64_t Wall(int year, int month, int day, int hour, int minute) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    return static_cast<std::int64_t>(timegm(&tm));
+    return testsupport::UtcSeconds(year, month, day, hour, minute);
   }
   static std::int64_t Utc(std::int64_t wall) { return common::UtcFromWallClock(wall); }
 
@@ -49,7 +32,6 @@ class TimerListTest : public testing::Test {
                          u"News", kind, mask, wallStart, duration, tuners);
   }
 
-  std::string savedTz_;
   common::ErrorCapture errors_;
 };
 

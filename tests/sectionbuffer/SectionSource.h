@@ -4,86 +4,31 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <vector>
 
 #include "common/Crc32.h"
 #include "platform/media/MediaGuids.h"
-#include "platform/media/MemAllocator.h"
-#include "platform/media/OutputPin.h"
+#include "tests/support/PushSource.h"
 
 namespace sbtest {
 
 inline constexpr CLSID CLSID_SectionSource = com::GuidOf("7D1C3B52-6E0F-4C52-9F4B-1B5C2A0D9E11");
 
-class SectionSource : public CBaseFilter {
+class SectionSource : public testsupport::CPushSource {
  public:
-  SectionSource() : CBaseFilter("section source", &lock_, CLSID_SectionSource) {
-    HRESULT hr = S_OK;
-    pin_ = std::make_unique<Pin>(this, &lock_, &hr);
-  }
-  int GetPinCount() override { return 1; }
-  CBasePin* GetPin(int n) override { return n == 0 ? pin_.get() : nullptr; }
-  IPin* Output() { return pin_.get(); }
-
- private:
-  class Pin : public CBaseOutputPin {
-   public:
-    Pin(CBaseFilter* f, CCritSec* lock, HRESULT* hr)
-        : CBaseOutputPin("section out", f, lock, hr, u"Out") {}
-    HRESULT CheckMediaType(const CMediaType* mt) override {
-      return mt->majortype == MEDIATYPE_MPEG2_SECTIONS ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
-    }
-    HRESULT GetMediaType(int position, CMediaType* mt) override {
-      if (position < 0) return E_INVALIDARG;
-      if (position > 0) return VFW_S_NO_MORE_ITEMS;
-      *mt = CMediaType(MEDIATYPE_MPEG2_SECTIONS, MEDIASUBTYPE_None);
-      return S_OK;
-    }
-    HRESULT DecideBufferSize(IMemAllocator* a, ALLOCATOR_PROPERTIES*) override {
-      ALLOCATOR_PROPERTIES want, got;
-      want.cBuffers = 2;
-      want.cbBuffer = 4096;
-      return a->SetProperties(&want, &got);
-    }
-  };
-
-  CCritSec lock_;
-  std::unique_ptr<Pin> pin_;
+  SectionSource()
+      : CPushSource({CMediaType(MEDIATYPE_MPEG2_SECTIONS, MEDIASUBTYPE_None)},
+                    {.bufferSize = 4096, .buffers = 2, .clsid = CLSID_SectionSource}) {}
 };
 
-// Samples of up to 8192 bytes from a private allocator.
-class SampleMaker {
- public:
-  SampleMaker() : allocator_(new CMemAllocator) {
-    ALLOCATOR_PROPERTIES want, got;
-    want.cBuffers = 4;
-    want.cbBuffer = 8192;
-    allocator_->SetProperties(&want, &got);
-    allocator_->Commit();
-  }
-  ~SampleMaker() { allocator_->Decommit(); }
-
-  // A sample holding the bytes, with `flags` as its type-specific flags.
+// Samples of up to 8192 bytes from a private allocator, with the PID in
+// their type-specific flags.
+struct SampleMaker : testsupport::SampleMaker {
+  SampleMaker() : testsupport::SampleMaker(8192) {}
   ComPtr<IMediaSample> Make(std::span<const std::uint8_t> bytes, DWORD flags) {
-    ComPtr<IMediaSample> sample;
-    allocator_->GetBuffer(&sample, nullptr, nullptr, 0);
-    BYTE* data = nullptr;
-    sample->GetPointer(&data);
-    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
-    sample->SetActualDataLength(static_cast<LONG>(bytes.size()));
-    ComPtr<IMediaSample2> sample2;
-    sample.As(&sample2);
-    AM_SAMPLE2_PROPERTIES props;
-    sample2->GetProperties(sizeof props, reinterpret_cast<BYTE*>(&props));
-    props.dwTypeSpecificFlags = flags;
-    sample2->SetProperties(sizeof props, reinterpret_cast<const BYTE*>(&props));
-    return sample;
+    return MakeWithFlags(bytes, flags);
   }
-
- private:
-  ComPtr<IMemAllocator> allocator_;
 };
 
 // A long-form section: table_id, section_length, the body, and a CRC-32 that

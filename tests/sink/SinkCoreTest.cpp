@@ -5,6 +5,7 @@
 #include "filters/sink/Mpeg2SinkCore.h"
 #include "filters/sink/PsFormat.h"
 #include "tests/sink/SinkFeeder.h"
+#include "tests/support/Bytes.h"
 
 namespace psfile {
 namespace {
@@ -25,9 +26,7 @@ Streams Split(const std::vector<DecodedPack>& packs) {
   return s;
 }
 
-bool IsPrefix(const std::vector<std::uint8_t>& prefix, const std::vector<std::uint8_t>& whole) {
-  return prefix.size() <= whole.size() && std::equal(prefix.begin(), prefix.end(), whole.begin());
-}
+using testsupport::IsPrefix;
 
 TEST(SinkCore, RecordingFileIsWholePacksWithStartPackAndEndCode) {
   test::TempDir dir;

@@ -1,5 +1,7 @@
 #include "tests/sink/SinkFeeder.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 namespace psfile::test {
@@ -51,6 +53,17 @@ SentStreams FeedProgramme(SinkFeeder& feeder, double seconds, std::int64_t start
     }
   }
   return sent;
+}
+
+void WriteThreeChunks(const TempDir& dir) {
+  constexpr std::int64_t kSecond = 10'000'000, kMinute = 60 * kSecond;
+  Mpeg2SinkCore sink;
+  SinkFeeder feeder{sink};
+  ASSERT_EQ(sink.SetFileName(dir.File("s.lst").c_str(), feeder.clock), S_OK);
+  FeedProgramme(feeder, 20.0, 0);
+  FeedProgramme(feeder, 20.0, 15 * kMinute + kSecond);
+  FeedProgramme(feeder, 20.0, 30 * kMinute + 2 * kSecond);
+  ASSERT_EQ(sink.List().newest, 2);
 }
 
 }  // namespace psfile::test

@@ -36,4 +36,8 @@ struct SentStreams {
 SentStreams FeedProgramme(SinkFeeder& feeder, double seconds, std::int64_t startTime = 0,
                           bool advanceClock = true);
 
+// A chunk list "s.lst" in the folder with three chunks: 0-20 s in chunk 0,
+// 15:01-15:20 in chunk 1, 30:02-30:20 in chunk 2.
+void WriteThreeChunks(const TempDir& dir);
+
 }  // namespace psfile::test

@@ -2,33 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <random>
-
 #include "common/Utf16.h"
 #include "filters/sink/Ac3SyncFrame.h"
+#include "tests/support/Bytes.h"
 
 namespace psfile::test {
 
-TempDir::TempDir() {
-  // Unique across the test processes CTest runs side by side.
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    path_ = std::filesystem::temp_directory_path() /
-            ("psfile-test-" + std::to_string(random()) + "-" + std::to_string(random()));
-    if (std::filesystem::create_directory(path_)) return;
-  }
-  ADD_FAILURE() << "no temporary folder";
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
 std::u16string TempDir::File(const std::string& name) const {
-  return U16(path_ / name);
+  return U16(Path() / name);
 }
 
 std::u16string U16(const std::filesystem::path& path) {
@@ -36,8 +17,7 @@ std::u16string U16(const std::filesystem::path& path) {
 }
 
 std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return testsupport::ReadBytes(path);
 }
 
 std::vector<std::uint8_t> SequenceHeader(unsigned rateCode) {

@@ -12,18 +12,15 @@
 #include <vector>
 
 #include "filters/sink/FileSystem.h"
+#include "tests/support/TempFolder.h"
 
 namespace psfile::test {
 
-class TempDir {
+// A scratch folder whose files are named in UTF-16, as the sink takes them.
+class TempDir : public testsupport::TempFolder {
  public:
-  TempDir();
-  ~TempDir();
-  const std::filesystem::path& Path() const { return path_; }
+  TempDir() : TempFolder("psfile-test") {}
   std::u16string File(const std::string& name) const;
-
- private:
-  std::filesystem::path path_;
 };
 
 std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path);

@@ -10,9 +10,11 @@
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaGuids.h"
 #include "tests/sink/TestSupport.h"
-#include "tests/sink_filter/PushSource.h"
+#include "tests/support/PushSource.h"
 
 namespace sinktest {
+
+using testsupport::CPushSource;
 
 inline CMediaType VideoType() {
   return CMediaType(MEDIATYPE_Video, MEDIASUBTYPE_MPEG2_VIDEO);

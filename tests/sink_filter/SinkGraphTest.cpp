@@ -11,6 +11,7 @@
 #include "common/Utf16.h"
 #include "filters/sink/PsFormat.h"
 #include "tests/sink_filter/SinkGraph.h"
+#include "tests/support/ExternalTool.h"
 #include "tools/broadcast/ElementaryLoop.h"
 
 namespace sinktest {
@@ -29,14 +30,7 @@ struct Delivery {
 };
 
 std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    std::array<char, 4096> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-      out.append(buffer.data(), n);
-    pclose(pipe);
-  }
-  return out;
+  return testsupport::RunTool(command).output;
 }
 
 std::size_t Count(const std::string& text, const std::string& what) {
@@ -47,10 +41,7 @@ std::size_t Count(const std::string& text, const std::string& what) {
 }
 
 TEST(SinkGraph, WritesProgrammeStreamThatFfmpegPlays) {
-  if (std::system("command -v ffprobe >/dev/null 2>&1") != 0 ||
-      std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "ffprobe/ffmpeg not installed";
-  }
+  CORVANE_REQUIRE_TOOLS("ffprobe", "ffmpeg");
   broadcast::ChannelDescription channel;
   channel.major = 7;
   channel.minor = 1;

@@ -19,6 +19,7 @@ extern "C" {
 #include "filters/sink/Mpeg2SinkCore.h"
 #include "filters/source/Mpeg2SourceCore.h"
 #include "tests/sink/SinkFeeder.h"
+#include "tests/support/ExternalTool.h"
 
 namespace psfile {
 namespace {
@@ -127,16 +128,9 @@ bool EncodeAc3(double seconds, std::vector<EsPacket>& out) {
 }
 
 int RunCommand(const std::string& command, std::string& output) {
-  const std::string file = (std::filesystem::temp_directory_path() /
-                            ("psfile-cmd-" + std::to_string(std::rand()) + ".txt"))
-                               .string();
-  const int rc = std::system((command + " >" + file + " 2>&1").c_str());
-  std::ifstream in(file);
-  std::stringstream text;
-  text << in.rdbuf();
-  output = text.str();
-  std::filesystem::remove(file);
-  return rc;
+  testsupport::ToolRun run = testsupport::RunTool(command + " 2>&1");
+  output = std::move(run.output);
+  return run.status;
 }
 
 class AvStreams : public ::testing::Test {
@@ -179,9 +173,7 @@ class AvStreams : public ::testing::Test {
 };
 
 TEST_F(AvStreams, FfprobeAndFfmpegAcceptTheFile) {
-  if (std::system("command -v ffprobe >/dev/null 2>&1 && command -v ffmpeg >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "ffmpeg is not installed";
-  }
+  CORVANE_REQUIRE_TOOLS("ffprobe", "ffmpeg");
   std::string out;
   ASSERT_EQ(RunCommand("ffprobe -v error -show_entries stream=codec_name,codec_type -of csv=p=0 '" +
                            path_.string() + "'",

@@ -12,15 +12,10 @@
 #include "filters/source/Mpeg2SourceCore.h"
 #include "filters/source/PackParser.h"
 #include "tests/sink/SinkFeeder.h"
+#include "tests/support/Bytes.h"
 
 namespace psfile {
 namespace {
-
-void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
 
 // Reads until the source stops giving data; returns the packs read.
 int ReadToEnd(Mpeg2SourceCore& source, ReadStatus expected) {
@@ -50,7 +45,7 @@ TEST(Robustness, GarbageAndTruncatedFilesEndCleanly) {
     const std::uint8_t ids[] = {0xBA, 0xBB, 0xBD, 0xBE, 0xBF, 0xE0, 0xC0, 0xB9};
     garbage[i + 3] = ids[(i / 97) % 8];
   }
-  WriteFile(dir.Path() / "garbage.mpg", garbage);
+  testsupport::WriteBytes(dir.Path() / "garbage.mpg", garbage);
   Mpeg2SourceCore source;
   ASSERT_EQ(source.Load(dir.File("garbage.mpg").c_str()), S_OK);
   EXPECT_EQ(ReadToEnd(source, ReadStatus::kEndOfStream), 32);
@@ -76,7 +71,7 @@ TEST(Robustness, GarbageAndTruncatedFilesEndCleanly) {
   EXPECT_EQ(source.Stats().malformed, malformedBefore);  // only whole packs are read
 
   // Empty and missing files.
-  WriteFile(dir.Path() / "empty.mpg", {});
+  testsupport::WriteBytes(dir.Path() / "empty.mpg", {});
   ASSERT_EQ(source.Load(dir.File("empty.mpg").c_str()), S_OK);
   EXPECT_EQ(ReadToEnd(source, ReadStatus::kEndOfStream), 0);
   EXPECT_EQ(source.Load(dir.File("missing.mpg").c_str()), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
@@ -88,10 +83,10 @@ TEST(Robustness, GarbageAndTruncatedListsEndCleanly) {
   test::TempDir dir;
   Mpeg2SourceCore source;
   std::vector<std::uint8_t> junk(4272, 0xA5);
-  WriteFile(dir.Path() / "junk.lst", junk);
+  testsupport::WriteBytes(dir.Path() / "junk.lst", junk);
   EXPECT_EQ(source.Load(dir.File("junk.lst").c_str()), E_FAIL);
   EXPECT_EQ(ReadToEnd(source, ReadStatus::kEndOfStream), 0);
-  WriteFile(dir.Path() / "short.lst", std::vector<std::uint8_t>(100, 0));
+  testsupport::WriteBytes(dir.Path() / "short.lst", std::vector<std::uint8_t>(100, 0));
   EXPECT_EQ(source.Load(dir.File("short.lst").c_str()), E_FAIL);
   EXPECT_EQ(source.Load(dir.File("none.lst").c_str()), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
 
@@ -108,7 +103,7 @@ TEST(Robustness, GarbageAndTruncatedListsEndCleanly) {
     std::copy(path.begin(), path.end(), list.Slot(e).path.begin());
   }
   const auto bytes = list.Serialize();
-  WriteFile(dir.Path() / "ok.lst", {bytes.begin(), bytes.end()});
+  testsupport::WriteBytes(dir.Path() / "ok.lst", {bytes.begin(), bytes.end()});
   ASSERT_EQ(source.Load(dir.File("ok.lst").c_str()), S_OK);
   EXPECT_EQ(source.Seek(0), S_OK);
   ReadToEnd(source, ReadStatus::kNoDataYet);
@@ -131,7 +126,7 @@ TEST(Robustness, InconsistentListCopyIsIgnored) {
   torn[0] = 1;   // newest 1
   torn[8] = 2;   // two live
   torn[12] = 2;  // next number 2, but slot 1 still free
-  WriteFile(dir.Path() / "r.lst", torn);
+  testsupport::WriteBytes(dir.Path() / "r.lst", torn);
   EXPECT_EQ(source.RefreshList(), S_FALSE);
   EXPECT_EQ(source.Stats().listCopiesIgnored, 1u);
   EXPECT_EQ(source.CurrentEntry(), 0);

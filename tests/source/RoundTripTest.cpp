@@ -8,6 +8,7 @@
 #include "filters/sink/PsFormat.h"
 #include "filters/source/Mpeg2SourceCore.h"
 #include "tests/sink/SinkFeeder.h"
+#include "tests/support/Bytes.h"
 
 namespace psfile {
 namespace {
@@ -34,9 +35,7 @@ ReadStatus Drain(Mpeg2SourceCore& source, Received& got, int limit = 1'000'000) 
   return ReadStatus::kData;
 }
 
-bool IsPrefix(const std::vector<std::uint8_t>& prefix, const std::vector<std::uint8_t>& whole) {
-  return prefix.size() <= whole.size() && std::equal(prefix.begin(), prefix.end(), whole.begin());
-}
+using testsupport::IsPrefix;
 
 // Every returned time is a sent sample time plus the file's one-second
 // offset, within one 90 kHz tick; `stride` sent samples per returned time.

@@ -29,20 +29,9 @@ std::vector<std::int64_t> PackScrs(const std::filesystem::path& path) {
   return scrs;
 }
 
-// Three chunks: 0-20 s in chunk 0, 15:01-15:20 in chunk 1, 30:02-30:20 in chunk 2.
-void WriteThreeChunks(const test::TempDir& dir) {
-  Mpeg2SinkCore sink;
-  test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("s.lst").c_str(), feeder.clock), S_OK);
-  test::FeedProgramme(feeder, 20.0, 0);
-  test::FeedProgramme(feeder, 20.0, 15 * kMinute + kSecond);
-  test::FeedProgramme(feeder, 20.0, 30 * kMinute + 2 * kSecond);
-  ASSERT_EQ(sink.List().newest, 2);
-}
-
 TEST(Seek, IntoSecondLiveChunkStartsAtFirstPackReachingTarget) {
   test::TempDir dir;
-  WriteThreeChunks(dir);
+  test::WriteThreeChunks(dir);
   Mpeg2SourceCore source;
   ASSERT_EQ(source.Load(dir.File("s.lst").c_str()), S_OK);
 
@@ -80,7 +69,7 @@ TEST(Seek, IntoSecondLiveChunkStartsAtFirstPackReachingTarget) {
 
 TEST(Seek, AvailableRangeSpansLiveChunks) {
   test::TempDir dir;
-  WriteThreeChunks(dir);
+  test::WriteThreeChunks(dir);
   Mpeg2SourceCore source;
   ASSERT_EQ(source.Load(dir.File("s.lst").c_str()), S_OK);
   std::int64_t earliest = -1, latest = -1;

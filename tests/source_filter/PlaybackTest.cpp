@@ -10,6 +10,8 @@
 #include "filters/sink/Mpeg2SinkCore.h"
 #include "tests/sink/SinkFeeder.h"
 #include "tests/source_filter/SourceGraph.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Wait.h"
 
 namespace psfile {
 namespace {
@@ -17,9 +19,8 @@ namespace {
 constexpr std::int64_t kSecond = 10'000'000;
 constexpr PinType kStreams[] = {PinType::kVideo, PinType::kAudio, PinType::kText};
 
-bool IsPrefix(const std::vector<std::uint8_t>& prefix, const std::vector<std::uint8_t>& whole) {
-  return prefix.size() <= whole.size() && std::equal(prefix.begin(), prefix.end(), whole.begin());
-}
+using testsupport::IsPrefix;
+using testsupport::WriteBytes;
 
 test::SentStreams WriteRecording(const std::u16string& path, double seconds, std::int64_t start) {
   Mpeg2SinkCore sink;
@@ -31,14 +32,7 @@ test::SentStreams WriteRecording(const std::u16string& path, double seconds, std
 }
 
 // Waits until `done` holds (true) or the time runs out (false).
-template <class Done>
-bool WaitUntil(Done done, int milliseconds = 10'000) {
-  for (int waited = 0; waited < milliseconds; waited += 5) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return done();
-}
+using testsupport::WaitUntil;
 
 TEST(SourcePlayback, RecordingDeliversEveryPayloadInOrderWithItsTimeThenEnds) {
   test::TempDir dir;
@@ -145,12 +139,6 @@ TEST(SourcePlayback, FollowsTheGrowingNewestChunkWithoutEnding) {
   }
   EXPECT_EQ(discontinuities, 1);
   EXPECT_GT(last, 3 * kSecond);
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::uint8_t> Garbage(std::size_t size, unsigned seed) {

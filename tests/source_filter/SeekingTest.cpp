@@ -17,7 +17,6 @@ namespace psfile {
 namespace {
 
 constexpr std::int64_t kSecond = 10'000'000;
-constexpr std::int64_t kMinute = 60 * kSecond;
 
 // The first payload of `stream` in the file's packs from `index` on, with
 // its PTS (27 MHz, -1 when none).
@@ -35,16 +34,7 @@ std::pair<std::vector<std::uint8_t>, std::int64_t> FirstPayloadFrom(
 
 TEST(SourceSeeking, SeekWhilePlayingStartsInTheSecondChunkAtTheFirstPackReachingTheTarget) {
   test::TempDir dir;
-  {
-    // Three chunks: 0-20 s, 15:01-15:20 and 30:02-30:20.
-    Mpeg2SinkCore sink;
-    test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir.File("s.lst").c_str(), feeder.clock), S_OK);
-    test::FeedProgramme(feeder, 20.0, 0);
-    test::FeedProgramme(feeder, 20.0, 15 * kMinute + kSecond);
-    test::FeedProgramme(feeder, 20.0, 30 * kMinute + 2 * kSecond);
-    ASSERT_EQ(sink.List().newest, 2);
-  }
+  test::WriteThreeChunks(dir);
   const auto chunk = test::ReadAll(dir.Path() / "s_0001.mpg");
   std::vector<std::int64_t> scrs;
   ParsedPack pack;

@@ -13,7 +13,7 @@
 #include "filters/source/Mpeg2Source.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MediaGuids.h"
-#include "platform/media/Renderer.h"
+#include "tests/support/CaptureRenderer.h"
 
 namespace psfile::test {
 

@@ -5,6 +5,9 @@
 #include <string>
 
 #include "tables/dump/TableDump.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TimeZone.h"
 #include "tests/tables/SectionBuilder.h"
 
 #include <gtest/gtest.h>
@@ -14,30 +17,13 @@ namespace {
 
 class DumpTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("TZ");
-    hadTz_ = old != nullptr;
-    if (old) oldTz_ = old;
-    setenv("TZ", "America/New_York", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (hadTz_) {
-      setenv("TZ", oldTz_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
   static std::string Dump(const Bytes& section) {
     DumpText out;
     DumpSection(out, section);
     return out.Text();
   }
 
-  std::string oldTz_;
-  bool hadTz_ = false;
+  testsupport::ScopedTimeZone zone_{"America/New_York"};
 };
 
 TEST_F(DumpTest, Pat) {
@@ -261,12 +247,9 @@ TEST_F(DumpTest, StoreFileGroupsByChannelAndPidWithCrLf) {
   SectionTag dvb{4, 34, 0x100, 0};  // COFDM auto does not fit the key's 8 bits
   store.StoreSection(Pat(2, 0, {}), dvb);
 
-  const auto folder = std::filesystem::temp_directory_path() / "corvane-psip-test";
-  std::filesystem::create_directories(folder);
-  DumpSectionStore(store, folder);
-  std::ifstream in(folder / "PSIP.txt", std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::filesystem::remove_all(folder);
+  const testsupport::TempFolder folder("corvane-psip");
+  DumpSectionStore(store, folder.Path());
+  const std::string bytes = testsupport::ReadText(folder / "PSIP.txt");
   EXPECT_EQ(bytes,
             "Unknown Antenna EU 34\r\n"
             "  PID=0x0000\r\n"

@@ -2,20 +2,14 @@
 
 #include "common/Utf16.h"
 #include "tables/dvb/DvbTime.h"
+#include "tests/support/TimeZone.h"
 #include "tests/tables/TablesFixture.h"
 
 namespace tables::test {
 namespace {
 
 std::int64_t Utc(int year, int month, int day, int hour, int minute, int second) {
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  return static_cast<std::int64_t>(timegm(&tm));
+  return testsupport::UtcSeconds(year, month, day, hour, minute, second);
 }
 
 unsigned Mjd(int year, int month, int day) {

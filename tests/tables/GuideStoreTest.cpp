@@ -7,6 +7,9 @@
 
 #include "common/Utf16.h"
 #include "tables/guide/GuideStore.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TimeZone.h"
 #include "tests/tables/TablesFixture.h"
 
 namespace tables::test {
@@ -17,33 +20,13 @@ constexpr std::int64_t kGps = 315964800;
 class GuideStoreTest : public TablesFixture {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("TZ");
-    oldTz_ = old ? old : "";
-    hadTz_ = old != nullptr;
-    setenv("TZ", "America/New_York", 1);
-    tzset();
     channel_ = &AddChannel(7, 1, 7, 0x8003);
     common::SetField(channel_->record.name, u"KABC");
-  }
-  void TearDown() override {
-    if (hadTz_) {
-      setenv("TZ", oldTz_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
   }
 
   // UTC seconds of a local New York time.
   static std::int64_t Local(int year, int month, int day, int hour, int minute) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    return static_cast<std::int64_t>(std::mktime(&tm));
+    return testsupport::LocalSeconds(year, month, day, hour, minute);
   }
 
   GuideEvent& AddEvent(std::int64_t startUtc, std::uint32_t duration, std::u16string_view title,
@@ -59,8 +42,7 @@ class GuideStoreTest : public TablesFixture {
   }
 
   tuning::ChannelNode* channel_ = nullptr;
-  std::string oldTz_;
-  bool hadTz_ = false;
+  testsupport::ScopedTimeZone zone_{"America/New_York"};
 };
 
 TEST_F(GuideStoreTest, TimeLineUsesTwelveHourClockAndRating) {
@@ -129,12 +111,9 @@ TEST_F(GuideStoreTest, GuideFileIsUtf16WithBomAndCrLf) {
   AddEvent(start, 3600, u"Fireworks", 42);
   channel_->events.begin()->second.version = 0x1A;
 
-  const auto folder = std::filesystem::temp_directory_path() / "corvane-guide-test";
-  std::filesystem::create_directories(folder);
-  EXPECT_FALSE(DumpGuide(channels_, folder));
-  std::ifstream in(folder / "Guide.txt", std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::filesystem::remove_all(folder);
+  const testsupport::TempFolder folder("corvane-guide");
+  EXPECT_FALSE(DumpGuide(channels_, folder.Path()));
+  const std::string bytes = testsupport::ReadText(folder / "Guide.txt");
 
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");

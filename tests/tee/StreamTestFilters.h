@@ -1,6 +1,6 @@
 // Small filters around the tee and the dump in their tests: a source whose
-// output pin sends samples on demand, and sinks that accept chosen subtypes,
-// record what they receive and can send quality notices upstream.
+// output pin sends samples on demand (the shared push source), and sinks that accept chosen
+// subtypes, record what they receive and can send quality notices upstream.
 #pragma once
 
 #include <atomic>
@@ -12,6 +12,7 @@
 #include "platform/media/InputPin.h"
 #include "platform/media/MediaGuids.h"
 #include "platform/media/OutputPin.h"
+#include "tests/support/PushSource.h"
 
 namespace teetest {
 
@@ -29,6 +30,13 @@ inline bool Contains(const std::vector<GUID>& list, const GUID& g) {
   return false;
 }
 
+inline std::vector<CMediaType> TransportTypes(const std::vector<GUID>& subtypes) {
+  std::vector<CMediaType> types;
+  for (const GUID& subtype : subtypes)
+    types.push_back(TransportType(subtype));
+  return types;
+}
+
 // The pins offer their subtypes in order.
 inline HRESULT OfferType(const std::vector<GUID>& subtypes, int position, CMediaType* mt) {
   if (position < 0) return E_INVALIDARG;
@@ -37,68 +45,12 @@ inline HRESULT OfferType(const std::vector<GUID>& subtypes, int position, CMedia
   return S_OK;
 }
 
-class TestSource : public CBaseFilter {
+// Sends each sample when the test asks, offering its subtypes in order.
+class TestSource : public testsupport::CPushSource {
  public:
-  explicit TestSource(std::vector<GUID> subtypes = {MEDIASUBTYPE_MPEG2_TRANSPORT})
-      : CBaseFilter("test source", &lock_, CLSID_TestSource), subtypes_(std::move(subtypes)) {
-    HRESULT hr = S_OK;
-    pin_ = std::make_unique<Pin>(this, &hr);
-  }
-  int GetPinCount() override { return 1; }
-  CBasePin* GetPin(int n) override { return n == 0 ? pin_.get() : nullptr; }
-  CBaseOutputPin* Output() { return pin_.get(); }
-  int QualityNotices() const { return quality_.load(); }
-
-  // Sends the bytes as one sample (optionally announcing a new type with it).
-  HRESULT Send(std::span<const std::uint8_t> bytes, const CMediaType* newType = nullptr,
-               BYTE** bufferUsed = nullptr) {
-    ComPtr<IMediaSample> sample;
-    HRESULT hr = pin_->GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
-    if (FAILED(hr)) return hr;
-    BYTE* data = nullptr;
-    sample->GetPointer(&data);
-    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
-    sample->SetActualDataLength(static_cast<LONG>(bytes.size()));
-    if (newType != nullptr) {
-      AM_MEDIA_TYPE copy = *newType;
-      sample->SetMediaType(&copy);
-    }
-    if (bufferUsed != nullptr) *bufferUsed = data;
-    return pin_->Deliver(sample.Get());
-  }
-
- private:
-  class Pin : public CBaseOutputPin {
-   public:
-    Pin(TestSource* f, HRESULT* hr)
-        : CBaseOutputPin("source out", f, &f->lock_, hr, u"Out"), f_(f) {}
-    HRESULT CheckMediaType(const CMediaType* mt) override {
-      return mt->majortype == MEDIATYPE_Stream && Contains(f_->subtypes_, mt->subtype)
-                 ? S_OK
-                 : VFW_E_TYPE_NOT_ACCEPTED;
-    }
-    HRESULT GetMediaType(int position, CMediaType* mt) override {
-      return OfferType(f_->subtypes_, position, mt);
-    }
-    HRESULT DecideBufferSize(IMemAllocator* a, ALLOCATOR_PROPERTIES*) override {
-      ALLOCATOR_PROPERTIES want, got;
-      want.cBuffers = 8;
-      want.cbBuffer = 1024;
-      return a->SetProperties(&want, &got);
-    }
-    HRESULT Notify(IBaseFilter*, Quality) override {
-      ++f_->quality_;
-      return S_OK;
-    }
-
-   private:
-    TestSource* f_;
-  };
-
-  CCritSec lock_;
-  std::vector<GUID> subtypes_;
-  std::unique_ptr<Pin> pin_;
-  std::atomic<int> quality_{0};
+  explicit TestSource(const std::vector<GUID>& subtypes = {MEDIASUBTYPE_MPEG2_TRANSPORT})
+      : CPushSource(TransportTypes(subtypes),
+                    {.bufferSize = 1024, .buffers = 8, .clsid = CLSID_TestSource}) {}
 };
 
 class TestSink : public CBaseFilter {

@@ -14,6 +14,8 @@
 #include "platform/com/Registry.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MemAllocator.h"
+#include "tests/support/CaptureRenderer.h"
+#include "tests/support/ConfigRoot.h"
 
 namespace {
 
@@ -23,18 +25,6 @@ constexpr REFERENCE_TIME kSecond = 10'000'000;
 // Every text source reads and writes the profile: keep it in a folder of the test's own.
 class TextFilters : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("corvane-text-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root_);
-    com::SetConfigRoot(root_.string());
-  }
-  void TearDown() override {
-    com::SetConfigRoot("");
-    std::filesystem::remove_all(root_);
-  }
-
   static NowPlayingInfo Record(const std::u16string& title) {
     NowPlayingInfo info;
     info.physical = 36;
@@ -46,7 +36,7 @@ class TextFilters : public ::testing::Test {
     return info;
   }
 
-  std::filesystem::path root_;
+  testsupport::ScopedConfigRoot config_{"corvane-text"};
 };
 
 TEST_F(TextFilters, ClockedGraphDeliversTheRecordOnceASecondAndStopsAtOnce) {

@@ -1,10 +1,8 @@
 #include "tests/vtuner/TestCapture.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 
-#include "common/Crc32.h"
+#include "tests/support/Psi.h"
 
 namespace vtunertest {
 namespace {
@@ -62,47 +60,14 @@ void PutTimestamp(std::vector<std::uint8_t>& out, unsigned prefix, std::uint64_t
   out.push_back(static_cast<std::uint8_t>((value << 1 & 0xFE) | 1));
 }
 
-std::vector<std::uint8_t> Section(std::vector<std::uint8_t> body) {
-  // body starts with table_id; section_length is filled in here.
-  const std::size_t length = body.size() - 3 + 4;
-  body[1] = static_cast<std::uint8_t>(0xB0 | length >> 8);
-  body[2] = static_cast<std::uint8_t>(length);
-  const auto crc = common::Crc32Mpeg2(body);
-  for (int shift = 24; shift >= 0; shift -= 8)
-    body.push_back(static_cast<std::uint8_t>(crc >> shift));
-  body.insert(body.begin(), 0x00);  // pointer_field
-  return body;
-}
-
+// The programme tables behind their pointer fields, one packet each.
 std::vector<std::uint8_t> Pat() {
-  return Section({0x00, 0, 0, 0x00, 0x01, 0xC1, 0x00, 0x00, 0x00, 0x01,
-                  static_cast<std::uint8_t>(0xE0 | kPmtPid >> 8),
-                  static_cast<std::uint8_t>(kPmtPid)});
+  return testsupport::WithPointerField(testsupport::Pat(0x0001, {{1, kPmtPid}}));
 }
 
 std::vector<std::uint8_t> Pmt() {
-  return Section({0x02,
-                  0,
-                  0,
-                  0x00,
-                  0x01,
-                  0xC1,
-                  0x00,
-                  0x00,
-                  static_cast<std::uint8_t>(0xE0 | kVideoPid >> 8),
-                  static_cast<std::uint8_t>(kVideoPid),
-                  0xF0,
-                  0x00,
-                  0x02,
-                  static_cast<std::uint8_t>(0xE0 | kVideoPid >> 8),
-                  static_cast<std::uint8_t>(kVideoPid),
-                  0xF0,
-                  0x00,
-                  0x81,
-                  static_cast<std::uint8_t>(0xE0 | kAudioPid >> 8),
-                  static_cast<std::uint8_t>(kAudioPid),
-                  0xF0,
-                  0x00});
+  return testsupport::WithPointerField(
+      testsupport::Pmt(1, kVideoPid, {{0x02, kVideoPid}, {0x81, kAudioPid}}));
 }
 
 }  // namespace
@@ -190,34 +155,6 @@ PacketView View(std::span<const std::uint8_t> p) {
     if (flags == 3) view.dts = timestamp(payload + 14);
   }
   return view;
-}
-
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vtuner-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-std::filesystem::path TempFolder::Write(const std::string& name,
-                                        std::span<const std::uint8_t> bytes) const {
-  const auto file = path_ / name;
-  std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return file;
-}
-
-std::filesystem::path TempFolder::WriteText(const std::string& name,
-                                            const std::string& text) const {
-  const auto file = path_ / name;
-  std::ofstream out(file, std::ios::binary);
-  out << text;
-  return file;
 }
 
 }  // namespace vtunertest

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
+
 namespace vtunertest {
 
 inline constexpr std::uint16_t kPmtPid = 0x100;
@@ -46,17 +48,6 @@ struct PacketView {
 };
 PacketView View(std::span<const std::uint8_t> packet);
 
-// A scratch folder removed with the object.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  const std::filesystem::path& Path() const { return path_; }
-  std::filesystem::path Write(const std::string& name, std::span<const std::uint8_t> bytes) const;
-  std::filesystem::path WriteText(const std::string& name, const std::string& text) const;
-
- private:
-  std::filesystem::path path_;
-};
+using testsupport::TempFolder;
 
 }  // namespace vtunertest
