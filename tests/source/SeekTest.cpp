@@ -33,7 +33,7 @@ std::vector<std::int64_t> PackScrs(const std::filesystem::path& path) {
 void WriteThreeChunks(const test::TempDir& dir) {
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("s.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("s.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   test::FeedProgramme(feeder, 20.0, 0);
   test::FeedProgramme(feeder, 20.0, 15 * kMinute + kSecond);
   test::FeedProgramme(feeder, 20.0, 30 * kMinute + 2 * kSecond);
@@ -97,7 +97,8 @@ TEST(Seek, ShortFileIsPlayedFromItsStart) {
   {
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir.File("short.mpg").c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(dir.File("short.mpg").c_str(), feeder.clock),
+              FileNameResult::kOpened);
     test::FeedProgramme(feeder, 0.12, 0);
     sink.Stop();
   }
@@ -117,7 +118,8 @@ TEST(Seek, SingleFileBinarySearch) {
   {
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir.File("long.mpg").c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(dir.File("long.mpg").c_str(), feeder.clock),
+              FileNameResult::kOpened);
     test::FeedProgramme(feeder, 10.0, 0);
     sink.Stop();
   }

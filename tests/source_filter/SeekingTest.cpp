@@ -39,7 +39,7 @@ TEST(SourceSeeking, SeekWhilePlayingStartsInTheSecondChunkAtTheFirstPackReaching
     // Three chunks: 0-20 s, 15:01-15:20 and 30:02-30:20.
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir.File("s.lst").c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(dir.File("s.lst").c_str(), feeder.clock), FileNameResult::kOpened);
     test::FeedProgramme(feeder, 20.0, 0);
     test::FeedProgramme(feeder, 20.0, 15 * kMinute + kSecond);
     test::FeedProgramme(feeder, 20.0, 30 * kMinute + 2 * kSecond);
@@ -151,7 +151,7 @@ TEST(SourceSeeking, CapabilitiesRangeRatesAndCreationByClassId) {
   {
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(path.c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(path.c_str(), feeder.clock), FileNameResult::kOpened);
     test::FeedProgramme(feeder, 3.0, 4 * kSecond);
     sink.Stop();
   }
