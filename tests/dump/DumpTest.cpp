@@ -34,7 +34,7 @@ std::vector<std::uint8_t> ReadAll(const fs::path& path) {
 class Messages {
  public:
   Messages() {
-    previous_ = common::SetErrorSink([this](const std::string& text) {
+    previous_ = common::SetErrorSink([this](const std::string&, const std::string& text) {
       std::lock_guard lock(mutex_);
       texts_.push_back(text);
     });
