@@ -8,6 +8,7 @@
 
 #include "common/TimeBase.h"
 #include "common/Utf16.h"
+#include "graph/events/FilterMessages.h"
 #include "graph/ingest/IngestGraph.h"
 #include "platform/com/HResult.h"
 #include "tables/dump/TableDump.h"
@@ -141,10 +142,16 @@ int RunPsip(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   graph.recordTransportStream = true;
   graph.scanRunning = receiver.Physical();
 
+  // A failing filter (the dump on a full disk) posts a graph event; nothing
+  // else reads the graph's events here, so each stop shows their messages.
+  ComPtr<IMediaEvent> events;
+  ingest.Graph()->QueryInterface(IID_PPV_ARGS(&events));
+
   // The poll runs at every stop, the first at stream time 0 (the fixed PIDs
   // go on).
   const bool ran = receiver.Run(
       [&](const GatePosition& position) {
+        if (events) graph::RaiseFilterFailures(*events.Get());
         tables::PollSections(program, graph);
         if (position.stop != GateStop::kPassEnd) return true;
         if (position.passes == 1) {
