@@ -245,7 +245,7 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   // A recording file without a list makes the sink keep its list in the
   // current folder, as the program's does; the command leaves no such file
   // behind that was not there before.
-  const std::filesystem::path defaultList(std::u16string(psfile::kDefaultListName));
+  const std::filesystem::path defaultList{std::u16string(psfile::kDefaultListName)};
   const bool strayList = target.extension() != ".lst" && !std::filesystem::exists(defaultList, ec);
   RecordingChain chain;
   HRESULT hr = chain.Build(ingest, common::FromUtf8(target.string()), &error);
