@@ -13,8 +13,8 @@ std::mutex& SinkMutex() {
 }
 
 ErrorSink& Sink() {
-  static ErrorSink sink = [](const std::string& text) {
-    std::fprintf(stderr, "Error! %s", text.c_str());
+  static ErrorSink sink = [](const std::string& caption, const std::string& text) {
+    std::fprintf(stderr, "%s %s", caption.c_str(), text.c_str());
     if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
   };
   return sink;
@@ -35,16 +35,23 @@ void ErrorBox(const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
+  MessageBox(kErrorBoxCaption, buffer);
+}
+
+void MessageBox(std::string_view caption, std::string_view text) {
   ErrorSink sink;
   {
     std::lock_guard lock(SinkMutex());
     sink = Sink();
   }
-  if (sink) sink(buffer);
+  if (sink) sink(std::string(caption), std::string(text));
 }
 
 ErrorCapture::ErrorCapture() {
-  previous_ = SetErrorSink([this](const std::string& text) { messages_.push_back(text); });
+  previous_ = SetErrorSink([this](const std::string& caption, const std::string& text) {
+    captions_.push_back(caption);
+    messages_.push_back(text);
+  });
 }
 
 ErrorCapture::~ErrorCapture() {

@@ -34,6 +34,17 @@ enum class MediaSampleContent : std::uint32_t {
   kTransportPayload = 3,  // each packet's payload bytes as they come, no parsing
 };
 
+// What a call that configures the demultiplexer did. The "Demux" filter maps it
+// to the result code of its interface (S_OK, S_FALSE, E_POINTER, E_INVALIDARG,
+// E_UNEXPECTED in that order).
+enum class DemuxResult {
+  kDone,
+  kUnchanged,         // nothing to do: the state asked for is already there
+  kMissingArgument,   // no sink or no place for the id
+  kInvalidArgument,   // unknown output or content, PID above 0x1FFF
+  kCalledFromOutput,  // an output sink called back while being delivered to
+};
+
 // How an output delivers elementary-stream data.
 //
 // Unit delivery is what the recording sink takes in: it starts a sample group

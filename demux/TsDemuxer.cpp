@@ -62,36 +62,36 @@ TsDemuxer::Output* TsDemuxer::Find(OutputId id) const {
   return id < outputs_.size() ? outputs_[id].get() : nullptr;
 }
 
-HRESULT TsDemuxer::CreateOutput(const OutputConfig& config, OutputSink* sink, OutputId* id) {
-  if (sink == nullptr || id == nullptr) return E_POINTER;
-  if (delivering_) return E_UNEXPECTED;
+DemuxResult TsDemuxer::CreateOutput(const OutputConfig& config, OutputSink* sink, OutputId* id) {
+  if (sink == nullptr || id == nullptr) return DemuxResult::kMissingArgument;
+  if (delivering_) return DemuxResult::kCalledFromOutput;
   auto output = std::make_unique<Output>();
   output->config = config;
   output->sink = sink;
   outputs_.push_back(std::move(output));
   *id = static_cast<OutputId>(outputs_.size() - 1);
-  return S_OK;
+  return DemuxResult::kDone;
 }
 
-HRESULT TsDemuxer::DeleteOutput(OutputId id) {
+DemuxResult TsDemuxer::DeleteOutput(OutputId id) {
   Output* output = Find(id);
-  if (output == nullptr) return E_INVALIDARG;
-  if (delivering_) return E_UNEXPECTED;
+  if (output == nullptr) return DemuxResult::kInvalidArgument;
+  if (delivering_) return DemuxResult::kCalledFromOutput;
   while (!output->mappings.empty())
     RemoveMapping(*output, output->mappings.back().pid);
   outputs_[id].reset();
-  return S_OK;
+  return DemuxResult::kDone;
 }
 
-HRESULT TsDemuxer::MapPids(OutputId id, std::span<const std::uint32_t> pids,
-                           MediaSampleContent content) {
+DemuxResult TsDemuxer::MapPids(OutputId id, std::span<const std::uint32_t> pids,
+                               MediaSampleContent content) {
   Output* output = Find(id);
-  if (output == nullptr || !ValidContent(content)) return E_INVALIDARG;
+  if (output == nullptr || !ValidContent(content)) return DemuxResult::kInvalidArgument;
   // Check every PID before touching anything.
   if (std::any_of(pids.begin(), pids.end(), [](std::uint32_t pid) { return pid > kMaxPid; })) {
-    return E_INVALIDARG;
+    return DemuxResult::kInvalidArgument;
   }
-  if (delivering_) return E_UNEXPECTED;
+  if (delivering_) return DemuxResult::kCalledFromOutput;
   bool changed = false;
   for (const std::uint32_t pid : pids) {
     auto it = std::lower_bound(output->mappings.begin(), output->mappings.end(), pid,
@@ -104,30 +104,30 @@ HRESULT TsDemuxer::MapPids(OutputId id, std::span<const std::uint32_t> pids,
     changed = true;
   }
   if (changed && content == MediaSampleContent::kElementaryStream) FollowProgramPcr();
-  return changed ? S_OK : S_FALSE;
+  return changed ? DemuxResult::kDone : DemuxResult::kUnchanged;
 }
 
-HRESULT TsDemuxer::UnmapPids(OutputId id, std::span<const std::uint32_t> pids) {
+DemuxResult TsDemuxer::UnmapPids(OutputId id, std::span<const std::uint32_t> pids) {
   Output* output = Find(id);
-  if (output == nullptr) return E_INVALIDARG;
+  if (output == nullptr) return DemuxResult::kInvalidArgument;
   if (std::any_of(pids.begin(), pids.end(), [](std::uint32_t pid) { return pid > kMaxPid; })) {
-    return E_INVALIDARG;
+    return DemuxResult::kInvalidArgument;
   }
-  if (delivering_) return E_UNEXPECTED;
+  if (delivering_) return DemuxResult::kCalledFromOutput;
   bool changed = false;
   for (const std::uint32_t pid : pids) {
     const auto before = output->mappings.size();
     RemoveMapping(*output, pid);
     changed = changed || output->mappings.size() != before;
   }
-  return changed ? S_OK : S_FALSE;
+  return changed ? DemuxResult::kDone : DemuxResult::kUnchanged;
 }
 
-HRESULT TsDemuxer::EnumPids(OutputId id, std::vector<PidMapping>& mappings) const {
+DemuxResult TsDemuxer::EnumPids(OutputId id, std::vector<PidMapping>& mappings) const {
   const Output* output = Find(id);
-  if (output == nullptr) return E_INVALIDARG;
+  if (output == nullptr) return DemuxResult::kInvalidArgument;
   mappings = output->mappings;
-  return S_OK;
+  return DemuxResult::kDone;
 }
 
 void TsDemuxer::AddMapping(OutputId id, Output& output, std::uint32_t pid,
@@ -209,7 +209,7 @@ bool TsDemuxer::IsEsMapped(std::uint16_t pid) const {
   return route && !route->es.empty();
 }
 
-HRESULT TsDemuxer::SetPcrPid(std::uint32_t pid) {
+DemuxResult TsDemuxer::SetPcrPid(std::uint32_t pid) {
   if (pid == kAutoPcrPid) {
     autoPcr_ = true;
     pcrFromPmt_ = false;
@@ -220,12 +220,12 @@ HRESULT TsDemuxer::SetPcrPid(std::uint32_t pid) {
     pcrFromPmt_ = false;
     pcrPid_ = static_cast<std::uint16_t>(pid);
   } else {
-    return E_INVALIDARG;
+    return DemuxResult::kInvalidArgument;
   }
   fallbackPcrPid_.reset();
   fallbackPcrCount_ = 0;
   clock_.Reset();
-  return S_OK;
+  return DemuxResult::kDone;
 }
 
 void TsDemuxer::Ingest(std::span<const std::uint8_t> bytes) {

@@ -24,7 +24,6 @@
 #include "demux/ProgramClock.h"
 #include "demux/ProgramTables.h"
 #include "demux/SectionAssembler.h"
-#include "platform/com/HResult.h"
 
 namespace demux {
 
@@ -45,19 +44,21 @@ class TsDemuxer {
   TsDemuxer(const TsDemuxer&) = delete;
   TsDemuxer& operator=(const TsDemuxer&) = delete;
 
-  // Outputs. E_POINTER without sink or id; E_INVALIDARG for an unknown output.
-  HRESULT CreateOutput(const OutputConfig& config, OutputSink* sink, OutputId* id);
-  HRESULT DeleteOutput(OutputId id);
+  // Outputs. kMissingArgument without sink or id; kInvalidArgument for an
+  // unknown output. Called from an output sink, CreateOutput, DeleteOutput,
+  // MapPids and UnmapPids answer kCalledFromOutput and change nothing.
+  DemuxResult CreateOutput(const OutputConfig& config, OutputSink* sink, OutputId* id);
+  DemuxResult DeleteOutput(OutputId id);
 
   // PID maps. A PID above 0x1FFF, an unknown content or output refuses the
-  // whole call with E_INVALIDARG and changes nothing. Mapping a PID that the
-  // output already has replaces its content (S_OK) or changes nothing
-  // (S_FALSE, same content). Unmapping PIDs the output does not have is no
-  // error; S_FALSE when nothing was unmapped.
-  HRESULT MapPids(OutputId id, std::span<const std::uint32_t> pids, MediaSampleContent content);
-  HRESULT UnmapPids(OutputId id, std::span<const std::uint32_t> pids);
+  // whole call with kInvalidArgument and changes nothing. Mapping a PID that
+  // the output already has replaces its content (kDone) or changes nothing
+  // (kUnchanged, same content). Unmapping PIDs the output does not have is no
+  // error; kUnchanged when nothing was unmapped.
+  DemuxResult MapPids(OutputId id, std::span<const std::uint32_t> pids, MediaSampleContent content);
+  DemuxResult UnmapPids(OutputId id, std::span<const std::uint32_t> pids);
   // The output's mappings in PID order.
-  HRESULT EnumPids(OutputId id, std::vector<PidMapping>& mappings) const;
+  DemuxResult EnumPids(OutputId id, std::vector<PidMapping>& mappings) const;
 
   // Input.
   void Ingest(std::span<const std::uint8_t> bytes);
@@ -74,7 +75,7 @@ class TsDemuxer {
   void Reset();
 
   // Clock.
-  HRESULT SetPcrPid(std::uint32_t pid);  // 0-0x1FFF or kAutoPcrPid
+  DemuxResult SetPcrPid(std::uint32_t pid);  // 0-0x1FFF or kAutoPcrPid
   std::optional<std::uint16_t> PcrPid() const { return pcrPid_; }
   // The next PCR maps to this stream time (100 ns); later ones follow it.
   void Rebase(std::int64_t streamTime) { clock_.Rebase(streamTime); }

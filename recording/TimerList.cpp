@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/ErrorBox.h"
 #include "common/TimeBase.h"
 #include "common/Utf16.h"
 
@@ -126,14 +125,12 @@ std::string TimerText(const TimerRecord& t) {
   return std::string(head) + times + name;
 }
 
-bool TimerList::AddTimer(const tuning::ChannelLocator& channel, std::uint32_t start,
-                         std::uint32_t end, std::u16string_view name, RepeatKind repeatKind,
-                         std::uint8_t dayMask, std::int64_t wallClockStart, std::uint32_t duration,
-                         int tunerCount) {
-  if (count_ >= kMaxTimers) {
-    common::ErrorBox("Can not add timer, timer list is full.");
-    return false;
-  }
+AddTimerResult TimerList::AddTimer(const tuning::ChannelLocator& channel, std::uint32_t start,
+                                   std::uint32_t end, std::u16string_view name,
+                                   RepeatKind repeatKind, std::uint8_t dayMask,
+                                   std::int64_t wallClockStart, std::uint32_t duration,
+                                   int tunerCount) {
+  if (count_ >= kMaxTimers) return AddTimerResult::kListFull;
   TimerRecord candidate = NewTimerRecord(start);
   candidate.start = start;
   candidate.end = end;
@@ -141,10 +138,7 @@ bool TimerList::AddTimer(const tuning::ChannelLocator& channel, std::uint32_t st
   candidate.dayMask = dayMask;
   candidate.wallClockStart = wallClockStart;
   candidate.duration = duration;
-  if (CountConflicts(candidate) >= tunerCount) {
-    common::ErrorBox("Timer conflicts with an existing timer.");
-    return false;
-  }
+  if (CountConflicts(candidate) >= tunerCount) return AddTimerResult::kConflict;
   TimerRecord& r = timers_[static_cast<std::size_t>(count_)];
   r = candidate;
   r.channel = channel;
@@ -153,7 +147,7 @@ bool TimerList::AddTimer(const tuning::ChannelLocator& channel, std::uint32_t st
   r.graphLink = 0;
   r.identity = com::NewGuid();
   ++count_;
-  return true;
+  return AddTimerResult::kAdded;
 }
 
 bool TimerList::AppendLoaded(const TimerRecord& record) {

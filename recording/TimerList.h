@@ -42,6 +42,13 @@ bool IsDue(const TimerRecord& timer, std::int64_t nowUtc);
 // One line of the timer list; empty for kinds other than once and weekly.
 std::string TimerText(const TimerRecord& timer);
 
+// What AddTimer did with a new timer.
+enum class AddTimerResult {
+  kAdded,
+  kListFull,  // the list holds its 512 timers already
+  kConflict,  // the timer overlaps as many timers as there are tuners
+};
+
 class TimerList {
  public:
   // Called by RemoveTimer for a timer that a graph is recording, so that the
@@ -57,11 +64,12 @@ class TimerList {
 
   void SetStopRecordingHook(StopRecordingHook hook) { stopHook_ = std::move(hook); }
 
-  // Adds a timer; refuses with a message when the list is full or the new
-  // timer overlaps `tunerCount` timers or more. Returns true when added.
-  bool AddTimer(const tuning::ChannelLocator& channel, std::uint32_t start, std::uint32_t end,
-                std::u16string_view name, RepeatKind repeatKind, std::uint8_t dayMask,
-                std::int64_t wallClockStart, std::uint32_t duration, int tunerCount);
+  // Adds a timer; refuses it when the list is full or the new timer overlaps
+  // `tunerCount` timers or more. The caller tells the user of a refusal.
+  AddTimerResult AddTimer(const tuning::ChannelLocator& channel, std::uint32_t start,
+                          std::uint32_t end, std::u16string_view name, RepeatKind repeatKind,
+                          std::uint8_t dayMask, std::int64_t wallClockStart, std::uint32_t duration,
+                          int tunerCount);
 
   // Appends a record as read from the settings file (run-time fields cleared);
   // false when the list is full.

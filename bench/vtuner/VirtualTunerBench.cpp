@@ -52,7 +52,7 @@ void TunerRead(benchmark::State& state) {
       "pace off\nmultiplex frequency 600000000 QAM capture bench.ts\n", folder.Path(), "bench");
   auto broadcast = std::make_shared<vtuner::Broadcast>(parsed.description);
   vtuner::VirtualTuner tuner(broadcast);
-  if (!tuner.Tune(600'000'000, tuning::DemodulatorFamily::kQam)) {
+  if (!tuner.Tune(600'000'000, common::DemodulatorFamily::kQam)) {
     state.SkipWithError("no lock");
     return;
   }

@@ -16,6 +16,23 @@ bool IsTransportStream(const AM_MEDIA_TYPE& mt) {
   return major && sub;
 }
 
+// The result codes of the PID map and the demultiplexer's interfaces.
+HRESULT ToHResult(DemuxResult result) {
+  switch (result) {
+    case DemuxResult::kDone:
+      return S_OK;
+    case DemuxResult::kUnchanged:
+      return S_FALSE;
+    case DemuxResult::kMissingArgument:
+      return E_POINTER;
+    case DemuxResult::kInvalidArgument:
+      return E_INVALIDARG;
+    case DemuxResult::kCalledFromOutput:
+      return E_UNEXPECTED;
+  }
+  return E_UNEXPECTED;
+}
+
 }  // namespace
 
 // ---- input pin ---------------------------------------------------------------
@@ -163,7 +180,7 @@ HRESULT CDemuxFilter::CreateOutputPin(AM_MEDIA_TYPE* mediaType, LPWSTR pinName, 
   {
     CAutoLock receive(&receiveLock_);
     OutputId id = 0;
-    hr = engine_.CreateOutput(output->Config(), output.get(), &id);
+    hr = ToHResult(engine_.CreateOutput(output->Config(), output.get(), &id));
     if (FAILED(hr)) return hr;
     output->SetEngineOutput(id);
   }
@@ -182,10 +199,10 @@ HRESULT CDemuxFilter::CreateOutputPin(AM_MEDIA_TYPE* mediaType, LPWSTR pinName, 
 
 HRESULT CDemuxFilter::RecreateEngineOutput(CDemuxOutputPin* pin, const OutputConfig& config) {
   std::vector<PidMapping> mappings;
-  HRESULT hr = engine_.EnumPids(pin->EngineOutput(), mappings);
+  HRESULT hr = ToHResult(engine_.EnumPids(pin->EngineOutput(), mappings));
   if (FAILED(hr)) return hr;
   OutputId id = 0;
-  hr = engine_.CreateOutput(config, pin, &id);
+  hr = ToHResult(engine_.CreateOutput(config, pin, &id));
   if (FAILED(hr)) return hr;
   engine_.DeleteOutput(pin->EngineOutput());
   pin->SetEngineOutput(id);
@@ -259,19 +276,19 @@ HRESULT CDemuxFilter::MapPids(CDemuxOutputPin* pin, std::span<const std::uint32_
                               MediaSampleContent content) {
   CAutoLock receive(&receiveLock_);
   if (pin->Deleted()) return E_UNEXPECTED;
-  return engine_.MapPids(pin->EngineOutput(), pids, content);
+  return ToHResult(engine_.MapPids(pin->EngineOutput(), pids, content));
 }
 
 HRESULT CDemuxFilter::UnmapPids(CDemuxOutputPin* pin, std::span<const std::uint32_t> pids) {
   CAutoLock receive(&receiveLock_);
   if (pin->Deleted()) return E_UNEXPECTED;
-  return engine_.UnmapPids(pin->EngineOutput(), pids);
+  return ToHResult(engine_.UnmapPids(pin->EngineOutput(), pids));
 }
 
 HRESULT CDemuxFilter::EnumPids(CDemuxOutputPin* pin, std::vector<PidMapping>& mappings) {
   CAutoLock receive(&receiveLock_);
   if (pin->Deleted()) return E_UNEXPECTED;
-  return engine_.EnumPids(pin->EngineOutput(), mappings);
+  return ToHResult(engine_.EnumPids(pin->EngineOutput(), mappings));
 }
 
 // ---- streaming ---------------------------------------------------------------
@@ -330,7 +347,7 @@ HRESULT CDemuxFilter::NotifyTune() {
 
 HRESULT CDemuxFilter::SetPcrPid(ULONG pid) {
   CAutoLock receive(&receiveLock_);
-  return engine_.SetPcrPid(pid);
+  return ToHResult(engine_.SetPcrPid(pid));
 }
 
 HRESULT CDemuxFilter::GetClockState(DemuxClockState* state) {

@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-#include "common/ErrorBox.h"
 #include "common/Utf16.h"
 #include "platform/com/TaskMemory.h"
 
@@ -104,7 +103,7 @@ HRESULT CDumpInputPin::Receive(IMediaSample* sample) {
     // for the receive lock: let go of the receive lock first.
     lock.unlock();
     owner_->Stop();
-    common::ErrorBox("%s", kDumpDiskFullText);
+    owner_->NotifyEvent(EC_DUMP_DISK_FULL, HRESULT_FROM_WIN32(ERROR_DISK_FULL), 0);
   }
   return HRESULT_FROM_WIN32(error);
 }

@@ -1,8 +1,8 @@
 // The transport dump ("TS Sink"): a renderer that writes the bytes of every
 // sample it receives, exactly and in order, to the file named through
 // IFileSinkFilter. On a full disk it stops itself (the rest of the graph runs
-// on), tells the user, and writes nothing more until it gets a new file name
-// and is started again.
+// on), posts EC_DUMP_DISK_FULL to the graph, and writes nothing more until it
+// gets a new file name and is started again.
 //
 // CDumpFilter is the object the graph holds; CDump, inside it, is the file
 // side (name, file, disk-full flag, receive lock); CDumpInputPin its "Input".
@@ -23,12 +23,11 @@ inline constexpr CLSID CLSID_Dump = com::GuidOf("36A5F770-FE4C-11CE-A8ED-00AA002
 // The file name field holds 260 units with its terminator.
 inline constexpr std::size_t kMaxDumpPath = 260;
 
-// The user's message when the disk fills up.
-inline constexpr char kDumpDiskFullCaption[] = "Dump Filter failure";
-inline constexpr char kDumpDiskFullText[] =
-    "The disk containing dump file has run out of space, so the dump filter has been "
-    "stopped.\r\n\r\nYou must set a new dump file name or restart the graph to clear this "
-    "filter error.";
+// The graph event of a full disk, posted when the dump stops itself: param1
+// is HRESULT_FROM_WIN32(ERROR_DISK_FULL), param2 is 0. The code lies in the
+// range the framework leaves to a program's own events (EC_USER and above);
+// the program's graph-event handler tells the user (graph/events).
+inline constexpr LONG EC_DUMP_DISK_FULL = EC_USER + 1;
 
 class CDumpFilter;
 

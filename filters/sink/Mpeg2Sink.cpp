@@ -23,6 +23,26 @@ const CFactoryTemplate kClasses[] = {
     {kMpeg2SinkName, &CLSID_MPEG2Sink, CMPEG2Sink::CreateInstance, nullptr, &kSetup},
 };
 
+// The result codes of IFileSinkFilter::SetFileName; a name that does not fit
+// and an entry without a path answer plain numbers.
+HRESULT ToHResult(psfile::FileNameResult result) {
+  using psfile::FileNameResult;
+  switch (result) {
+    case FileNameResult::kOpened:
+      return S_OK;
+    case FileNameResult::kNullName:
+      return E_POINTER;
+    case FileNameResult::kNameTooLong:
+      return 206;
+    case FileNameResult::kNoPath:
+      return 123;
+    case FileNameResult::kSecondList:
+    case FileNameResult::kCreateFailed:
+      return E_FAIL;
+  }
+  return E_FAIL;
+}
+
 }  // namespace
 
 // ---- receive locks --------------------------------------------------------------
@@ -121,7 +141,7 @@ psfile::FilterClock CMPEG2Sink::ClockNow() {
 HRESULT CMPEG2Sink::SetFileName(LPCWSTR name, const AM_MEDIA_TYPE*) {
   CAutoLock lock(&lock_);
   ReceiveLocks receiveLocks(*this);
-  return core_.SetFileName(name, ClockNow());
+  return ToHResult(core_.SetFileName(name, ClockNow()));
 }
 
 HRESULT CMPEG2Sink::GetCurFile(LPWSTR* name, AM_MEDIA_TYPE* mt) {

@@ -67,7 +67,7 @@ Mpeg2SinkCore::~Mpeg2SinkCore() {
   CloseCurrentFile();
 }
 
-HRESULT Mpeg2SinkCore::Receive(PinType pin, const InputSample& sample, const FilterClock& clock) {
+void Mpeg2SinkCore::Receive(PinType pin, const InputSample& sample, const FilterClock& clock) {
   std::lock_guard guard(lock_);
   const std::int64_t audioLastDts = Pin(PinType::kAudio).LastDts();
   Pin(pin).Receive(sample, audioLastDts, [this](const SampleGroup& group) { WriteGroup(group); });
@@ -77,7 +77,6 @@ HRESULT Mpeg2SinkCore::Receive(PinType pin, const InputSample& sample, const Fil
       clock.streamTime - fileStartTime_ > kChunkDuration) {
     SetFileNameLocked(u"dummy.mpg", clock);
   }
-  return S_OK;
 }
 
 void Mpeg2SinkCore::WriteGroup(const SampleGroup& group) {
@@ -111,20 +110,22 @@ void Mpeg2SinkCore::WriteGroup(const SampleGroup& group) {
   }
 }
 
-HRESULT Mpeg2SinkCore::SetFileName(const char16_t* name, const FilterClock& clock) {
-  if (name == nullptr) return E_POINTER;
+FileNameResult Mpeg2SinkCore::SetFileName(const char16_t* name, const FilterClock& clock) {
+  if (name == nullptr) return FileNameResult::kNullName;
   std::lock_guard guard(lock_);
   return SetFileNameLocked(std::u16string_view(name), clock);
 }
 
-HRESULT Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name, const FilterClock& clock) {
+FileNameResult Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name,
+                                                const FilterClock& clock) {
   // Names are stored in 260-unit fields with their terminator.
-  if (name.size() >= kMaxPath) return kNameTooLong;
+  if (name.size() >= kMaxPath) return FileNameResult::kNameTooLong;
   const bool listName = IsListName(name);
-  if (listName && name.size() + kAutomaticNameGrowth >= kMaxPath) return kNameTooLong;
+  if (listName && name.size() + kAutomaticNameGrowth >= kMaxPath)
+    return FileNameResult::kNameTooLong;
   // One list per sink: a second list name would orphan the first list's
   // chunks and their deletion, so it is refused and nothing changes.
-  if (listName && listOpen_) return E_FAIL;
+  if (listName && listOpen_) return FileNameResult::kSecondList;
 
   bool added = false;
   if (listName) {
@@ -137,7 +138,7 @@ HRESULT Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name, const FilterC
   } else {
     const bool automatic = EqualsNoCase(Split(name).base, u"dummy");
     if (automatic && AutomaticName(basePath_, list_.newest + 1).size() >= kMaxPath) {
-      return kNameTooLong;
+      return FileNameResult::kNameTooLong;
     }
     CloseCurrentFile();
     if (!listOpen_) {
@@ -147,20 +148,20 @@ HRESULT Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name, const FilterC
     }
     added = automatic ? AddEntry({}, false) : AddEntry(name, true);
   }
-  if (!added) return kNameTooLong;
+  if (!added) return FileNameResult::kNameTooLong;
 
   fileStartTime_ = clock.running ? clock.streamTime : 0;
   currentPath_ = list_.Slot(list_.newest).Path();
-  if (currentPath_.empty()) return kNameMissing;
+  if (currentPath_.empty()) return FileNameResult::kNoPath;
   file_ = fs_.Create(currentPath_);
   fileBytes_ = 0;
   headerWritten_ = false;
   if (!file_) {
     ++stats_.fileCreateFailures;
-    return E_FAIL;
+    return FileNameResult::kCreateFailed;
   }
   ++stats_.filesCreated;
-  return S_OK;
+  return FileNameResult::kOpened;
 }
 
 bool Mpeg2SinkCore::AddEntry(std::u16string_view path, bool keep) {

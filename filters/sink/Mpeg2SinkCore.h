@@ -21,7 +21,6 @@
 #include "filters/sink/FileSystem.h"
 #include "filters/sink/Packetiser.h"
 #include "filters/sink/PinIntake.h"
-#include "platform/com/HResult.h"
 
 namespace psfile {
 
@@ -35,8 +34,15 @@ struct FilterClock {
 inline constexpr long kInputBuffers = 2000;
 inline constexpr long kInputBufferSize = 4096;
 
-inline constexpr HRESULT kNameTooLong = 206;  // plain number, as the filter returns it
-inline constexpr HRESULT kNameMissing = 123;
+// What SetFileName did; the filter maps it to its interface's result codes.
+enum class FileNameResult {
+  kOpened,        // the file is created and open
+  kNullName,      // no name given
+  kNameTooLong,   // the name (or a chunk name made from it) does not fit 260 units
+  kNoPath,        // the new entry has no path
+  kSecondList,    // a second ".lst" name: refused, nothing changes
+  kCreateFailed,  // the file could not be created: no file is open
+};
 inline constexpr std::int64_t kChunkDuration = 9'000'000'000;  // 15 minutes in 100 ns
 inline constexpr std::u16string_view kDefaultListName = u"MPEG-2 Sink.lst";
 
@@ -57,14 +63,11 @@ class Mpeg2SinkCore {
   Mpeg2SinkCore& operator=(const Mpeg2SinkCore&) = delete;
 
   // One sample on one pin: intake, packetising of any closed group, then the
-  // 15-minute chunk rollover. Always S_OK (write failures are counted).
-  HRESULT Receive(PinType pin, const InputSample& sample, const FilterClock& clock);
+  // 15-minute chunk rollover. Write failures are counted, never returned.
+  void Receive(PinType pin, const InputSample& sample, const FilterClock& clock);
 
-  // IFileSinkFilter::SetFileName. Returns S_OK, E_POINTER (null name),
-  // kNameTooLong (206), kNameMissing (123, the new entry has no path), E_FAIL
-  // (a second ".lst" name: refused, nothing changes; or the file could not be
-  // created: no file is open).
-  HRESULT SetFileName(const char16_t* name, const FilterClock& clock);
+  // IFileSinkFilter::SetFileName.
+  FileNameResult SetFileName(const char16_t* name, const FilterClock& clock);
 
   // IFileSinkFilter::GetCurFile: the ".lst" base path if one was given, else
   // the current file's path (empty when none).
@@ -92,7 +95,7 @@ class Mpeg2SinkCore {
 
  private:
   PinIntake& Pin(PinType pin) { return pins_[static_cast<std::size_t>(pin) - 1]; }
-  HRESULT SetFileNameLocked(std::u16string_view name, const FilterClock& clock);
+  FileNameResult SetFileNameLocked(std::u16string_view name, const FilterClock& clock);
   // Adds an entry to the ring (removing the oldest when five are live);
   // `path` empty means an automatic name. False when the name would not fit.
   bool AddEntry(std::u16string_view path, bool keep);

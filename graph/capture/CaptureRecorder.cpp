@@ -54,7 +54,7 @@ bool CaptureRecorder::Build(CaptureReceiver& receiver, const VideoStream& stream
   // A recording file without a list makes the sink keep its list in the
   // current folder, as the program's does; the recorder leaves no such file
   // behind that was not there before.
-  const std::filesystem::path defaultList(std::u16string(psfile::kDefaultListName));
+  const std::filesystem::path defaultList{std::u16string(psfile::kDefaultListName)};
   if (target.extension() != ".lst" && !std::filesystem::exists(defaultList, ec))
     strayList_ = defaultList;
   IngestGraph& ingest = receiver.Ingest();

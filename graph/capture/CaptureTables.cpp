@@ -1,5 +1,7 @@
 #include "graph/capture/CaptureTables.h"
 
+#include "graph/events/FilterMessages.h"
+
 #include "common/Utf16.h"
 
 namespace graph {
@@ -41,10 +43,16 @@ bool ReceiveCaptureTables(CaptureReceiver& receiver, const std::filesystem::path
   graph.recordTransportStream = true;
   graph.scanRunning = receiver.Physical();
 
+  // A failing filter (the dump on a full disk) posts a graph event; nothing
+  // else reads the graph's events here, so each stop shows their messages.
+  ComPtr<IMediaEvent> events;
+  ingest.Graph()->QueryInterface(IID_PPV_ARGS(&events));
+
   // The poll runs at every stop, the first at stream time 0 (the fixed PIDs
   // go on).
   const bool ran = receiver.Run(
       [&](const GatePosition& position) {
+        if (events) RaiseFilterFailures(*events.Get());
         tables::PollSections(program, graph);
         if (position.stop != GateStop::kPassEnd) return true;
         if (position.passes == 1) {

@@ -9,7 +9,7 @@ namespace {
 
 using bda::BdaDevice;
 using bda::DeviceTune;
-using tuning::DemodulatorFamily;
+using common::DemodulatorFamily;
 
 // A device that records what it is tuned to.
 class RecordingDevice : public bda::TunerDevice {

@@ -210,7 +210,7 @@ TEST(CaptionsCommand, RecordingOfOurOwnFormat) {
     psfile::Mpeg2SinkCore sink;
     const psfile::FilterClock clock{true, 0};
     const std::u16string name = recording.u16string();
-    ASSERT_EQ(sink.SetFileName(name.c_str(), clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(name.c_str(), clock), psfile::FileNameResult::kOpened);
     for (const auto& p : packets) {
       for (std::size_t i = 0; i < p.data.size(); i += psfile::kInputBufferSize) {
         psfile::InputSample sample;

@@ -49,8 +49,10 @@ class SettingsCommands : public testing::Test {
       r.enabled = 1;
       channels.InsertSorted(r);
     }
-    manager->timers.AddTimer(tuning::ChannelLocator::Make(7, 1, 7, 0, 1), 2000000000, 2000003600,
-                             u"News", recording::RepeatKind::kWeekly, 0x3E, 1999990000, 3600, 1);
+    ASSERT_EQ(manager->timers.AddTimer(tuning::ChannelLocator::Make(7, 1, 7, 0, 1), 2000000000,
+                                       2000003600, u"News", recording::RepeatKind::kWeekly, 0x3E, 1999990000,
+                                       3600, 1),
+              recording::AddTimerResult::kAdded);
     app::SettingsFile file(in_, *manager, channels);
     ASSERT_TRUE(file.SaveSettingsFile());
   }

@@ -93,8 +93,8 @@ TEST(DemuxClock, PrefersThePcrOfAMappedStream) {
   EXPECT_EQ(demuxer.Statistics(0x100).lastPcr, 817 * kMs);
 
   // An explicit PCR PID wins; out-of-range values are refused.
-  EXPECT_EQ(demuxer.SetPcrPid(0x2000), E_INVALIDARG);
-  EXPECT_EQ(demuxer.SetPcrPid(0x100), S_OK);
+  EXPECT_EQ(demuxer.SetPcrPid(0x2000), DemuxResult::kInvalidArgument);
+  EXPECT_EQ(demuxer.SetPcrPid(0x100), DemuxResult::kDone);
   demuxer.Ingest(writer.AdaptationOnly(0x31, {.pcr = 2080 * kMs}));
   demuxer.Ingest(writer.AdaptationOnly(0x100, {.pcr = 857 * kMs}));
   ASSERT_EQ(observer.events.size(), 3u);

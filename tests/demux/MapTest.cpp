@@ -12,12 +12,12 @@ using Content = MediaSampleContent;
 class MapTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(demuxer.CreateOutput({}, &sink, &out), S_OK);
+    ASSERT_EQ(demuxer.CreateOutput({}, &sink, &out), DemuxResult::kDone);
     demuxer.Ingest(SyncRun());
   }
   std::vector<PidMapping> Maps() {
     std::vector<PidMapping> maps;
-    EXPECT_EQ(demuxer.EnumPids(out, maps), S_OK);
+    EXPECT_EQ(demuxer.EnumPids(out, maps), DemuxResult::kDone);
     return maps;
   }
 
@@ -29,17 +29,18 @@ class MapTest : public ::testing::Test {
 
 TEST_F(MapTest, PidsBeyondThirteenBitsAreRefusedAndChangeNothing) {
   const std::uint32_t good[] = {0x31, 0x1FFB};
-  ASSERT_EQ(demuxer.MapPids(out, good, Content::kMpeg2Psi), S_OK);
+  ASSERT_EQ(demuxer.MapPids(out, good, Content::kMpeg2Psi), DemuxResult::kDone);
   const auto before = Maps();
   // A scan's default PIDs from minor number 0xFFFF: 0x31 + 16 * 0xFFFE.
   const std::uint32_t fromScan = 0x31 + 16 * 0xFFFE;
   for (const std::uint32_t bad : {0x2000u, fromScan, 0xFFFFFFFFu}) {
     const std::uint32_t mixed[] = {0x40, bad, 0x41};
-    EXPECT_EQ(demuxer.MapPids(out, mixed, Content::kElementaryStream), E_INVALIDARG);
-    EXPECT_EQ(demuxer.UnmapPids(out, mixed), E_INVALIDARG);
+    EXPECT_EQ(demuxer.MapPids(out, mixed, Content::kElementaryStream),
+              DemuxResult::kInvalidArgument);
+    EXPECT_EQ(demuxer.UnmapPids(out, mixed), DemuxResult::kInvalidArgument);
     const std::uint32_t remap[] = {0x31, bad};
-    EXPECT_EQ(demuxer.MapPids(out, remap, Content::kTransportPacket), E_INVALIDARG);
-    EXPECT_EQ(demuxer.UnmapPids(out, remap), E_INVALIDARG);
+    EXPECT_EQ(demuxer.MapPids(out, remap, Content::kTransportPacket), DemuxResult::kInvalidArgument);
+    EXPECT_EQ(demuxer.UnmapPids(out, remap), DemuxResult::kInvalidArgument);
   }
   EXPECT_EQ(Maps(), before);
   // Nothing arrives on the refused PIDs, and 0x31 still delivers sections.
@@ -52,27 +53,27 @@ TEST_F(MapTest, PidsBeyondThirteenBitsAreRefusedAndChangeNothing) {
 TEST_F(MapTest, MapUnmapAndEnumerate) {
   const std::uint32_t sections[] = {0x1FFB, 0x00};
   const std::uint32_t packets[] = {0x31};
-  EXPECT_EQ(demuxer.MapPids(out, sections, Content::kMpeg2Psi), S_OK);
-  EXPECT_EQ(demuxer.MapPids(out, sections, Content::kMpeg2Psi), S_FALSE);
-  EXPECT_EQ(demuxer.MapPids(out, packets, Content::kTransportPacket), S_OK);
+  EXPECT_EQ(demuxer.MapPids(out, sections, Content::kMpeg2Psi), DemuxResult::kDone);
+  EXPECT_EQ(demuxer.MapPids(out, sections, Content::kMpeg2Psi), DemuxResult::kUnchanged);
+  EXPECT_EQ(demuxer.MapPids(out, packets, Content::kTransportPacket), DemuxResult::kDone);
   EXPECT_EQ(Maps(), (std::vector<PidMapping>{{0x00, Content::kMpeg2Psi},
                                              {0x31, Content::kTransportPacket},
                                              {0x1FFB, Content::kMpeg2Psi}}));
   // Another content for a mapped PID replaces it.
-  EXPECT_EQ(demuxer.MapPids(out, packets, Content::kElementaryStream), S_OK);
+  EXPECT_EQ(demuxer.MapPids(out, packets, Content::kElementaryStream), DemuxResult::kDone);
   EXPECT_EQ(Maps()[1], (PidMapping{0x31, Content::kElementaryStream}));
   const std::uint32_t gone[] = {0x00, 0x31, 0x555};
-  EXPECT_EQ(demuxer.UnmapPids(out, gone), S_OK);
-  EXPECT_EQ(demuxer.UnmapPids(out, gone), S_FALSE);
+  EXPECT_EQ(demuxer.UnmapPids(out, gone), DemuxResult::kDone);
+  EXPECT_EQ(demuxer.UnmapPids(out, gone), DemuxResult::kUnchanged);
   EXPECT_EQ(Maps(), (std::vector<PidMapping>{{0x1FFB, Content::kMpeg2Psi}}));
   demuxer.Ingest(writer.Sections(0x00, {MakeSection(0x00, 13)}));
   EXPECT_TRUE(sink.items.empty());
 
-  EXPECT_EQ(demuxer.MapPids(out + 7, sections, Content::kMpeg2Psi), E_INVALIDARG);
-  EXPECT_EQ(demuxer.MapPids(out, sections, static_cast<Content>(4)), E_INVALIDARG);
-  EXPECT_EQ(demuxer.DeleteOutput(out), S_OK);
+  EXPECT_EQ(demuxer.MapPids(out + 7, sections, Content::kMpeg2Psi), DemuxResult::kInvalidArgument);
+  EXPECT_EQ(demuxer.MapPids(out, sections, static_cast<Content>(4)), DemuxResult::kInvalidArgument);
+  EXPECT_EQ(demuxer.DeleteOutput(out), DemuxResult::kDone);
   std::vector<PidMapping> maps;
-  EXPECT_EQ(demuxer.EnumPids(out, maps), E_INVALIDARG);
+  EXPECT_EQ(demuxer.EnumPids(out, maps), DemuxResult::kInvalidArgument);
   demuxer.Ingest(writer.Sections(0x1FFB, {MakeSection(0xC7, 13)}));
   EXPECT_TRUE(sink.items.empty());
 }
@@ -80,10 +81,10 @@ TEST_F(MapTest, MapUnmapAndEnumerate) {
 TEST_F(MapTest, WholePacketsForSeveralPidsAndOnePidOnTwoOutputs) {
   Collector second;
   OutputId secondOut = 0;
-  ASSERT_EQ(demuxer.CreateOutput({}, &second, &secondOut), S_OK);
+  ASSERT_EQ(demuxer.CreateOutput({}, &second, &secondOut), DemuxResult::kDone);
   const std::uint32_t pids[] = {0x00, 0x1FFB};
-  ASSERT_EQ(demuxer.MapPids(out, pids, Content::kTransportPacket), S_OK);
-  ASSERT_EQ(demuxer.MapPids(secondOut, pids, Content::kMpeg2Psi), S_OK);
+  ASSERT_EQ(demuxer.MapPids(out, pids, Content::kTransportPacket), DemuxResult::kDone);
+  ASSERT_EQ(demuxer.MapPids(secondOut, pids, Content::kMpeg2Psi), DemuxResult::kDone);
   const Bytes stream = Concat({writer.Sections(0x00, {MakeSection(0x00, 13)}), TsWriter::Null(),
                                writer.Sections(0x1FFB, {MakeSection(0xC7, 300)})});
   demuxer.Ingest(stream);
@@ -102,7 +103,7 @@ class Meddler : public OutputSink {
     result = demuxer->MapPids(0, pid, Content::kMpeg2Psi);
   }
   TsDemuxer* demuxer = nullptr;
-  HRESULT result = S_OK;
+  DemuxResult result = DemuxResult::kDone;
 };
 
 TEST(MapReentry, MappingFromInsideADeliveryIsRefused) {
@@ -110,12 +111,12 @@ TEST(MapReentry, MappingFromInsideADeliveryIsRefused) {
   Meddler meddler;
   meddler.demuxer = &demuxer;
   OutputId id = 0;
-  ASSERT_EQ(demuxer.CreateOutput({}, &meddler, &id), S_OK);
+  ASSERT_EQ(demuxer.CreateOutput({}, &meddler, &id), DemuxResult::kDone);
   const std::uint32_t pid[] = {0x1FFB};
-  ASSERT_EQ(demuxer.MapPids(id, pid, Content::kMpeg2Psi), S_OK);
+  ASSERT_EQ(demuxer.MapPids(id, pid, Content::kMpeg2Psi), DemuxResult::kDone);
   TsWriter writer;
   demuxer.Ingest(Concat({SyncRun(), writer.Sections(0x1FFB, {MakeSection(0xC7, 13)})}));
-  EXPECT_EQ(meddler.result, E_UNEXPECTED);
+  EXPECT_EQ(meddler.result, DemuxResult::kCalledFromOutput);
 }
 
 }  // namespace

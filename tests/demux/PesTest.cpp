@@ -36,12 +36,14 @@ Bytes VideoPayload(std::size_t size, std::uint8_t seed, bool sequenceHeader) {
 class PesTest : public ::testing::Test {
  protected:
   void Open(OutputConfig config = {}) {
-    ASSERT_EQ(demuxer.CreateOutput(config, &video, &videoOut), S_OK);
-    ASSERT_EQ(demuxer.CreateOutput(config, &audio, &audioOut), S_OK);
+    ASSERT_EQ(demuxer.CreateOutput(config, &video, &videoOut), DemuxResult::kDone);
+    ASSERT_EQ(demuxer.CreateOutput(config, &audio, &audioOut), DemuxResult::kDone);
     const std::uint32_t v[] = {kVideo};
     const std::uint32_t a[] = {kAudio};
-    ASSERT_EQ(demuxer.MapPids(videoOut, v, MediaSampleContent::kElementaryStream), S_OK);
-    ASSERT_EQ(demuxer.MapPids(audioOut, a, MediaSampleContent::kElementaryStream), S_OK);
+    ASSERT_EQ(demuxer.MapPids(videoOut, v, MediaSampleContent::kElementaryStream),
+              DemuxResult::kDone);
+    ASSERT_EQ(demuxer.MapPids(audioOut, a, MediaSampleContent::kElementaryStream),
+              DemuxResult::kDone);
     demuxer.Ingest(SyncRun());
   }
   void StartClock() { demuxer.Ingest(writer.AdaptationOnly(kVideo, {.pcr = kPcr0})); }

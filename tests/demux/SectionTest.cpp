@@ -10,9 +10,9 @@ namespace {
 class SectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(demuxer.CreateOutput({}, &sink, &output), S_OK);
+    ASSERT_EQ(demuxer.CreateOutput({}, &sink, &output), DemuxResult::kDone);
     const std::uint32_t pids[] = {0x0000, 0x1FFB};
-    ASSERT_EQ(demuxer.MapPids(output, pids, MediaSampleContent::kMpeg2Psi), S_OK);
+    ASSERT_EQ(demuxer.MapPids(output, pids, MediaSampleContent::kMpeg2Psi), DemuxResult::kDone);
     demuxer.Ingest(SyncRun());
   }
   void Feed(const Bytes& bytes) { demuxer.Ingest(bytes); }

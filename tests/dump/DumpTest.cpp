@@ -28,29 +28,19 @@ std::u16string Wide(const std::string& s) {
   return std::u16string(s.begin(), s.end());
 }
 
-// Messages of the error path, collected from any thread.
-class Messages {
- public:
-  Messages() {
-    previous_ = common::SetErrorSink([this](const std::string& text) {
-      std::lock_guard lock(mutex_);
-      texts_.push_back(text);
-    });
+// The dump's full-disk events in the graph's queue, waiting up to `timeoutMs`
+// for the first.
+int DiskFullEvents(IMediaEvent& events, LONG timeoutMs = 0) {
+  int count = 0;
+  LONG code = 0;
+  LONG_PTR param1 = 0, param2 = 0;
+  while (events.GetEvent(&code, &param1, &param2, count == 0 ? timeoutMs : 0) == S_OK) {
+    if (code != EC_DUMP_DISK_FULL) continue;
+    EXPECT_EQ(param1, HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    ++count;
   }
-  ~Messages() { common::SetErrorSink(previous_); }
-  std::vector<std::string> Texts() {
-    std::lock_guard lock(mutex_);
-    return texts_;
-  }
-  bool WaitFor(std::size_t count) {
-    return testsupport::WaitUntil([&] { return Texts().size() >= count; }, 5000);
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> texts_;
-  common::ErrorSink previous_;
-};
+  return count;
+}
 
 class DumpTest : public ::testing::Test {
  protected:
@@ -181,29 +171,29 @@ TEST_F(DumpTest, TheFileHoldsExactlyThePayloadsInArrivalOrder) {
   CoTaskMemFree(name);
 }
 
-TEST_F(DumpTest, AFullDiskStopsTheDumpWithItsMessageUntilANewName) {
-  Messages messages;
+TEST_F(DumpTest, AFullDiskStopsTheDumpWithItsEventUntilANewName) {
+  common::ErrorCapture boxes;
   ASSERT_EQ(dump_->SetFileName(u"/dev/full", nullptr), S_OK);
   ConnectSource();
   const std::uint8_t bytes[188] = {0x47};
   EXPECT_EQ(source_->Send(bytes), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
   EXPECT_EQ(dump_->State(), State_Stopped);
-  ASSERT_EQ(messages.Texts(), std::vector<std::string>{kDumpDiskFullText});
+  EXPECT_EQ(DiskFullEvents(*graph_.Get()), 1);
+  EXPECT_TRUE(boxes.Messages().empty());  // the streaming thread raises no box
 
   // Started again without a new name it writes nothing and says nothing.
   ASSERT_EQ(dump_->Pause(), S_OK);
   EXPECT_EQ(ReceiveDirect(bytes), S_OK);
-  EXPECT_EQ(messages.Texts().size(), 1u);
+  EXPECT_EQ(DiskFullEvents(*graph_.Get()), 0);
 
   // A new name clears the error; the next failed write reports again.
   ASSERT_EQ(dump_->SetFileName(u"/dev/full", nullptr), S_OK);
   EXPECT_EQ(ReceiveDirect(bytes), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
-  EXPECT_EQ(messages.Texts().size(), 2u);
+  EXPECT_EQ(DiskFullEvents(*graph_.Get()), 1);
   EXPECT_EQ(dump_->State(), State_Stopped);
 }
 
 TEST_F(DumpTest, BehindATeeAFullDiskStopsOnlyTheDump) {
-  Messages messages;
   ComPtr<CTee> tee(new CTee);
   ComPtr<TestSink> sink(new TestSink);
   source_ = new TestSource;
@@ -221,12 +211,12 @@ TEST_F(DumpTest, BehindATeeAFullDiskStopsOnlyTheDump) {
 
   const std::uint8_t bytes[188] = {0x47};
   ASSERT_EQ(source_->Send(bytes), S_OK);
-  ASSERT_TRUE(messages.WaitFor(1));
+  ASSERT_EQ(DiskFullEvents(*graph_.Get(), 5000), 1);
   for (int i = 0; i < 20; ++i)
     ASSERT_EQ(source_->Send(bytes), S_OK) << i;  // the shared allocator still works
   EXPECT_EQ(sink->Payloads().size(), 21u);
   EXPECT_EQ(dump_->State(), State_Stopped);
-  EXPECT_EQ(messages.Texts().size(), 1u);
+  EXPECT_EQ(DiskFullEvents(*graph_.Get()), 0);
   EXPECT_EQ(tee->State(), State_Paused);
 
   source_->Stop();

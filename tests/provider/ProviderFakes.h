@@ -14,6 +14,7 @@
 #include "platform/bda/model/BdaDevice.h"
 #include "platform/media/BaseFilter.h"
 #include "platform/media/BasePin.h"
+#include "tuning/BandPlan.h"
 
 namespace providertest {
 

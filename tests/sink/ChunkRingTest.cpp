@@ -31,7 +31,7 @@ TEST(SetFileName, ListNameStartsChunkBesideTheList) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   FilterClock clock;
-  ASSERT_EQ(sink.SetFileName(dir.File("buf.lst").c_str(), clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("buf.lst").c_str(), clock), FileNameResult::kOpened);
   EXPECT_EQ(sink.CurrentPath(), dir.File("buf_0000.mpg"));
   EXPECT_EQ(sink.GetCurFile(), dir.File("buf.lst"));
   EXPECT_TRUE(fs::exists(dir.Path() / "buf_0000.mpg"));
@@ -52,19 +52,22 @@ TEST(SetFileName, LengthLimitsAndMissingNames) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   FilterClock clock;
-  EXPECT_EQ(sink.SetFileName(nullptr, clock), E_POINTER);
+  EXPECT_EQ(sink.SetFileName(nullptr, clock), FileNameResult::kNullName);
   const std::u16string folder = dir.File("");
   auto nameOfLength = [&](std::size_t length, std::u16string_view ext) {
     std::u16string name = folder;
     name.append(length - folder.size() - ext.size(), u'n');
     return name + std::u16string(ext);
   };
-  EXPECT_EQ(sink.SetFileName(nameOfLength(260, u".mpg").c_str(), clock), kNameTooLong);
-  EXPECT_EQ(sink.SetFileName(nameOfLength(300, u".mpg").c_str(), clock), kNameTooLong);
+  EXPECT_EQ(sink.SetFileName(nameOfLength(260, u".mpg").c_str(), clock),
+            FileNameResult::kNameTooLong);
+  EXPECT_EQ(sink.SetFileName(nameOfLength(300, u".mpg").c_str(), clock),
+            FileNameResult::kNameTooLong);
   // A list name whose chunk names ("_0000.mpg" for ".lst") would reach 260.
-  EXPECT_EQ(sink.SetFileName(nameOfLength(255, u".lst").c_str(), clock), kNameTooLong);
+  EXPECT_EQ(sink.SetFileName(nameOfLength(255, u".lst").c_str(), clock),
+            FileNameResult::kNameTooLong);
   EXPECT_FALSE(sink.FileOpen());
-  EXPECT_EQ(sink.SetFileName(nameOfLength(254, u".lst").c_str(), clock), S_OK);
+  EXPECT_EQ(sink.SetFileName(nameOfLength(254, u".lst").c_str(), clock), FileNameResult::kOpened);
   EXPECT_EQ(sink.CurrentPath().size(), 259u);
   const ChunkList list = ReadList(common::ToUtf8(nameOfLength(254, u".lst")));
   EXPECT_EQ(list.Slot(0).Path().size(), 259u);
@@ -77,7 +80,7 @@ TEST(SetFileName, DummyWithoutListHasNoPath) {
   {
     Mpeg2SinkCore sink;
     FilterClock clock;
-    EXPECT_EQ(sink.SetFileName(u"dummy.mpg", clock), kNameMissing);
+    EXPECT_EQ(sink.SetFileName(u"dummy.mpg", clock), FileNameResult::kNoPath);
     EXPECT_FALSE(sink.FileOpen());
     // The default list was opened in the current folder.
     EXPECT_EQ(ReadList(dir.Path() / "MPEG-2 Sink.lst").liveCount, 1);
@@ -89,9 +92,9 @@ TEST(SetFileName, SecondListNameIsRefusedAndChangesNothing) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   FilterClock clock;
-  ASSERT_EQ(sink.SetFileName(dir.File("a.lst").c_str(), clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("a.lst").c_str(), clock), FileNameResult::kOpened);
   const auto before = test::ReadAll(dir.Path() / "a.lst");
-  EXPECT_EQ(sink.SetFileName(dir.File("b.lst").c_str(), clock), E_FAIL);
+  EXPECT_EQ(sink.SetFileName(dir.File("b.lst").c_str(), clock), FileNameResult::kSecondList);
   EXPECT_FALSE(fs::exists(dir.Path() / "b.lst"));
   EXPECT_EQ(test::ReadAll(dir.Path() / "a.lst"), before);
   EXPECT_TRUE(sink.FileOpen());
@@ -102,9 +105,9 @@ TEST(SetFileName, RecordingNameJoinsTheListAndDummyReturns) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("t.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("t.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   FeedSecond(feeder, 0);
-  ASSERT_EQ(sink.SetFileName(dir.File("Show.mpg").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("Show.mpg").c_str(), feeder.clock), FileNameResult::kOpened);
   EXPECT_EQ(sink.GetCurFile(), dir.File("t.lst"));
   // The closed chunk ends with the program end code.
   const auto chunk = test::ReadAll(dir.Path() / "t_0000.mpg");
@@ -117,7 +120,7 @@ TEST(SetFileName, RecordingNameJoinsTheListAndDummyReturns) {
   // A recording is never split by time.
   FeedSecond(feeder, 20LL * 60 * 10'000'000);
   EXPECT_EQ(ReadList(dir.Path() / "t.lst").newest, 1);
-  ASSERT_EQ(sink.SetFileName(u"dummy.mpg", feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(u"dummy.mpg", feeder.clock), FileNameResult::kOpened);
   EXPECT_EQ(sink.CurrentPath(), dir.File("t_0002.mpg"));
 }
 
@@ -127,7 +130,7 @@ TEST(ChunkRing, RolloverEveryFifteenMinutesAndKeepProtectsRecordings) {
   test::SinkFeeder feeder{sink};
   constexpr std::int64_t kMinute = 60LL * 10'000'000;
   feeder.clock.streamTime = 0;
-  ASSERT_EQ(sink.SetFileName(dir.File("x.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("x.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   FeedSecond(feeder, 0);
   FeedSecond(feeder, 15 * kMinute);  // exactly 15 minutes: not yet
   EXPECT_EQ(ReadList(dir.Path() / "x.lst").newest, 0);
@@ -136,9 +139,9 @@ TEST(ChunkRing, RolloverEveryFifteenMinutesAndKeepProtectsRecordings) {
   EXPECT_EQ(list.newest, 1);
   EXPECT_EQ(list.Slot(1).Path(), dir.File("x_0001.mpg"));
   // A caller-named recording in the middle of the ring.
-  ASSERT_EQ(sink.SetFileName(dir.File("keep.mpg").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("keep.mpg").c_str(), feeder.clock), FileNameResult::kOpened);
   FeedSecond(feeder, 17 * kMinute);
-  ASSERT_EQ(sink.SetFileName(u"dummy", feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(u"dummy", feeder.clock), FileNameResult::kOpened);
   std::int64_t now = 17 * kMinute;
   for (int i = 0; i < 5; ++i) {
     now += 16 * kMinute;
@@ -173,7 +176,7 @@ TEST(FullDisk, WritesFailWithoutCorruptingListOrPacks) {
   test::QuotaFileSystem quota(1'000'000);
   Mpeg2SinkCore sink(quota);
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("f.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("f.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   const auto list0 = test::ReadAll(dir.Path() / "f.lst");
   test::FeedProgramme(feeder, 8.0);  // far more than the budget
   EXPECT_GT(sink.Stats().packsLost, 0u);
@@ -181,7 +184,7 @@ TEST(FullDisk, WritesFailWithoutCorruptingListOrPacks) {
   EXPECT_EQ(fs::file_size(dir.Path() / "f_0000.mpg") % 2048, 0u);
   // Adding a chunk cannot rewrite the list: the old copy stays whole.
   quota.SetBudget(0);
-  EXPECT_EQ(sink.SetFileName(u"dummy.mpg", feeder.clock), S_OK);
+  EXPECT_EQ(sink.SetFileName(u"dummy.mpg", feeder.clock), FileNameResult::kOpened);
   EXPECT_EQ(sink.Stats().listWriteFailures, 1u);
   EXPECT_EQ(test::ReadAll(dir.Path() / "f.lst"), list0);
   EXPECT_TRUE(ChunkList::Parse(list0));
@@ -190,7 +193,7 @@ TEST(FullDisk, WritesFailWithoutCorruptingListOrPacks) {
   const auto lost = sink.Stats().packsLost;
   test::FeedProgramme(feeder, 2.0, 10 * 10'000'000);
   EXPECT_EQ(sink.Stats().packsLost, lost);
-  EXPECT_EQ(sink.SetFileName(u"dummy.mpg", feeder.clock), S_OK);
+  EXPECT_EQ(sink.SetFileName(u"dummy.mpg", feeder.clock), FileNameResult::kOpened);
   const ChunkList list = ReadList(dir.Path() / "f.lst");
   EXPECT_EQ(list.newest, 2);
   const auto chunk1 = test::ReadAll(dir.Path() / "f_0001.mpg");
@@ -204,12 +207,12 @@ TEST(FullDisk, RecordingIntoDevFull) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("d.lst").c_str(), feeder.clock), S_OK);
-  ASSERT_EQ(sink.SetFileName(u"/dev/full", feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("d.lst").c_str(), feeder.clock), FileNameResult::kOpened);
+  ASSERT_EQ(sink.SetFileName(u"/dev/full", feeder.clock), FileNameResult::kOpened);
   test::FeedProgramme(feeder, 3.0);
   EXPECT_GT(sink.Stats().packsLost, 0u);
   EXPECT_EQ(sink.Stats().packsWritten, 0u);
-  ASSERT_EQ(sink.SetFileName(u"dummy.mpg", feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(u"dummy.mpg", feeder.clock), FileNameResult::kOpened);
   const ChunkList list = ReadList(dir.Path() / "d.lst");
   EXPECT_EQ(list.newest, 2);
   EXPECT_EQ(list.Slot(1).Path(), u"/dev/full");

@@ -32,7 +32,7 @@ TEST(SinkCore, RecordingFileIsWholePacksWithStartPackAndEndCode) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("rec.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("rec.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   const auto sent = test::FeedProgramme(feeder, 6.0);
   sink.Stop();
   EXPECT_FALSE(sink.FileOpen());
@@ -79,7 +79,7 @@ TEST(SinkCore, VideoTimestampsFollowPictureCounterAndFramePeriod) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("v.mpg").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("v.mpg").c_str(), feeder.clock), FileNameResult::kOpened);
   // Sequence header (29.97 Hz: 900,900 ticks) with an I picture of temporal
   // reference 2, then B pictures 0 and 1, then a timed sample without any
   // picture start code, then one more timed sample to close the last group.
@@ -117,7 +117,7 @@ TEST(SinkCore, VideoWaitsForSequenceHeaderAndAgainAfterDiscontinuity) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("w.mpg").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("w.mpg").c_str(), feeder.clock), FileNameResult::kOpened);
   feeder.Send(PinType::kVideo, test::Picture(3, 1000, 1), 0);  // mid-GOP: dropped
   feeder.Send(PinType::kVideo, test::Picture(4, 1000, 2), 333'667);
   EXPECT_EQ(sink.Stats().video.samplesDropped, 2u);
@@ -143,7 +143,7 @@ TEST(SinkCore, HeldSamplesAndGroupBytesStayBounded) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("b.mpg").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("b.mpg").c_str(), feeder.clock), FileNameResult::kOpened);
   // Video with no timestamps after its first sample: one endless group.
   std::vector<std::uint8_t> sent = test::SequenceHeader(4);
   feeder.Send(PinType::kVideo, sent, 0);
@@ -171,7 +171,7 @@ TEST(SinkCore, SampleListNeverExceeds512Entries) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("s.mpg").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("s.mpg").c_str(), feeder.clock), FileNameResult::kOpened);
   // Untimed text samples close a group each; untimed audio never does.
   for (int i = 0; i < 1500; ++i) {
     feeder.Send(PinType::kAudio, std::vector<std::uint8_t>(10, 0x11), std::nullopt);

@@ -59,7 +59,7 @@ void WriteThreeChunks(const TempDir& dir) {
   constexpr std::int64_t kSecond = 10'000'000, kMinute = 60 * kSecond;
   Mpeg2SinkCore sink;
   SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("s.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("s.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   FeedProgramme(feeder, 20.0, 0);
   FeedProgramme(feeder, 20.0, 15 * kMinute + kSecond);
   FeedProgramme(feeder, 20.0, 30 * kMinute + 2 * kSecond);

@@ -102,6 +102,18 @@ TEST(SinkFilter, ConnectionsAndInterfaces) {
   CoTaskMemFree(name);
 }
 
+// The file-name outcomes of the core reach the caller as the interface's codes.
+TEST(SinkFilter, SetFileNameAnswersTheInterfaceResultCodes) {
+  ComPtr<CMPEG2Sink> sink(new CMPEG2Sink);
+  ComPtr<IFileSinkFilter> file;
+  ASSERT_EQ(sink->QueryInterface(IID_PPV_ARGS(&file)), S_OK);
+  EXPECT_EQ(file->SetFileName(nullptr, nullptr), E_POINTER);
+  EXPECT_EQ(file->SetFileName(std::u16string(300, u'a').c_str(), nullptr), 206);
+  psfile::test::TempDir dir;
+  ASSERT_EQ(file->SetFileName(dir.File("one.lst").c_str(), nullptr), S_OK);
+  EXPECT_EQ(file->SetFileName(dir.File("two.lst").c_str(), nullptr), E_FAIL);
+}
+
 std::vector<std::uint8_t> SequenceStart() {
   auto data = psfile::test::SequenceHeader(4);
   const auto picture = psfile::test::Picture(0, 3000, 1);

@@ -143,7 +143,7 @@ class AvStreams : public ::testing::Test {
     // Start one second in, as a live stream would.
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir_.File("av.mpg").c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(dir_.File("av.mpg").c_str(), feeder.clock), FileNameResult::kOpened);
     std::int64_t nextText = 0;
     for (const EsPacket& p : packets_) {
       const std::int64_t start = p.pts100 + 10'000'000;

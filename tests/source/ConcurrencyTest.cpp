@@ -21,7 +21,7 @@ TEST(Concurrency, ReaderFollowsWriterThroughRollovers) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("live.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("live.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   test::FeedProgramme(feeder, 0.5, 0);
 
   Mpeg2SourceCore source;
@@ -69,7 +69,7 @@ TEST(Concurrency, StopRacingReceiveNeverWritesAfterEndCode) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("race.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("race.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   std::atomic<bool> done{false};
   std::thread control([&] {
     FilterClock clock;

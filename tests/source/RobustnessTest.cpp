@@ -58,7 +58,7 @@ TEST(Robustness, GarbageAndTruncatedFilesEndCleanly) {
   {
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir.File("cut.mpg").c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(dir.File("cut.mpg").c_str(), feeder.clock), FileNameResult::kOpened);
     test::FeedProgramme(feeder, 2.0);
     sink.Stop();
   }
@@ -114,7 +114,7 @@ TEST(Robustness, InconsistentListCopyIsIgnored) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("r.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("r.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   test::FeedProgramme(feeder, 1.0);
   Mpeg2SourceCore source;
   ASSERT_EQ(source.Load(dir.File("r.lst").c_str()), S_OK);

@@ -55,7 +55,8 @@ TEST(RoundTrip, RecordingFileGivesBackStreamsAndTimes) {
   {
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir.File("show.mpg").c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(dir.File("show.mpg").c_str(), feeder.clock),
+              FileNameResult::kOpened);
     sent = test::FeedProgramme(feeder, 5.0, 3 * 10'000'000);
     sink.Stop();
   }
@@ -89,7 +90,7 @@ TEST(RoundTrip, ListFollowsGrowingNewestChunkAcrossRollover) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(dir.File("tv.lst").c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(dir.File("tv.lst").c_str(), feeder.clock), FileNameResult::kOpened);
   auto sent = test::FeedProgramme(feeder, 2.0);
 
   Mpeg2SourceCore source;
@@ -135,7 +136,8 @@ TEST(RoundTrip, TimesContinueAcrossThe33BitWrap) {
   {
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir.File("wrap.mpg").c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(dir.File("wrap.mpg").c_str(), feeder.clock),
+              FileNameResult::kOpened);
     sent = test::FeedProgramme(feeder, 6.0, wrap100 - 3 * 10'000'000);
     sink.Stop();
   }

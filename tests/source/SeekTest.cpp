@@ -86,7 +86,8 @@ TEST(Seek, ShortFileIsPlayedFromItsStart) {
   {
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir.File("short.mpg").c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(dir.File("short.mpg").c_str(), feeder.clock),
+              FileNameResult::kOpened);
     test::FeedProgramme(feeder, 0.12, 0);
     sink.Stop();
   }
@@ -106,7 +107,8 @@ TEST(Seek, SingleFileBinarySearch) {
   {
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(dir.File("long.mpg").c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(dir.File("long.mpg").c_str(), feeder.clock),
+              FileNameResult::kOpened);
     test::FeedProgramme(feeder, 10.0, 0);
     sink.Stop();
   }

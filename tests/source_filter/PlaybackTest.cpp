@@ -25,7 +25,7 @@ using testsupport::WriteBytes;
 test::SentStreams WriteRecording(const std::u16string& path, double seconds, std::int64_t start) {
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  EXPECT_EQ(sink.SetFileName(path.c_str(), feeder.clock), S_OK);
+  EXPECT_EQ(sink.SetFileName(path.c_str(), feeder.clock), FileNameResult::kOpened);
   auto sent = test::FeedProgramme(feeder, seconds, start);
   sink.Stop();
   return sent;
@@ -103,7 +103,7 @@ TEST(SourcePlayback, FollowsTheGrowingNewestChunkWithoutEnding) {
   const auto list = dir.File("tv.lst");
   Mpeg2SinkCore sink;
   test::SinkFeeder feeder{sink};
-  ASSERT_EQ(sink.SetFileName(list.c_str(), feeder.clock), S_OK);
+  ASSERT_EQ(sink.SetFileName(list.c_str(), feeder.clock), FileNameResult::kOpened);
   auto sent = test::FeedProgramme(feeder, 2.0);
 
   test::SourceGraph g;

@@ -141,7 +141,7 @@ TEST(SourceSeeking, CapabilitiesRangeRatesAndCreationByClassId) {
   {
     Mpeg2SinkCore sink;
     test::SinkFeeder feeder{sink};
-    ASSERT_EQ(sink.SetFileName(path.c_str(), feeder.clock), S_OK);
+    ASSERT_EQ(sink.SetFileName(path.c_str(), feeder.clock), FileNameResult::kOpened);
     test::FeedProgramme(feeder, 3.0, 4 * kSecond);
     sink.Stop();
   }

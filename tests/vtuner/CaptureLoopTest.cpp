@@ -28,7 +28,7 @@ std::vector<std::uint8_t> PlayThroughTuner(const std::vector<std::uint8_t>& capt
   EXPECT_TRUE(parsed.ok) << parsed.error;
   auto broadcast = std::make_shared<vtuner::Broadcast>(parsed.description);
   vtuner::VirtualTuner tuner(broadcast);
-  EXPECT_TRUE(tuner.Tune(kFrequency, tuning::DemodulatorFamily::kQam)) << tuner.LastError();
+  EXPECT_TRUE(tuner.Tune(kFrequency, common::DemodulatorFamily::kQam)) << tuner.LastError();
   std::vector<std::uint8_t> out(capture.size() * passes);
   std::vector<std::uint8_t> chunk(chunkPackets * 188);
   std::size_t filled = 0;

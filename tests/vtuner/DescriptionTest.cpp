@@ -6,7 +6,7 @@
 namespace vtunertest {
 namespace {
 
-using tuning::DemodulatorFamily;
+using common::DemodulatorFamily;
 
 class Description : public ::testing::Test {
  protected:
@@ -42,10 +42,10 @@ TEST_F(Description, ReadsEveryFormOfTheGrammar) {
   ASSERT_EQ(d.multiplexes.size(), 4u);
 
   const auto& news = d.multiplexes[0];
-  const auto na22 = tuning::ResolveFrequency(tuning::kAntennaUs, 22);
+  const auto na22 = common::ResolveFrequency(common::kAntennaUs, 22);
   EXPECT_EQ(news.frequencyHz, std::uint64_t{na22->frequency} * na22->multiplier);
   EXPECT_EQ(news.family, DemodulatorFamily::kVsb);
-  EXPECT_EQ(news.modulation, tuning::kVsb8);
+  EXPECT_EQ(news.modulation, common::kVsb8);
   EXPECT_EQ(news.quality, 80);
   EXPECT_EQ(news.line, 5);
   EXPECT_EQ(news.capture, folder_.Path() / "news.ts");
@@ -64,12 +64,12 @@ TEST_F(Description, ReadsEveryFormOfTheGrammar) {
   EXPECT_EQ(dvb.frequencyHz, 474'000'000u);
   EXPECT_EQ(dvb.capture, folder_.Path() / "sports.ts");
   EXPECT_EQ(dvb.channelMap, -1);
-  EXPECT_EQ(dvb.modulation, tuning::kCofdmAuto);
+  EXPECT_EQ(dvb.modulation, common::kCofdmAuto);
   EXPECT_EQ(dvb.quality, 0);
 
   // European channel 22 in kilohertz times its multiplier of 1000.
   EXPECT_EQ(d.multiplexes[3].frequencyHz, 482'000'000u);
-  EXPECT_EQ(d.multiplexes[3].channelMap, static_cast<int>(tuning::kAntennaEu));
+  EXPECT_EQ(d.multiplexes[3].channelMap, static_cast<int>(common::kAntennaEu));
 }
 
 TEST_F(Description, DefaultsWhenNothingIsSaid) {

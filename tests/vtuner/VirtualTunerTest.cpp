@@ -11,7 +11,7 @@
 namespace vtunertest {
 namespace {
 
-using tuning::DemodulatorFamily;
+using common::DemodulatorFamily;
 
 // A clock that never waits: sleeping moves it to the time slept to.
 class FakeClock : public vtuner::Clock {
@@ -140,7 +140,7 @@ TEST_F(VirtualTunerTest, SyntheticMultiplexesComeFromThePluggedFactory) {
       "multiplex 1 45 QAM:256-QAM synthetic sports quality 60\n"
       "  fill 0x5A\n");
   vtuner::VirtualTuner tuner(broadcast);
-  const auto frequency = tuning::ResolveFrequency(tuning::kCableStandard, 45);
+  const auto frequency = common::ResolveFrequency(common::kCableStandard, 45);
   const std::uint64_t hz = std::uint64_t{frequency->frequency} * frequency->multiplier;
 
   EXPECT_FALSE(tuner.Tune(hz, DemodulatorFamily::kQam));

@@ -42,8 +42,13 @@ std::vector<std::string> ListBroadcast(const BroadcastDescription& description, 
   for (const MultiplexDescription& m : description.multiplexes) {
     std::string line = std::string(tuning::ChannelMapName(m.channelMap)) + " " +
                        std::to_string(m.physical) + " " + tuning::ModulationName(m.modulation);
-    if (const auto tune = tuning::ResolveFrequency(m.channelMap, m.physical))
-      line += " " + std::to_string(std::uint64_t{tune->frequency} * tune->multiplier) + " Hz";
+    // Appended piece by piece: GCC 12 at -O2 reports a false -Wrestrict
+    // overlap for a literal prepended to a temporary string (" " + to_string).
+    if (const auto tune = tuning::ResolveFrequency(m.channelMap, m.physical)) {
+      line += ' ';
+      line += std::to_string(std::uint64_t{tune->frequency} * tune->multiplier);
+      line += " Hz";
+    }
     if (!m.synthetic) {
       lines.push_back(line + " capture " + m.capturePath);
       continue;

@@ -32,7 +32,9 @@ std::uint64_t Fnv1a(std::string_view text) {
 }
 
 std::string CacheKey(const ChannelDescription& c, const LoopOptions& o) {
-  std::string key = "v" + std::to_string(kFormatVersion) + " lavc" +
+  // Starts from a named string: GCC 12 at -O2 reports a false -Wrestrict
+  // overlap for a literal prepended to a temporary string ("v" + to_string).
+  std::string key = std::string("v") + std::to_string(kFormatVersion) + " lavc" +
                     std::to_string(LIBAVCODEC_VERSION_INT) + " " + std::to_string(o.width) + "x" +
                     std::to_string(o.height) + " f" + std::to_string(o.frames) + " vb" +
                     std::to_string(o.videoBitRate) + " ab" + std::to_string(o.audioBitRate) + " n" +

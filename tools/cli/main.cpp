@@ -37,7 +37,7 @@ std::vector<std::string> Words(const char* words) {
 
 int main(int argc, char** argv) {
   // Messages meant for the error box go to standard error, as they are.
-  common::SetErrorSink([](const std::string& text) {
+  common::SetErrorSink([](const std::string&, const std::string& text) {
     std::fputs(text.c_str(), stderr);
     if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
   });

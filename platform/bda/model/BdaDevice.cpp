@@ -6,7 +6,7 @@
 
 namespace bda {
 
-using tuning::DemodulatorFamily;
+using common::DemodulatorFamily;
 
 const GUID& DemodulatorNodeType(DemodulatorFamily family) {
   switch (family) {
@@ -96,12 +96,12 @@ HRESULT BdaDevice::GetChangeState(ULONG* state) {
   return S_OK;
 }
 
-tuning::ModulationMask BdaDevice::SupportedModulations() const {
-  tuning::ModulationMask mask = 0;
+common::ModulationMask BdaDevice::SupportedModulations() const {
+  common::ModulationMask mask = 0;
   for (DemodulatorFamily family : demodulators_) {
-    if (family == DemodulatorFamily::kVsb) mask |= tuning::kVsbModes;
-    if (family == DemodulatorFamily::kQam) mask |= tuning::kQamModes;
-    if (family == DemodulatorFamily::kCofdm) mask |= tuning::kCofdmModes;
+    if (family == DemodulatorFamily::kVsb) mask |= common::kVsbModes;
+    if (family == DemodulatorFamily::kQam) mask |= common::kQamModes;
+    if (family == DemodulatorFamily::kCofdm) mask |= common::kCofdmModes;
   }
   return mask;
 }

@@ -22,7 +22,7 @@ inline constexpr ULONG kOutputPinType = 1;
 class BdaDevice {
  public:
   BdaDevice(std::shared_ptr<TunerDevice> device,
-            std::vector<tuning::DemodulatorFamily> demodulators);
+            std::vector<common::DemodulatorFamily> demodulators);
   ~BdaDevice();
   BdaDevice(const BdaDevice&) = delete;
   BdaDevice& operator=(const BdaDevice&) = delete;
@@ -41,8 +41,8 @@ class BdaDevice {
   HRESULT GetChangeState(ULONG* state);
 
   DeviceState& State() { return *state_; }
-  // The modulation-mode bits of the demodulators present (tuning::ModulationMask).
-  tuning::ModulationMask SupportedModulations() const;
+  // The modulation-mode bits of the demodulators present (common::ModulationMask).
+  common::ModulationMask SupportedModulations() const;
 
  private:
   struct Node {
@@ -53,10 +53,10 @@ class BdaDevice {
 
   std::shared_ptr<DeviceState> state_;
   std::vector<Node> nodes_;
-  std::vector<tuning::DemodulatorFamily> demodulators_;
+  std::vector<common::DemodulatorFamily> demodulators_;
 };
 
 // The node type of a demodulator family.
-const GUID& DemodulatorNodeType(tuning::DemodulatorFamily family);
+const GUID& DemodulatorNodeType(common::DemodulatorFamily family);
 
 }  // namespace bda

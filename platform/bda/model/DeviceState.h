@@ -48,8 +48,8 @@ struct DemodulatorSettings {
 
 struct DeviceSettings {
   RfSettings rf;
-  std::map<tuning::DemodulatorFamily, DemodulatorSettings> demodulators;
-  tuning::DemodulatorFamily activeFamily = tuning::DemodulatorFamily::kNone;
+  std::map<common::DemodulatorFamily, DemodulatorSettings> demodulators;
+  common::DemodulatorFamily activeFamily = common::DemodulatorFamily::kNone;
 };
 
 // The hardware PID filter: a mode and the mapped PIDs. Safe to use from the
@@ -85,7 +85,7 @@ class DeviceState {
     return S_OK;
   }
   template <class F>
-  HRESULT ChangeDemodulator(tuning::DemodulatorFamily family, bool chooses, F&& change) {
+  HRESULT ChangeDemodulator(common::DemodulatorFamily family, bool chooses, F&& change) {
     std::lock_guard lock(mutex_);
     change(pending_.demodulators[family]);
     if (chooses) {

@@ -4,7 +4,7 @@
 
 namespace bda {
 
-using tuning::DemodulatorFamily;
+using common::DemodulatorFamily;
 
 // ---- RF tuner node --------------------------------------------------------------
 

@@ -63,7 +63,7 @@ class CDemodulatorNode : public CUnknown,
                          public IBDA_DigitalDemodulator,
                          public IBDA_AutoDemodulate {
  public:
-  CDemodulatorNode(std::shared_ptr<DeviceState> state, tuning::DemodulatorFamily family);
+  CDemodulatorNode(std::shared_ptr<DeviceState> state, common::DemodulatorFamily family);
   HRESULT NonDelegatingQueryInterface(REFIID iid, void** object) override;
 
   // Putting the modulation type (or the automatic mode) chooses this
@@ -85,7 +85,7 @@ class CDemodulatorNode : public CUnknown,
 
   HRESULT put_AutoDemodulate() override;
 
-  tuning::DemodulatorFamily Family() const { return family_; }
+  common::DemodulatorFamily Family() const { return family_; }
 
  private:
   template <class T>
@@ -94,7 +94,7 @@ class CDemodulatorNode : public CUnknown,
   HRESULT Get(T* out, T DemodulatorSettings::*field);
 
   std::shared_ptr<DeviceState> state_;
-  const tuning::DemodulatorFamily family_;
+  const common::DemodulatorFamily family_;
 };
 
 // The PID filter: its mode and the PIDs it passes (mapped as transport packets).
@@ -118,6 +118,6 @@ class CPidFilterNode : public CUnknown, public IBDA_PidFilter, public IMPEG2PIDM
 HRESULT CreatePidMapEnum(std::vector<PID_MAP> maps, IEnumPIDMap** enumerator);
 
 // The modulation type a demodulator family can be given, for checks.
-bool FamilyTakes(tuning::DemodulatorFamily family, ModulationType type);
+bool FamilyTakes(common::DemodulatorFamily family, ModulationType type);
 
 }  // namespace bda

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "common/BandPlan.h"
 #include "platform/bda/model/BdaInterfaces.h"
-#include "tuning/BandPlan.h"
 
 namespace bda {
 
@@ -14,7 +14,7 @@ namespace bda {
 struct DeviceTune {
   std::uint64_t frequencyHz = 0;           // RF node frequency times its multiplier
   ULONG bandwidthMHz = BDA_ULONG_NOT_SET;  // open when not set
-  tuning::DemodulatorFamily family = tuning::DemodulatorFamily::kNone;
+  common::DemodulatorFamily family = common::DemodulatorFamily::kNone;
   ModulationType modulation = BDA_MOD_NOT_SET;  // BDA_MOD_NOT_SET: the device decides
 };
 

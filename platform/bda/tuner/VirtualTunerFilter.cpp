@@ -16,9 +16,9 @@ constexpr LONG kPacketSize = static_cast<LONG>(common::kPacketSize);
 // How long the streaming thread waits for a command while nothing is received.
 constexpr DWORD kIdleWaitMs = 20;
 
-const std::vector<tuning::DemodulatorFamily> kFamilies = {tuning::DemodulatorFamily::kVsb,
-                                                          tuning::DemodulatorFamily::kQam,
-                                                          tuning::DemodulatorFamily::kCofdm};
+const std::vector<common::DemodulatorFamily> kFamilies = {common::DemodulatorFamily::kVsb,
+                                                          common::DemodulatorFamily::kQam,
+                                                          common::DemodulatorFamily::kCofdm};
 
 }  // namespace
 

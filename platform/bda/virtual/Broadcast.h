@@ -33,7 +33,7 @@ class Broadcast {
   void SetSyntheticSourceFactory(SyntheticSourceFactory factory);
 
   // The multiplex received at (frequency, family), or null.
-  const MultiplexDecl* Find(std::uint64_t frequencyHz, tuning::DemodulatorFamily family) const {
+  const MultiplexDecl* Find(std::uint64_t frequencyHz, common::DemodulatorFamily family) const {
     return FindMultiplex(description_, frequencyHz, family);
   }
 

@@ -8,7 +8,7 @@
 namespace vtuner {
 namespace {
 
-using tuning::DemodulatorFamily;
+using common::DemodulatorFamily;
 
 struct Token {
   std::string text;
@@ -95,19 +95,19 @@ std::uint64_t ParseNumber(const Token& token, std::string_view what, std::uint64
 int ParseChannelMap(const Token& token) {
   if (!token.quoted) {
     if (const auto value = ParseUnsigned(token.text)) {
-      if (*value <= tuning::kAntennaTw) return static_cast<int>(*value);
+      if (*value <= common::kAntennaTw) return static_cast<int>(*value);
       throw LineError("channel map " + token.text + " lies outside 0-6");
     }
   }
-  for (int map = 0; map <= static_cast<int>(tuning::kAntennaTw); ++map)
-    if (EqualsNoCase(token.text, tuning::ChannelMapName(static_cast<tuning::ChannelMap>(map))))
+  for (int map = 0; map <= static_cast<int>(common::kAntennaTw); ++map)
+    if (EqualsNoCase(token.text, common::ChannelMapName(static_cast<common::ChannelMap>(map))))
       return map;
   throw LineError("unknown channel map " + Quote(token.text));
 }
 
 struct Modulation {
   DemodulatorFamily family;
-  tuning::ModulationMask mask;
+  common::ModulationMask mask;
 };
 
 // A mode name such as "QAM:256-QAM", or a bare family ("QAM"), which stands for
@@ -116,14 +116,14 @@ Modulation ParseModulation(const Token& token) {
   static constexpr struct {
     const char* name;
     DemodulatorFamily family;
-    tuning::ModulationMask mask;
-  } kFamilies[] = {{"VSB", DemodulatorFamily::kVsb, tuning::kVsbAuto},
-                   {"QAM", DemodulatorFamily::kQam, tuning::kQamAuto},
-                   {"COFDM", DemodulatorFamily::kCofdm, tuning::kCofdmAuto}};
+    common::ModulationMask mask;
+  } kFamilies[] = {{"VSB", DemodulatorFamily::kVsb, common::kVsbAuto},
+                   {"QAM", DemodulatorFamily::kQam, common::kQamAuto},
+                   {"COFDM", DemodulatorFamily::kCofdm, common::kCofdmAuto}};
   for (const auto& family : kFamilies)
     if (EqualsNoCase(token.text, family.name)) return {family.family, family.mask};
-  for (tuning::ModulationMask bit = 1; bit <= tuning::kCofdmAuto; bit <<= 1)
-    if (EqualsNoCase(token.text, tuning::ModulationName(bit))) return {tuning::FamilyOf(bit), bit};
+  for (common::ModulationMask bit = 1; bit <= common::kCofdmAuto; bit <<= 1)
+    if (EqualsNoCase(token.text, common::ModulationName(bit))) return {common::FamilyOf(bit), bit};
   throw LineError("unknown modulation " + Quote(token.text) +
                   " (a name such as \"VSB:8-VSB\", \"QAM:256-QAM\", \"COFDM:AUTO\", or VSB, "
                   "QAM, COFDM)");
@@ -154,15 +154,15 @@ MultiplexDecl ParseMultiplex(const std::vector<Token>& tokens, const std::filesy
   } else {
     mux.channelMap = ParseChannelMap(tokens[1]);
     mux.physical = static_cast<int>(ParseNumber(tokens[2], "physical channel", 0, 1000));
-    const auto map = static_cast<tuning::ChannelMap>(mux.channelMap);
-    const auto tune = tuning::ResolveFrequency(map, mux.physical);
+    const auto map = static_cast<common::ChannelMap>(mux.channelMap);
+    const auto tune = common::ResolveFrequency(map, mux.physical);
     if (!tune)
       throw LineError("physical channel " + tokens[2].text + " lies outside the " +
-                      Quote(tuning::ChannelMapName(map)) + " band plan");
+                      Quote(common::ChannelMapName(map)) + " band plan");
     mux.frequencyHz = std::uint64_t{tune->frequency} * tune->multiplier;
     if (mux.frequencyHz == 0)
       throw LineError("physical channel " + tokens[2].text + " has no frequency in the " +
-                      Quote(tuning::ChannelMapName(map)) + " band plan");
+                      Quote(common::ChannelMapName(map)) + " band plan");
   }
   const auto modulation = ParseModulation(tokens[3]);
   mux.family = modulation.family;
@@ -204,7 +204,7 @@ std::uint64_t Distance(std::uint64_t a, std::uint64_t b) {
 
 }  // namespace
 
-const char* FamilyName(tuning::DemodulatorFamily family) {
+const char* FamilyName(common::DemodulatorFamily family) {
   switch (family) {
     case DemodulatorFamily::kVsb:
       return "VSB";
@@ -301,7 +301,7 @@ DescriptionResult LoadDescription(const std::filesystem::path& file) {
 }
 
 const MultiplexDecl* FindMultiplex(const BroadcastDescription& description,
-                                   std::uint64_t frequencyHz, tuning::DemodulatorFamily family) {
+                                   std::uint64_t frequencyHz, common::DemodulatorFamily family) {
   const MultiplexDecl* best = nullptr;
   for (const auto& mux : description.multiplexes) {
     if (mux.family != family) continue;

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tuning/BandPlan.h"
+#include "common/BandPlan.h"
 
 namespace vtuner {
 
@@ -30,8 +30,8 @@ struct BodyLine {
 struct MultiplexDecl {
   int line = 0;                   // line of the "multiplex" statement
   std::uint64_t frequencyHz = 0;  // RF node value times its multiplier
-  tuning::DemodulatorFamily family = tuning::DemodulatorFamily::kNone;
-  tuning::ModulationMask modulation = 0;  // one bit; the family's automatic mode when
+  common::DemodulatorFamily family = common::DemodulatorFamily::kNone;
+  common::ModulationMask modulation = 0;  // one bit; the family's automatic mode when
                                           // only the family was named
   int channelMap = -1;                    // -1 when given by frequency
   int physical = -1;
@@ -67,8 +67,8 @@ DescriptionResult LoadDescription(const std::filesystem::path& file);
 // The multiplex that a tune to (frequency, family) receives: the nearest one of
 // that family within kFrequencyTolerance, or null.
 const MultiplexDecl* FindMultiplex(const BroadcastDescription& description,
-                                   std::uint64_t frequencyHz, tuning::DemodulatorFamily family);
+                                   std::uint64_t frequencyHz, common::DemodulatorFamily family);
 
-const char* FamilyName(tuning::DemodulatorFamily family);
+const char* FamilyName(common::DemodulatorFamily family);
 
 }  // namespace vtuner

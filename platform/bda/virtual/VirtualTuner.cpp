@@ -5,7 +5,7 @@ namespace vtuner {
 VirtualTuner::VirtualTuner(std::shared_ptr<Broadcast> broadcast, Clock& clock)
     : broadcast_(std::move(broadcast)), clock_(clock), pacer_(clock) {}
 
-bool VirtualTuner::Tune(std::uint64_t frequencyHz, tuning::DemodulatorFamily family) {
+bool VirtualTuner::Tune(std::uint64_t frequencyHz, common::DemodulatorFamily family) {
   const MultiplexDecl* mux = broadcast_->Find(frequencyHz, family);
   std::unique_ptr<PacketSource> source;
   SignalStatistics statistics;
@@ -13,8 +13,8 @@ bool VirtualTuner::Tune(std::uint64_t frequencyHz, tuning::DemodulatorFamily fam
   if (!mux) {
     // A carrier of another family on the frequency is present, but this
     // demodulator cannot lock to it.
-    for (const auto other : {tuning::DemodulatorFamily::kVsb, tuning::DemodulatorFamily::kQam,
-                             tuning::DemodulatorFamily::kCofdm})
+    for (const auto other : {common::DemodulatorFamily::kVsb, common::DemodulatorFamily::kQam,
+                             common::DemodulatorFamily::kCofdm})
       if (broadcast_->Find(frequencyHz, other)) statistics.present = true;
     error =
         "nothing on the air at " + std::to_string(frequencyHz) + " Hz for " + FamilyName(family);

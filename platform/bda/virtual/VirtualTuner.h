@@ -33,7 +33,7 @@ class VirtualTuner {
   // Tunes to the frequency in hertz (the RF node's value times its multiplier)
   // with the demodulator of `family`. Every tune starts the multiplex from its
   // beginning. Returns whether the tuner locked.
-  bool Tune(std::uint64_t frequencyHz, tuning::DemodulatorFamily family);
+  bool Tune(std::uint64_t frequencyHz, common::DemodulatorFamily family);
   // Leaves the multiplex: no lock, no data.
   void Untune();
 

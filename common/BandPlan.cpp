@@ -1,8 +1,8 @@
-#include "tuning/BandPlan.h"
+#include "common/BandPlan.h"
 
 #include <array>
 
-namespace tuning {
+namespace common {
 namespace {
 
 constexpr std::uint32_t kMHz = 1'000'000;
@@ -216,4 +216,4 @@ std::uint8_t ModulationToLocator(ModulationMask mask) {
   return static_cast<std::uint8_t>(mask);
 }
 
-}  // namespace tuning
+}  // namespace common
