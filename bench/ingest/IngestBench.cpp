@@ -104,9 +104,9 @@ void BM_IngestGraph(benchmark::State& state) {
     ComPtr<CNullRenderer> video(new CNullRenderer(&hr)), audio(new CNullRenderer(&hr));
     ingest.Graph()->AddFilter(video.Get(), u"video");
     ingest.Graph()->AddFilter(audio.Get(), u"audio");
-    ingest.Graph()->ConnectDirect(ingest.DemuxPin(provider::kVideoPinName).Get(), video->GetPin(0),
+    ingest.Graph()->ConnectDirect(ingest.DemuxPin(filters::kVideoPinName).Get(), video->GetPin(0),
                                   nullptr);
-    ingest.Graph()->ConnectDirect(ingest.DemuxPin(provider::kAudioPinName).Get(), audio->GetPin(0),
+    ingest.Graph()->ConnectDirect(ingest.DemuxPin(filters::kAudioPinName).Get(), audio->GetPin(0),
                                   nullptr);
     // Renderers take samples as they come: no reference clock.
     ComPtr<IFilterGraph2>(ingest.Graph()).As<IMediaFilter>()->SetSyncSource(nullptr);

@@ -18,20 +18,20 @@
 
 namespace {
 
-using psfile::PinType;
+using filters::PinType;
 
 // Discards writes; keeps nothing.
-class NullFileSystem final : public psfile::FileSystem {
+class NullFileSystem final : public filters::FileSystem {
  public:
-  std::unique_ptr<psfile::WriteFile> Create(const std::u16string&) override {
+  std::unique_ptr<filters::WriteFile> Create(const std::u16string&) override {
     return std::make_unique<Sink>();
   }
-  std::unique_ptr<psfile::ReadFile> Open(const std::u16string&) override { return nullptr; }
+  std::unique_ptr<filters::ReadFile> Open(const std::u16string&) override { return nullptr; }
   bool Remove(const std::u16string&) override { return true; }
   bool Replace(const std::u16string&, std::span<const std::uint8_t>) override { return true; }
 
  private:
-  struct Sink final : psfile::WriteFile {
+  struct Sink final : filters::WriteFile {
     bool Write(std::span<const std::uint8_t> bytes) override {
       benchmark::DoNotOptimize(bytes.data());
       return true;
@@ -76,14 +76,14 @@ std::vector<Sample> MakeProgramme(std::size_t& esBytes) {
     }
     esBytes += pic.size();
     while (audioTime <= t) {
-      std::vector<std::uint8_t> frame(psfile::Ac3FrameBytes(28, 0));
+      std::vector<std::uint8_t> frame(filters::Ac3FrameBytes(28, 0));
       filler(frame, 0);
       frame[0] = 0x0B;
       frame[1] = 0x77;
       frame[4] = 28;
       const std::size_t words = frame.size() / 2;
       const std::size_t crcEnd = ((words >> 1) + (words >> 3)) * 2;
-      const auto crc = psfile::Ac3Crc16(std::span(frame).subspan(2, crcEnd - 4));
+      const auto crc = filters::Ac3Crc16(std::span(frame).subspan(2, crcEnd - 4));
       frame[crcEnd - 2] = static_cast<std::uint8_t>(crc >> 8);
       frame[crcEnd - 1] = static_cast<std::uint8_t>(crc);
       out.push_back({PinType::kAudio, frame, true, audioTime});
@@ -98,10 +98,10 @@ std::vector<Sample> MakeProgramme(std::size_t& esBytes) {
   return out;
 }
 
-void Feed(psfile::Mpeg2SinkCore& sink, const std::vector<Sample>& programme, std::int64_t offset) {
-  psfile::FilterClock clock{true, 0};
+void Feed(filters::Mpeg2SinkCore& sink, const std::vector<Sample>& programme, std::int64_t offset) {
+  filters::FilterClock clock{true, 0};
   for (const Sample& s : programme) {
-    psfile::InputSample in;
+    filters::InputSample in;
     in.data = s.data;
     in.timed = s.timed;
     in.start = s.start + offset;
@@ -115,8 +115,8 @@ void BM_SinkPacketise(benchmark::State& state) {
   std::size_t esBytes = 0;
   const auto programme = MakeProgramme(esBytes);
   NullFileSystem fs;
-  psfile::Mpeg2SinkCore sink(fs);
-  psfile::FilterClock clock;
+  filters::Mpeg2SinkCore sink(fs);
+  filters::FilterClock clock;
   sink.SetFileName(u"/bench/rec.mpg", clock);
   std::int64_t offset = 0;
   for (auto _ : state) {
@@ -137,8 +137,8 @@ void BM_SinkToFile(benchmark::State& state) {
   std::size_t esBytes = 0;
   const auto programme = MakeProgramme(esBytes);
   const auto path = (BenchFolder() / "sink.mpg").string();
-  psfile::Mpeg2SinkCore sink;
-  psfile::FilterClock clock;
+  filters::Mpeg2SinkCore sink;
+  filters::FilterClock clock;
   std::int64_t offset = 0;
   for (auto _ : state) {
     sink.SetFileName(std::u16string(path.begin(), path.end()).c_str(), clock);
@@ -157,8 +157,8 @@ void BM_SourceRead(benchmark::State& state) {
   const auto path = (BenchFolder() / "source.mpg").string();
   const std::u16string path16(path.begin(), path.end());
   {
-    psfile::Mpeg2SinkCore sink;
-    psfile::FilterClock clock;
+    filters::Mpeg2SinkCore sink;
+    filters::FilterClock clock;
     sink.SetFileName(path16.c_str(), clock);
     for (int i = 0; i < 3; ++i)
       Feed(sink, programme, i * 100'000'000LL);
@@ -167,10 +167,10 @@ void BM_SourceRead(benchmark::State& state) {
   const auto fileBytes = std::filesystem::file_size(path);
   std::size_t payload = 0;
   for (auto _ : state) {
-    psfile::Mpeg2SourceCore source;
+    filters::Mpeg2SourceCore source;
     source.Load(path16.c_str());
-    psfile::SourceRead read;
-    while (source.ReadNext(read) == psfile::ReadStatus::kData) {
+    filters::SourceRead read;
+    while (source.ReadNext(read) == filters::ReadStatus::kData) {
       for (const auto& p : read.payloads)
         payload += p.bytes.size();
     }
@@ -202,8 +202,8 @@ void BM_SourceFilterGraph(benchmark::State& state) {
   const auto path = (BenchFolder() / "source-filter.mpg").string();
   const std::u16string path16(path.begin(), path.end());
   {
-    psfile::Mpeg2SinkCore sink;
-    psfile::FilterClock clock;
+    filters::Mpeg2SinkCore sink;
+    filters::FilterClock clock;
     sink.SetFileName(path16.c_str(), clock);
     for (int i = 0; i < 3; ++i)
       Feed(sink, programme, i * 100'000'000LL);
@@ -214,7 +214,7 @@ void BM_SourceFilterGraph(benchmark::State& state) {
   for (auto _ : state) {
     HRESULT hr = S_OK;
     ComPtr<CFilterGraph> graph(new CFilterGraph);
-    ComPtr<psfile::CMPEG2Source> source(new psfile::CMPEG2Source(&hr));
+    ComPtr<filters::CMPEG2Source> source(new filters::CMPEG2Source(&hr));
     graph->AddFilter(source.Get(), u"MPEG-2 Source");
     graph->SetSyncSource(nullptr);
     source->Load(path16.c_str(), nullptr);

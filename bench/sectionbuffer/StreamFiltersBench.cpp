@@ -19,9 +19,9 @@ namespace {
 
 void SectionBufferReceive(benchmark::State& state) {
   ComPtr<CFilterGraph> graph(new CFilterGraph);
-  ComPtr<sbtest::FakeNetworkProvider> provider(new sbtest::FakeNetworkProvider);
+  ComPtr<filters::test::FakeNetworkProvider> provider(new filters::test::FakeNetworkProvider);
   ComPtr<CPsiParserFilter> buffer(new CPsiParserFilter);
-  ComPtr<sbtest::SectionSource> source(new sbtest::SectionSource);
+  ComPtr<filters::test::SectionSource> source(new filters::test::SectionSource);
   graph->AddFilter(provider.Get(), u"Tallowmark Network Provider");
   graph->AddFilter(buffer.Get(), u"Tallowmark Section Buffer");
   graph->AddFilter(source.Get(), u"Demux");
@@ -30,8 +30,8 @@ void SectionBufferReceive(benchmark::State& state) {
   buffer->Pause();
 
   std::vector<std::uint8_t> body(static_cast<std::size_t>(state.range(0)) - 7, 0x5A);
-  const auto section = sbtest::MakeSection(0xCB, body);
-  sbtest::SampleMaker samples;
+  const auto section = filters::test::MakeSection(0xCB, body);
+  filters::test::SampleMaker samples;
   ComPtr<IMediaSample> sample = samples.Make(section, 0x1D00);
   std::int64_t count = 0;
   for (auto _ : state) {
@@ -53,9 +53,9 @@ BENCHMARK(SectionBufferReceive)->Arg(64)->Arg(1024)->Arg(4096);
 // Tee with two outputs: a sink and (with range 1) a dump writing /dev/null.
 void TeeFanOut(benchmark::State& state) {
   ComPtr<CFilterGraph> graph(new CFilterGraph);
-  ComPtr<teetest::TestSource> source(new teetest::TestSource);
+  ComPtr<filters::test::TestSource> source(new filters::test::TestSource);
   ComPtr<CTee> tee(new CTee);
-  ComPtr<teetest::TestSink> sink(new teetest::TestSink);
+  ComPtr<filters::test::TestSink> sink(new filters::test::TestSink);
   ComPtr<CDumpFilter> dump(new CDumpFilter);
   graph->AddFilter(source.Get(), u"Source");
   graph->AddFilter(tee.Get(), u"Smart Tee");

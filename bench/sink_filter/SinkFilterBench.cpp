@@ -25,7 +25,7 @@ namespace {
 
 constexpr double kSeconds = 20.0;  // of stream
 
-using psfile::PinType;
+using filters::PinType;
 
 struct Recorded {
   PinType pin;
@@ -77,7 +77,7 @@ const Capture& TheCapture() {
     demux::TsDemuxer demuxer;
     Collect video(c, PinType::kVideo), audio(c, PinType::kAudio);
     demux::OutputConfig config;
-    config.maxSampleBytes = psfile::kInputBufferSize;
+    config.maxSampleBytes = filters::kInputBufferSize;
     demux::OutputId v = 0, a = 0;
     demuxer.CreateOutput(config, &video, &v);
     demuxer.CreateOutput(config, &audio, &a);
@@ -94,17 +94,17 @@ const Capture& TheCapture() {
 }
 
 // Discards writes.
-class NullFileSystem final : public psfile::FileSystem {
+class NullFileSystem final : public filters::FileSystem {
  public:
-  std::unique_ptr<psfile::WriteFile> Create(const std::u16string&) override {
+  std::unique_ptr<filters::WriteFile> Create(const std::u16string&) override {
     return std::make_unique<Null>();
   }
-  std::unique_ptr<psfile::ReadFile> Open(const std::u16string&) override { return nullptr; }
+  std::unique_ptr<filters::ReadFile> Open(const std::u16string&) override { return nullptr; }
   bool Remove(const std::u16string&) override { return true; }
   bool Replace(const std::u16string&, std::span<const std::uint8_t>) override { return true; }
 
  private:
-  struct Null final : psfile::WriteFile {
+  struct Null final : filters::WriteFile {
     bool Write(std::span<const std::uint8_t> bytes) override {
       benchmark::DoNotOptimize(bytes.data());
       return true;
@@ -120,11 +120,11 @@ void BM_SinkRecordProgramme(benchmark::State& state) {
   NullFileSystem fs;
   std::uint64_t packs = 0;
   for (auto _ : state) {
-    psfile::Mpeg2SinkCore sink(fs);
-    psfile::FilterClock clock{true, 0};
+    filters::Mpeg2SinkCore sink(fs);
+    filters::FilterClock clock{true, 0};
     sink.SetFileName(u"/bench/recording.mpg", clock);
     for (const Recorded& r : capture.samples) {
-      psfile::InputSample in;
+      filters::InputSample in;
       in.data = r.data;
       in.timed = r.timed;
       in.start = r.start;

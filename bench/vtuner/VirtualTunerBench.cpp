@@ -14,9 +14,9 @@ namespace {
 
 std::shared_ptr<const vtuner::Capture> BenchCapture() {
   static const auto capture = [] {
-    vtunertest::CaptureLayout layout;
+    vtuner::test::CaptureLayout layout;
     layout.packets = 50'000;  // about 9.4 MB
-    return vtuner::Capture::FromBytes(vtunertest::MakeCapture(layout));
+    return vtuner::Capture::FromBytes(vtuner::test::MakeCapture(layout));
   }();
   return capture;
 }
@@ -44,10 +44,10 @@ BENCHMARK(CaptureLoopRead)->Args({348, 1})->Args({348, 0})->Args({7, 0})->Args({
 
 // The whole tuner path (lock, source, no pacing) as the output pin would pull it.
 void TunerRead(benchmark::State& state) {
-  vtunertest::TempFolder folder;
-  vtunertest::CaptureLayout layout;
+  vtuner::test::TempFolder folder;
+  vtuner::test::CaptureLayout layout;
   layout.packets = 50'000;
-  folder.Write("bench.ts", vtunertest::MakeCapture(layout));
+  folder.Write("bench.ts", vtuner::test::MakeCapture(layout));
   auto parsed = vtuner::ParseDescription(
       "pace off\nmultiplex frequency 600000000 QAM capture bench.ts\n", folder.Path(), "bench");
   auto broadcast = std::make_shared<vtuner::Broadcast>(parsed.description);

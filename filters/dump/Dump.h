@@ -50,7 +50,7 @@ class CDump {
   CCritSec receiveLock_;
   std::u16string name_;
   bool hasName_ = false;
-  dump::DumpFile file_;
+  filters::DumpFile file_;
   bool diskFull_ = false;
   REFERENCE_TIME lastStart_ = 0;
 };

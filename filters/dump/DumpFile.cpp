@@ -4,7 +4,7 @@
 
 #include "platform/com/HResult.h"
 
-namespace dump {
+namespace filters {
 
 namespace {
 
@@ -41,4 +41,4 @@ void DumpFile::Close() {
   file_ = nullptr;
 }
 
-}  // namespace dump
+}  // namespace filters

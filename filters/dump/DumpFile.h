@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-namespace dump {
+namespace filters {
 
 class DumpFile {
  public:
@@ -30,4 +30,4 @@ class DumpFile {
   std::FILE* file_ = nullptr;
 };
 
-}  // namespace dump
+}  // namespace filters

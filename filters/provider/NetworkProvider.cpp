@@ -8,7 +8,7 @@
 #include "platform/media/MediaGuids.h"
 #include "tuning/BandPlan.h"
 
-namespace provider {
+namespace filters {
 
 using tuning::DemodulatorFamily;
 
@@ -86,7 +86,7 @@ CMediaType VideoPinMediaType() {
   CMediaType mt(MEDIATYPE_Video, MEDIASUBTYPE_MPEG2_VIDEO);
   mt.bFixedSizeSamples = TRUE;
   mt.lSampleSize = 65536;
-  const auto& block = psfile::VideoFormatBlock();
+  const auto& block = filters::VideoFormatBlock();
   return WithFormat(std::move(mt), FORMAT_MPEG2Video, block.data(), block.size());
 }
 
@@ -94,7 +94,7 @@ CMediaType AudioPinMediaType() {
   CMediaType mt(MEDIATYPE_Audio, MEDIASUBTYPE_DOLBY_AC3);
   mt.bFixedSizeSamples = FALSE;
   mt.lSampleSize = 0;
-  const auto& block = psfile::AudioFormatBlock();
+  const auto& block = filters::AudioFormatBlock();
   return WithFormat(std::move(mt), FORMAT_WaveFormatEx, block.data(), block.size());
 }
 
@@ -540,4 +540,4 @@ HRESULT CNetworkProvider::GetPages(CAUUID* pages) {
   return S_OK;
 }
 
-}  // namespace provider
+}  // namespace filters

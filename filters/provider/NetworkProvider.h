@@ -22,7 +22,7 @@
 #include "platform/media/BasePin.h"
 #include "tuning/BandPlan.h"
 
-namespace provider {
+namespace filters {
 
 // Registration kinds RegisterDeviceFilter gives back in its context.
 inline constexpr ULONG kRegisteredTuner = 1;
@@ -141,4 +141,4 @@ class CNetworkProvider : public CBaseFilter,
   LONG settings_[3] = {0, 0, 0};
 };
 
-}  // namespace provider
+}  // namespace filters

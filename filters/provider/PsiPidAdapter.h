@@ -7,7 +7,7 @@
 #include "platform/com/ComPtr.h"
 #include "tables/poll/GraphTables.h"
 
-namespace provider {
+namespace filters {
 
 class PsiPidAdapter final : public tables::INetworkProvider {
  public:
@@ -24,4 +24,4 @@ class PsiPidAdapter final : public tables::INetworkProvider {
   ComPtr<::INetworkProvider> provider_;
 };
 
-}  // namespace provider
+}  // namespace filters

@@ -3,7 +3,7 @@
 #include "common/TsConstants.h"
 #include "platform/com/TaskMemory.h"
 
-namespace sectionbuffer {
+namespace filters {
 
 std::optional<tables::ReceivedSection> PacketBufferAdapter::TakeNextSection() {
   if (!buffer_) return std::nullopt;
@@ -24,4 +24,4 @@ std::optional<tables::ReceivedSection> PacketBufferAdapter::TakeNextSection() {
   return received;
 }
 
-}  // namespace sectionbuffer
+}  // namespace filters

@@ -8,7 +8,7 @@
 #include "platform/com/ComPtr.h"
 #include "tables/poll/GraphTables.h"
 
-namespace sectionbuffer {
+namespace filters {
 
 class PacketBufferAdapter final : public tables::IPacketBuffer {
  public:
@@ -21,4 +21,4 @@ class PacketBufferAdapter final : public tables::IPacketBuffer {
   ComPtr<::IPacketBuffer> buffer_;
 };
 
-}  // namespace sectionbuffer
+}  // namespace filters

@@ -109,7 +109,7 @@ HRESULT CPsiParserInputPin::Receive(IMediaSample* sample) {
   if (!tables::AcceptReceivedSection(section, static_cast<std::uint16_t>(pid))) return S_OK;
 
   if (!provider_) return S_OK;
-  sectionbuffer::SectionTag tag;
+  filters::SectionTag tag;
   tag.pid = pid;
   if (FAILED(provider_->GetCurrentTuning(&tag.tuningSpaceType, &tag.physicalChannel,
                                          &tag.modulation))) {
@@ -139,7 +139,7 @@ HRESULT CPsiParserInputPin::EndOfStream() {
   return CRenderedInputPin::EndOfStream();
 }
 
-bool CPsiParserInputPin::TakeSection(sectionbuffer::QueuedSection* out) {
+bool CPsiParserInputPin::TakeSection(filters::QueuedSection* out) {
   CAutoLock lock(&queueLock_);
   return queue_.Pop(out);
 }
@@ -196,7 +196,7 @@ HRESULT CPsiParserFilter::GetNextSection(BYTE** section, LONG* length, LONG* tun
     return E_POINTER;
   }
   CAutoLock lock(&filterLock_);
-  sectionbuffer::QueuedSection entry;
+  filters::QueuedSection entry;
   if (!pin_->TakeSection(&entry)) return E_FAIL;
   *section = entry.bytes;
   *length = entry.length;

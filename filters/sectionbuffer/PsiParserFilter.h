@@ -40,12 +40,12 @@ class CPsiParserInputPin : public CRenderedInputPin {
 
   // Hands out the oldest queued section; false when the queue is empty.
   // Caller holds the filter lock.
-  bool TakeSection(sectionbuffer::QueuedSection* out);
+  bool TakeSection(filters::QueuedSection* out);
   std::size_t QueuedCount();
 
  private:
   CCritSec queueLock_;  // the pin's lock: the queue and the provider
-  sectionbuffer::SectionQueue queue_;
+  filters::SectionQueue queue_;
   ComPtr<INetworkProvider> provider_;
 };
 

@@ -4,7 +4,7 @@
 
 #include "platform/com/TaskMemory.h"
 
-namespace sectionbuffer {
+namespace filters {
 
 bool SectionQueue::Push(std::span<const std::uint8_t> section, const SectionTag& tag) {
   if (Full()) return false;
@@ -36,4 +36,4 @@ void SectionQueue::Clear() {
   head_ = 0;
 }
 
-}  // namespace sectionbuffer
+}  // namespace filters

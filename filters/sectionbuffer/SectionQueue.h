@@ -10,7 +10,7 @@
 
 #include "platform/com/Types.h"
 
-namespace sectionbuffer {
+namespace filters {
 
 inline constexpr std::size_t kQueueCapacity = 256;
 
@@ -53,4 +53,4 @@ class SectionQueue {
   std::size_t count_ = 0;
 };
 
-}  // namespace sectionbuffer
+}  // namespace filters

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace psfile {
+namespace filters {
 namespace {
 
 // Nominal bit rates (kbit/s) of frmsizecod / 2.
@@ -76,4 +76,4 @@ std::size_t FindAc3SyncFrame(std::span<const std::uint8_t> stream, std::size_t f
   return to;
 }
 
-}  // namespace psfile
+}  // namespace filters

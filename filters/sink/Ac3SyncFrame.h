@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-namespace psfile {
+namespace filters {
 
 // Frame length in bytes for frmsizecod (0-37) and fscod (0 48 kHz, 1 44.1 kHz,
 // 2 32 kHz); 0 for codes outside the table.
@@ -25,4 +25,4 @@ bool IsAc3SyncFrame(std::span<const std::uint8_t> stream, std::size_t offset);
 std::size_t FindAc3SyncFrame(std::span<const std::uint8_t> stream, std::size_t from,
                              std::size_t to);
 
-}  // namespace psfile
+}  // namespace filters

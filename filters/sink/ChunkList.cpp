@@ -5,7 +5,7 @@
 #include "common/ByteReader.h"
 #include "common/Utf16.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 void PutLe32(std::uint8_t* out, std::int32_t value) {
@@ -89,4 +89,4 @@ std::optional<ChunkList> ChunkList::Parse(std::span<const std::uint8_t> bytes) {
   return list;
 }
 
-}  // namespace psfile
+}  // namespace filters

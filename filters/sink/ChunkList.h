@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace psfile {
+namespace filters {
 
 inline constexpr std::size_t kListFileSize = 4272;
 inline constexpr int kListSlots = 8;
@@ -56,4 +56,4 @@ struct ChunkList {
   static std::optional<ChunkList> Parse(std::span<const std::uint8_t> bytes);
 };
 
-}  // namespace psfile
+}  // namespace filters

@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-namespace psfile {
+namespace filters {
 
 // A file opened for writing (created or replaced, shared for reading and
 // deleting by others).
@@ -53,4 +53,4 @@ class FileSystem {
 // The real file system (process-wide, stateless).
 FileSystem& SystemFileSystem();
 
-}  // namespace psfile
+}  // namespace filters

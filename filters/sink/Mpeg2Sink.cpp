@@ -25,8 +25,8 @@ const CFactoryTemplate kClasses[] = {
 
 // The result codes of IFileSinkFilter::SetFileName; a name that does not fit
 // and an entry without a path answer plain numbers.
-HRESULT ToHResult(psfile::FileNameResult result) {
-  using psfile::FileNameResult;
+HRESULT ToHResult(filters::FileNameResult result) {
+  using filters::FileNameResult;
   switch (result) {
     case FileNameResult::kOpened:
       return S_OK;
@@ -59,14 +59,14 @@ ReceiveLocks::~ReceiveLocks() {
 
 // ---- filter -----------------------------------------------------------------------
 
-CMPEG2Sink::CMPEG2Sink(psfile::FileSystem& fileSystem)
+CMPEG2Sink::CMPEG2Sink(filters::FileSystem& fileSystem)
     : CBaseFilter("MPEG-2 Sink", &lock_, CLSID_MPEG2Sink), core_(fileSystem) {
   HRESULT hr = S_OK;
   pins_[0] =
-      std::make_unique<CInputPin0>(this, &lock_, &hr, psfile::PinType::kVideo, u"MPEG-2 Video ES");
+      std::make_unique<CInputPin0>(this, &lock_, &hr, filters::PinType::kVideo, u"MPEG-2 Video ES");
   pins_[1] =
-      std::make_unique<CInputPin0>(this, &lock_, &hr, psfile::PinType::kAudio, u"AC3 Audio ES");
-  pins_[2] = std::make_unique<CInputPin0>(this, &lock_, &hr, psfile::PinType::kText, u"Text");
+      std::make_unique<CInputPin0>(this, &lock_, &hr, filters::PinType::kAudio, u"AC3 Audio ES");
+  pins_[2] = std::make_unique<CInputPin0>(this, &lock_, &hr, filters::PinType::kText, u"Text");
 }
 
 // The seeking pass-through goes first (it points at the video pin), then the
@@ -123,8 +123,8 @@ HRESULT CMPEG2Sink::SetSyncSource(IReferenceClock* clock) {
   return hr;
 }
 
-psfile::FilterClock CMPEG2Sink::ClockNow() {
-  psfile::FilterClock clock;
+filters::FilterClock CMPEG2Sink::ClockNow() {
+  filters::FilterClock clock;
   if (State() != State_Running) return clock;
   ComPtr<IReferenceClock> referenceClock;
   {

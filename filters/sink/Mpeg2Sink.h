@@ -2,7 +2,7 @@
 // text streams it receives as an MPEG-2 programme stream into chunk files
 // indexed by a ".lst" list file (time-shift buffer) or into a recording file,
 // as named through IFileSinkFilter::SetFileName. The multiplexing and file
-// handling are psfile::Mpeg2SinkCore's; this class is the graph side: pins,
+// handling are filters::Mpeg2SinkCore's; this class is the graph side: pins,
 // media types, allocator requirements, locks, state and seeking.
 //
 // Locks: the filter lock, then the receive locks of the video, audio and text
@@ -28,7 +28,7 @@ class CMPEG2Sink : public CBaseFilter,
                    public IFileSinkFilter {
  public:
   // `fileSystem` must outlive the filter; tests pass one that runs out of space.
-  explicit CMPEG2Sink(psfile::FileSystem& fileSystem = psfile::SystemFileSystem());
+  explicit CMPEG2Sink(filters::FileSystem& fileSystem = filters::SystemFileSystem());
   ~CMPEG2Sink() override;
 
   // For a class-factory table (CLSID_MPEG2Sink); no aggregation.
@@ -38,7 +38,7 @@ class CMPEG2Sink : public CBaseFilter,
 
   int GetPinCount() override { return 3; }
   CBasePin* GetPin(int n) override;
-  CInputPin0* InputPin(psfile::PinType type) { return pins_[Index(type)].get(); }
+  CInputPin0* InputPin(filters::PinType type) { return pins_[Index(type)].get(); }
 
   // IMediaFilter: Stop also closes the current file (end code first).
   HRESULT Stop() override;
@@ -56,17 +56,17 @@ class CMPEG2Sink : public CBaseFilter,
   HRESULT SetParameters(LONG, LONG, LONG, LONG, LONG) override { return E_FAIL; }
 
   // The engine, for the pins and for diagnostics (statistics, list, paths).
-  psfile::Mpeg2SinkCore& Core() { return core_; }
+  filters::Mpeg2SinkCore& Core() { return core_; }
   // Running state and stream time now, without the filter lock (Receive
   // holds the receive locks, which come after the filter lock).
-  psfile::FilterClock ClockNow();
+  filters::FilterClock ClockNow();
 
  private:
   friend class ReceiveLocks;
-  static std::size_t Index(psfile::PinType type) { return static_cast<std::size_t>(type) - 1; }
+  static std::size_t Index(filters::PinType type) { return static_cast<std::size_t>(type) - 1; }
 
   CCritSec lock_;
-  psfile::Mpeg2SinkCore core_;
+  filters::Mpeg2SinkCore core_;
   std::unique_ptr<CInputPin0> pins_[3];
   ComPtr<CPosPassThru> seeking_;
   std::mutex clockMutex_;  // guards clockCopy_ (innermost, held only to copy it)

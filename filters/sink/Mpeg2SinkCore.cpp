@@ -4,7 +4,7 @@
 
 #include "filters/sink/PsFormat.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 char16_t LowerAscii(char16_t c) {
@@ -275,4 +275,4 @@ std::size_t Mpeg2SinkCore::HeldBytes(PinType pin) const {
   return pins_[static_cast<std::size_t>(pin) - 1].HeldBytes();
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -22,7 +22,7 @@
 #include "filters/sink/Packetiser.h"
 #include "filters/sink/PinIntake.h"
 
-namespace psfile {
+namespace filters {
 
 // The filter's running state as the pins see it on each call.
 struct FilterClock {
@@ -123,4 +123,4 @@ class Mpeg2SinkCore {
   SinkStats stats_;
 };
 
-}  // namespace psfile
+}  // namespace filters

@@ -6,7 +6,7 @@
 #include "filters/sink/Ac3SyncFrame.h"
 #include "filters/sink/PsFormat.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 constexpr std::size_t kMinPadding = 6;  // a padding packet's own header
@@ -129,4 +129,4 @@ void Packetiser::Build(const SampleGroup& group, Output& out) {
   }
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-namespace psfile {
+namespace filters {
 
 enum class PinType { kVideo = 1, kAudio = 2, kText = 3 };
 
@@ -48,4 +48,4 @@ class Packetiser {
   std::uint64_t ac3Started_ = 0;
 };
 
-}  // namespace psfile
+}  // namespace filters

@@ -4,7 +4,7 @@
 
 #include "filters/sink/PsFormat.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 constexpr std::int64_t kAudioScrLead = 5'400'000;  // 0.2 s
@@ -184,4 +184,4 @@ void PinIntake::EmitGroup(std::size_t entries, std::int64_t endScr, const GroupS
   }
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -11,7 +11,7 @@
 
 #include "filters/sink/Packetiser.h"
 
-namespace psfile {
+namespace filters {
 
 // A sample as the input pin receives it.
 struct InputSample {
@@ -83,4 +83,4 @@ class PinIntake {
   IntakeStats stats_;
 };
 
-}  // namespace psfile
+}  // namespace filters

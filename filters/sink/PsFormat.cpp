@@ -5,7 +5,7 @@
 #include "common/MpegTimestamps.h"
 #include "common/TimeBase.h"
 
-namespace psfile {
+namespace filters {
 
 void WritePackHeader(std::span<std::uint8_t, kPackHeaderSize> out, std::int64_t scr27) {
   out[0] = 0x00;
@@ -65,4 +65,4 @@ void WriteFileStartPack(std::span<std::uint8_t, kPackSize> out, std::int64_t scr
   WritePadding(out.subspan(kPackHeaderSize + kSystemHeaderSize));
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -7,7 +7,7 @@
 #include <span>
 #include "common/TsConstants.h"
 
-namespace psfile {
+namespace filters {
 
 inline constexpr std::size_t kPackSize = 2048;
 inline constexpr std::size_t kPackHeaderSize = 14;
@@ -57,4 +57,4 @@ void WritePadding(std::span<std::uint8_t> out);
 // First pack of every file: pack header, system header and a 2010-byte padding packet.
 void WriteFileStartPack(std::span<std::uint8_t, kPackSize> out, std::int64_t scr27);
 
-}  // namespace psfile
+}  // namespace filters

@@ -3,7 +3,7 @@
 #include "filters/sink/Mpeg2Sink.h"
 #include "platform/media/MediaGuids.h"
 
-CInputPin0::CInputPin0(CMPEG2Sink* filter, CCritSec* filterLock, HRESULT* hr, psfile::PinType type,
+CInputPin0::CInputPin0(CMPEG2Sink* filter, CCritSec* filterLock, HRESULT* hr, filters::PinType type,
                        LPCWSTR name)
     : CRenderedInputPin("MPEG-2 Sink input", filter, filterLock, hr, name),
       owner_(filter),
@@ -15,13 +15,13 @@ HRESULT CInputPin0::CheckMediaType(const CMediaType* mt) {
   if (mt == nullptr) return E_POINTER;
   bool accepted = false;
   switch (type_) {
-    case psfile::PinType::kVideo:
+    case filters::PinType::kVideo:
       accepted = mt->majortype == MEDIATYPE_Video || mt->majortype == MEDIASUBTYPE_MPEG2_VIDEO;
       break;
-    case psfile::PinType::kAudio:
+    case filters::PinType::kAudio:
       accepted = mt->majortype == MEDIATYPE_Audio || mt->majortype == MEDIASUBTYPE_DOLBY_AC3;
       break;
-    case psfile::PinType::kText:
+    case filters::PinType::kText:
       accepted = mt->majortype == MEDIATYPE_TextStream || mt->majortype == MEDIASUBTYPE_None;
       break;
   }
@@ -29,10 +29,10 @@ HRESULT CInputPin0::CheckMediaType(const CMediaType* mt) {
 }
 
 HRESULT CInputPin0::GetAllocatorRequirements(ALLOCATOR_PROPERTIES* props) {
-  if (type_ == psfile::PinType::kText) return E_NOTIMPL;
+  if (type_ == filters::PinType::kText) return E_NOTIMPL;
   if (props == nullptr) return E_POINTER;
-  props->cBuffers = psfile::kInputBuffers;
-  props->cbBuffer = psfile::kInputBufferSize;
+  props->cBuffers = filters::kInputBuffers;
+  props->cbBuffer = filters::kInputBufferSize;
   props->cbAlign = 1;
   props->cbPrefix = 0;
   return S_OK;
@@ -56,7 +56,7 @@ HRESULT CInputPin0::Receive(IMediaSample* sample) {
     return E_UNEXPECTED;
   }
 
-  psfile::InputSample in;
+  filters::InputSample in;
   in.data = std::span<const std::uint8_t>(data, static_cast<std::size_t>(length));
   REFERENCE_TIME start = 0, stop = 0;
   in.timed = SUCCEEDED(sample->GetTime(&start, &stop));

@@ -12,10 +12,10 @@ class CMPEG2Sink;
 
 class CInputPin0 : public CRenderedInputPin {
  public:
-  CInputPin0(CMPEG2Sink* filter, CCritSec* filterLock, HRESULT* hr, psfile::PinType type,
+  CInputPin0(CMPEG2Sink* filter, CCritSec* filterLock, HRESULT* hr, filters::PinType type,
              LPCWSTR name);
 
-  psfile::PinType Type() const { return type_; }
+  filters::PinType Type() const { return type_; }
   CCritSec* ReceiveLock() { return &receiveLock_; }
 
   // Accepts by major type only (VFW_E_INVALIDMEDIATYPE otherwise).
@@ -32,6 +32,6 @@ class CInputPin0 : public CRenderedInputPin {
 
  private:
   CMPEG2Sink* owner_;
-  psfile::PinType type_;
+  filters::PinType type_;
   CCritSec receiveLock_;
 };

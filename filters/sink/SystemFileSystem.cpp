@@ -6,7 +6,7 @@
 #include "filters/sink/FileSystem.h"
 #include "platform/io/AtomicFile.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 std::filesystem::path NativePath(const std::u16string& path) {
@@ -103,4 +103,4 @@ FileSystem& SystemFileSystem() {
   return instance;
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -5,7 +5,7 @@
 #include "filters/sink/PsFormat.h"
 #include "filters/source/Timestamp33.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 constexpr std::uint64_t kBlockPacks = 32;  // read-ahead: 64 KiB
@@ -99,4 +99,4 @@ std::int64_t FileReader::ExtendedPts(const EsPayload& payload) const {
   return ExtendTime27(payload.pts27, reference_);
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -11,7 +11,7 @@
 #include "filters/sink/FileSystem.h"
 #include "filters/source/PackParser.h"
 
-namespace psfile {
+namespace filters {
 
 class FileReader {
  public:
@@ -60,4 +60,4 @@ class FileReader {
   ParsedPack probe_;
 };
 
-}  // namespace psfile
+}  // namespace filters

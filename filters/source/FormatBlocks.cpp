@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace psfile {
+namespace filters {
 namespace {
 
 // The sequence header the video block carries (720x480, 29.97 Hz, main
@@ -110,4 +110,4 @@ const std::array<std::uint8_t, kAudioFormatBlockSize>& AudioFormatBlock() {
   return block;
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-namespace psfile {
+namespace filters {
 
 inline constexpr std::size_t kVideoFormatBlockSize = 218;
 inline constexpr std::size_t kAudioFormatBlockSize = 40;
@@ -19,4 +19,4 @@ inline constexpr long kTextBuffers = 32;
 const std::array<std::uint8_t, kVideoFormatBlockSize>& VideoFormatBlock();
 const std::array<std::uint8_t, kAudioFormatBlockSize>& AudioFormatBlock();
 
-}  // namespace psfile
+}  // namespace filters

@@ -12,7 +12,7 @@
 #include "platform/media/FilterMapper.h"
 #include "platform/media/MediaGuids.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 const AMOVIESETUP_MEDIATYPE kVideoTypes[] = {{&MEDIATYPE_Video, &MEDIASUBTYPE_MPEG2_VIDEO}};
@@ -357,4 +357,4 @@ void CMPEG2Source::StreamLoop(Segment segment) {
   }
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -37,7 +37,7 @@
 #include "platform/media/DeviceInterfaces.h"
 #include "platform/media/Seeking.h"
 
-namespace psfile {
+namespace filters {
 
 inline constexpr char16_t kSourceFilterName[] = u"Tallowmark MPEG-2 Source";
 
@@ -139,4 +139,4 @@ void RegisterMpeg2SourceClass();
 // The filter's registration record (also the factory table's setup data).
 const AMOVIESETUP_FILTER& Mpeg2SourceSetup();
 
-}  // namespace psfile
+}  // namespace filters

@@ -4,7 +4,7 @@
 
 #include "filters/sink/PsFormat.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 // Packs read between list refreshes while the current chunk still has data;
@@ -303,4 +303,4 @@ std::int32_t Mpeg2SourceCore::CurrentEntry() const {
   return listMode_ ? current_ : -1;
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -21,7 +21,7 @@
 #include "filters/source/FileReader.h"
 #include "platform/com/HResult.h"
 
-namespace psfile {
+namespace filters {
 
 enum class ReadStatus { kData, kNoDataYet, kEndOfStream };
 
@@ -119,4 +119,4 @@ class Mpeg2SourceCore {
   SourceStats stats_;
 };
 
-}  // namespace psfile
+}  // namespace filters

@@ -4,7 +4,7 @@
 #include "common/MpegTimestamps.h"
 #include "filters/sink/PsFormat.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 constexpr std::uint16_t kMaxSystemHeaderLength = 2042;
@@ -135,4 +135,4 @@ void ParsePack(std::span<const std::uint8_t> data, ParsedPack& out, bool headerO
   }
 }
 
-}  // namespace psfile
+}  // namespace filters

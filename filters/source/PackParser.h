@@ -14,7 +14,7 @@
 
 #include "filters/sink/Packetiser.h"
 
-namespace psfile {
+namespace filters {
 
 struct EsPayload {
   PinType stream = PinType::kVideo;
@@ -42,4 +42,4 @@ struct ParsedPack {
 // With `headerOnly`, stops after the first pack header.
 void ParsePack(std::span<const std::uint8_t> data, ParsedPack& out, bool headerOnly = false);
 
-}  // namespace psfile
+}  // namespace filters

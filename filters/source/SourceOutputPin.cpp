@@ -7,7 +7,7 @@
 #include "filters/source/Mpeg2Source.h"
 #include "platform/media/MediaGuids.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 long BufferCount(PinType stream) {
@@ -213,4 +213,4 @@ HRESULT CPin::SetRate(double rate) {
   return S_OK;
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -18,7 +18,7 @@
 #include "platform/media/OutputPin.h"
 #include "platform/media/OutputQueue.h"
 
-namespace psfile {
+namespace filters {
 
 class CMPEG2Source;
 
@@ -75,4 +75,4 @@ class CPin : public CBaseOutputPin, public IMediaSeeking {
   std::unique_ptr<COutputQueue> queue_;
 };
 
-}  // namespace psfile
+}  // namespace filters

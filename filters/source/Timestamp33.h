@@ -6,7 +6,7 @@
 
 #include "filters/sink/PsFormat.h"
 
-namespace psfile {
+namespace filters {
 
 // The time congruent to `wrapped` modulo the 27 MHz wrap period that lies
 // nearest to `reference`; `wrapped` itself when there is no reference (< 0).
@@ -20,4 +20,4 @@ constexpr std::int64_t ExtendTime27(std::int64_t wrapped, std::int64_t reference
   return value;
 }
 
-}  // namespace psfile
+}  // namespace filters

@@ -64,7 +64,7 @@ HRESULT CTextOutFilter::GetText(tables::NowPlayingInfo* info, REFERENCE_TIME* st
   if (info == nullptr || start == nullptr) return E_POINTER;
   std::lock_guard<std::mutex> guard(textLock_);
   if (!haveText_) return E_FAIL;
-  text::DecodeTextRecord(std::span<const std::uint8_t>(bytes_.data(), length_), info);
+  filters::DecodeTextRecord(std::span<const std::uint8_t>(bytes_.data(), length_), info);
   *start = start_;
   return S_OK;
 }

@@ -4,7 +4,7 @@
 
 #include "common/ByteReader.h"
 
-namespace text {
+namespace filters {
 
 namespace {
 
@@ -168,4 +168,4 @@ bool DecodeTextRecord(std::span<const std::uint8_t> record, tables::NowPlayingIn
   return false;
 }
 
-}  // namespace text
+}  // namespace filters

@@ -19,7 +19,7 @@
 
 #include "tables/guide/GuideRecords.h"
 
-namespace text {
+namespace filters {
 
 enum class TextElement : std::uint8_t {
   kEnd = 0,
@@ -85,4 +85,4 @@ static_assert(kMaxNowPlayingRecordSize <= kTextBufferSize);
 // end byte and every element fitted.
 bool DecodeTextRecord(std::span<const std::uint8_t> record, tables::NowPlayingInfo* info);
 
-}  // namespace text
+}  // namespace filters

@@ -177,7 +177,7 @@ CTextSource::CTextSource() : CSource("Text Source", nullptr, CLSID_TextSource, n
   param1_ = static_cast<LONG>(GetProfileIntA(kProfileSection, kParam1Key, 0));
   param2_ = static_cast<LONG>(GetProfileIntA(kProfileSection, kParam2Key, 0));
   // Until the first SetText the samples carry an empty record.
-  recordLength_ = text::EncodeTextRecord(text::FieldsOf(tables::NowPlayingInfo{}), record_);
+  recordLength_ = filters::EncodeTextRecord(filters::FieldsOf(tables::NowPlayingInfo{}), record_);
   HRESULT hr = S_OK;
   pin_ = std::make_unique<CTextSourcePin>(this, &hr);
 }
@@ -229,7 +229,7 @@ HRESULT CTextSource::SetParams(LONG param1, LONG param2) {
 HRESULT CTextSource::SetText(const tables::NowPlayingInfo* info) {
   if (info == nullptr) return E_POINTER;
   std::lock_guard<std::mutex> guard(textLock_);
-  const std::size_t length = text::EncodeTextRecord(text::FieldsOf(*info), record_);
+  const std::size_t length = filters::EncodeTextRecord(filters::FieldsOf(*info), record_);
   if (length == 0) return E_FAIL;  // cannot happen: a record's fields are bounded
   recordLength_ = length;
   return S_OK;

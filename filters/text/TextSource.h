@@ -98,7 +98,7 @@ class CTextSource : public CSource,
 
  private:
   std::mutex textLock_;
-  std::array<std::uint8_t, text::kTextBufferSize> record_{};
+  std::array<std::uint8_t, filters::kTextBufferSize> record_{};
   std::size_t recordLength_ = 0;
   LONG param1_ = 0;
   LONG param2_ = 0;

@@ -7,7 +7,7 @@
 #include "platform/com/ComPtr.h"
 #include "tables/poll/GraphTables.h"
 
-namespace text {
+namespace filters {
 
 class TextSourceAdapter final : public tables::ITextSource {
  public:
@@ -22,4 +22,4 @@ class TextSourceAdapter final : public tables::ITextSource {
   ComPtr<::ITextSource> source_;
 };
 
-}  // namespace text
+}  // namespace filters

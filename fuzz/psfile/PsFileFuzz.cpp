@@ -14,12 +14,12 @@
 
 namespace {
 
-class MemoryFileSystem final : public psfile::FileSystem {
+class MemoryFileSystem final : public filters::FileSystem {
  public:
   std::map<std::u16string, std::vector<std::uint8_t>> files;
 
-  std::unique_ptr<psfile::WriteFile> Create(const std::u16string&) override { return nullptr; }
-  std::unique_ptr<psfile::ReadFile> Open(const std::u16string& path) override {
+  std::unique_ptr<filters::WriteFile> Create(const std::u16string&) override { return nullptr; }
+  std::unique_ptr<filters::ReadFile> Open(const std::u16string& path) override {
     // Any other name (the chunks a list names) reads the chunk bytes.
     auto it = files.find(path);
     if (it == files.end()) it = files.find(u"chunk");
@@ -30,7 +30,7 @@ class MemoryFileSystem final : public psfile::FileSystem {
   bool Replace(const std::u16string&, std::span<const std::uint8_t>) override { return false; }
 
  private:
-  class Reader final : public psfile::ReadFile {
+  class Reader final : public filters::ReadFile {
    public:
     explicit Reader(const std::vector<std::uint8_t>& data) : data_(data) {}
     std::uint64_t Size() override { return data_.size(); }
@@ -46,9 +46,9 @@ class MemoryFileSystem final : public psfile::FileSystem {
   };
 };
 
-void ReadAll(psfile::Mpeg2SourceCore& source) {
-  psfile::SourceRead read;
-  for (int i = 0; i < 200 && source.ReadNext(read) == psfile::ReadStatus::kData; ++i) {
+void ReadAll(filters::Mpeg2SourceCore& source) {
+  filters::SourceRead read;
+  for (int i = 0; i < 200 && source.ReadNext(read) == filters::ReadStatus::kData; ++i) {
   }
 }
 
@@ -57,11 +57,11 @@ void ReadAll(psfile::Mpeg2SourceCore& source) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> input(data, size);
 
-  psfile::ParsedPack pack;
-  psfile::ParsePack(input, pack);
-  psfile::ParsePack(input, pack, true);
+  filters::ParsedPack pack;
+  filters::ParsePack(input, pack);
+  filters::ParsePack(input, pack, true);
 
-  if (auto list = psfile::ChunkList::Parse(input.first(std::min(size, psfile::kListFileSize)))) {
+  if (auto list = filters::ChunkList::Parse(input.first(std::min(size, filters::kListFileSize)))) {
     const auto again = list->Serialize();
     if (!std::equal(again.begin(), again.end(), input.begin())) __builtin_trap();
   }
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryFileSystem fs;
   fs.files[u"a.mpg"] = std::vector<std::uint8_t>(input.begin(), input.end());
   {
-    psfile::Mpeg2SourceCore source(fs);
+    filters::Mpeg2SourceCore source(fs);
     source.Load(u"a.mpg");
     std::int64_t earliest = 0, latest = 0;
     source.GetAvailable(earliest, latest);
@@ -79,12 +79,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The input as a list file, followed by the bytes of every chunk it names.
-  if (size >= psfile::kListFileSize) {
+  if (size >= filters::kListFileSize) {
     fs.files[u"l.lst"] =
-        std::vector<std::uint8_t>(input.begin(), input.begin() + psfile::kListFileSize);
+        std::vector<std::uint8_t>(input.begin(), input.begin() + filters::kListFileSize);
     fs.files[u"chunk"] =
-        std::vector<std::uint8_t>(input.begin() + psfile::kListFileSize, input.end());
-    psfile::Mpeg2SourceCore source(fs);
+        std::vector<std::uint8_t>(input.begin() + filters::kListFileSize, input.end());
+    filters::Mpeg2SourceCore source(fs);
     if (source.Load(u"l.lst") == S_OK) {
       std::int64_t earliest = 0, latest = 0;
       source.GetAvailable(earliest, latest);

@@ -25,9 +25,9 @@ namespace {
 struct Rig {
   Rig() {
     graph = new CFilterGraph;
-    provider = new sbtest::FakeNetworkProvider;
+    provider = new filters::test::FakeNetworkProvider;
     buffer = new CPsiParserFilter;
-    source = new sbtest::SectionSource;
+    source = new filters::test::SectionSource;
     graph->AddFilter(provider.Get(), u"Tallowmark Network Provider");
     graph->AddFilter(buffer.Get(), u"Tallowmark Section Buffer");
     graph->AddFilter(source.Get(), u"Demux");
@@ -35,10 +35,10 @@ struct Rig {
     buffer->Pause();
   }
   ComPtr<CFilterGraph> graph;
-  ComPtr<sbtest::FakeNetworkProvider> provider;
+  ComPtr<filters::test::FakeNetworkProvider> provider;
   ComPtr<CPsiParserFilter> buffer;
-  ComPtr<sbtest::SectionSource> source;
-  sbtest::SampleMaker samples;
+  ComPtr<filters::test::SectionSource> source;
+  filters::test::SampleMaker samples;
 };
 
 bool TakeOne(CPsiParserFilter* buffer) {

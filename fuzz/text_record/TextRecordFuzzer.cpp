@@ -38,22 +38,22 @@ bool SameRecord(const tables::NowPlayingInfo& a, const tables::NowPlayingInfo& b
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tables::NowPlayingInfo info;
-  text::DecodeTextRecord({data, size}, &info);
-  CheckField(info.shortName, text::kReadShortNameLength);
-  CheckField(info.title, text::kReadTitleLength);
-  CheckField(info.timeLine, text::kReadTimeLineLength);
-  CheckField(info.reserved2, text::kReadReservedLength);
-  CheckField(info.description, text::kReadDescriptionLength);
+  filters::DecodeTextRecord({data, size}, &info);
+  CheckField(info.shortName, filters::kReadShortNameLength);
+  CheckField(info.title, filters::kReadTitleLength);
+  CheckField(info.timeLine, filters::kReadTimeLineLength);
+  CheckField(info.reserved2, filters::kReadReservedLength);
+  CheckField(info.description, filters::kReadDescriptionLength);
 
   // Numbers wider than the record's fields are cut by the writer; keep them
   // in range so the comparison holds.
   info.major &= 0xFFFF;
   info.minor &= 0xFFFF;
   info.physical &= 0xFF;
-  std::vector<std::uint8_t> record(text::kTextBufferSize);
-  record.resize(text::EncodeTextRecord(text::FieldsOf(info), record));
+  std::vector<std::uint8_t> record(filters::kTextBufferSize);
+  record.resize(filters::EncodeTextRecord(filters::FieldsOf(info), record));
   if (record.empty()) std::abort();
   tables::NowPlayingInfo again;
-  if (!text::DecodeTextRecord(record, &again) || !SameRecord(info, again)) std::abort();
+  if (!filters::DecodeTextRecord(record, &again) || !SameRecord(info, again)) std::abort();
   return 0;
 }

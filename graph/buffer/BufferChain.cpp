@@ -49,7 +49,7 @@ HRESULT BufferChain::Build(IngestGraph& ingest, const std::u16string& fileName,
   hr = fileSink->SetFileName(fileName.c_str(), nullptr);
   if (hr != S_OK) return Fail(FAILED(hr) ? hr : E_FAIL, "Can't set the recording file name", error);
   ComPtr<::ITextSource> textInterface = textSource_.As<::ITextSource>();
-  adapter_ = std::make_unique<text::TextSourceAdapter>(textInterface.Get());
+  adapter_ = std::make_unique<filters::TextSourceAdapter>(textInterface.Get());
   return S_OK;
 }
 

@@ -41,7 +41,7 @@ class BufferChain {
   ComPtr<IBaseFilter> analyzer_;
   ComPtr<IBaseFilter> sink_;
   ComPtr<IBaseFilter> textSource_;
-  std::unique_ptr<text::TextSourceAdapter> adapter_;
+  std::unique_ptr<filters::TextSourceAdapter> adapter_;
 };
 
 }  // namespace graph

@@ -7,8 +7,8 @@
 #include "common/Utf16.h"
 #include "graph/capture/StreamClock.h"
 #include "platform/com/HResult.h"
-#include "tables/poll/PollSections.h"
 #include "tables/collect/ChannelCollection.h"
+#include "tables/poll/PollSections.h"
 
 namespace graph {
 namespace {
@@ -54,7 +54,7 @@ bool CaptureRecorder::Build(CaptureReceiver& receiver, const VideoStream& stream
   // A recording file without a list makes the sink keep its list in the
   // current folder, as the program's does; the recorder leaves no such file
   // behind that was not there before.
-  const std::filesystem::path defaultList{std::u16string(psfile::kDefaultListName)};
+  const std::filesystem::path defaultList{std::u16string(filters::kDefaultListName)};
   if (target.extension() != ".lst" && !std::filesystem::exists(defaultList, ec))
     strayList_ = defaultList;
   IngestGraph& ingest = receiver.Ingest();
@@ -121,14 +121,14 @@ bool CaptureRecorder::Run(std::optional<std::uint64_t> seconds,
       error);
   ingest.Stop();  // the sink ends its file with the program end code
 
-  const psfile::Mpeg2SinkCore& sink = chain_.Sink()->Core();
+  const filters::Mpeg2SinkCore& sink = chain_.Sink()->Core();
   outcome_.seconds = streamSeconds;
   outcome_.stats = sink.Stats();
   outcome_.listPath = sink.ListPath();
-  const psfile::ChunkList list = sink.List();
+  const filters::ChunkList list = sink.List();
   for (std::int32_t index = list.oldest; index <= list.newest; ++index) {
-    const psfile::ChunkSlot& slot = list.Slot(index);
-    if (slot.state == psfile::kSlotLive) outcome_.chunks.emplace_back(slot.Path());
+    const filters::ChunkSlot& slot = list.Slot(index);
+    if (slot.state == filters::kSlotLive) outcome_.chunks.emplace_back(slot.Path());
   }
   outcome_.nowPlaying = graph.nowPlaying;
   TearDown();

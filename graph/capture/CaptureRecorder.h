@@ -29,7 +29,7 @@ namespace graph {
 // What a finished recording wrote.
 struct RecordingOutcome {
   std::uint64_t seconds = 0;  // of stream recorded
-  psfile::SinkStats stats;
+  filters::SinkStats stats;
   std::u16string listPath;             // the sink's list file
   std::vector<std::u16string> chunks;  // a list's live chunks, oldest first
   tables::NowPlayingInfo nowPlaying;   // the text source's last record

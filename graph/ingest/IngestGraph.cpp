@@ -48,7 +48,7 @@ HRESULT IngestGraph::Build(IBaseFilter* tuner, const std::u16string& tunerName,
   if (FAILED(hr)) return Fail(hr, "Couldn't CoCreate IGraphBuilder (%s)", error);
 
   HRESULT created = S_OK;
-  provider_ = new provider::CNetworkProvider(&created);
+  provider_ = new filters::CNetworkProvider(&created);
   if (FAILED(created))
     return Fail(created, "Can't create network provider filter. Error: %s", error);
   hr = graph_->AddFilter(provider_.Get(), u"Tallowmark Network Provider");
@@ -94,8 +94,8 @@ HRESULT IngestGraph::Build(IBaseFilter* tuner, const std::u16string& tunerName,
   ComPtr<IPacketBuffer> packets;
   hr = sectionBuffer_->QueryInterface(IID_PPV_ARGS(&packets));
   if (FAILED(hr)) return Fail(hr, "Can't get the Section Buffer's IPacketBuffer. Error: %s", error);
-  pollBuffer_ = std::make_unique<sectionbuffer::PacketBufferAdapter>(packets.Get());
-  pollProvider_ = std::make_unique<provider::PsiPidAdapter>(provider_.Get());
+  pollBuffer_ = std::make_unique<filters::PacketBufferAdapter>(packets.Get());
+  pollProvider_ = std::make_unique<filters::PsiPidAdapter>(provider_.Get());
   return S_OK;
 }
 
@@ -154,7 +154,7 @@ void IngestGraph::WaitUntilIdle() {
     return true;
   });
   for (const char16_t* name :
-       {provider::kSectionPinName, provider::kVideoPinName, provider::kAudioPinName}) {
+       {filters::kSectionPinName, filters::kVideoPinName, filters::kAudioPinName}) {
     ComPtr<IPin> pin = DemuxPin(name);
     auto* output = dynamic_cast<demux::CDemuxOutputPin*>(pin.Get());
     if (output) WaitFor([output] { return QueueIdle(output->Queue()); });

@@ -45,7 +45,7 @@ class IngestGraph {
   void WaitUntilIdle();
 
   IFilterGraph2* Graph() const { return graph_.Get(); }
-  provider::CNetworkProvider* Provider() const { return provider_.Get(); }
+  filters::CNetworkProvider* Provider() const { return provider_.Get(); }
   CTee* Tee() const { return tee_.Get(); }
   CDumpFilter* Dump() const { return dump_.Get(); }
   demux::CDemuxFilter* Demux() const { return demux_.Get(); }
@@ -61,7 +61,7 @@ class IngestGraph {
   HRESULT Fail(HRESULT hr, const char* message, std::string* error);
 
   ComPtr<IFilterGraph2> graph_;
-  ComPtr<provider::CNetworkProvider> provider_;
+  ComPtr<filters::CNetworkProvider> provider_;
   ComPtr<IBaseFilter> tuner_;
   ComPtr<CTee> tee_;
   ComPtr<CDumpFilter> dump_;
@@ -69,8 +69,8 @@ class IngestGraph {
   ComPtr<CPsiParserFilter> sectionBuffer_;
   ULONG demuxRegistration_ = 0;
   bool demuxRegistered_ = false;
-  std::unique_ptr<sectionbuffer::PacketBufferAdapter> pollBuffer_;
-  std::unique_ptr<provider::PsiPidAdapter> pollProvider_;
+  std::unique_ptr<filters::PacketBufferAdapter> pollBuffer_;
+  std::unique_ptr<filters::PsiPidAdapter> pollProvider_;
 };
 
 }  // namespace graph

@@ -29,7 +29,7 @@ void DecodeText(IMediaSample* sample, const RecordingReader::TextCallback& onTex
   if (FAILED(sample->GetPointer(&data)) || data == nullptr) return;
   const auto length = static_cast<std::size_t>(std::max<LONG>(sample->GetActualDataLength(), 0));
   tables::NowPlayingInfo info{};
-  onText(text::DecodeTextRecord({data, length}, &info) ? &info : nullptr);
+  onText(filters::DecodeTextRecord({data, length}, &info) ? &info : nullptr);
 }
 
 }  // namespace
@@ -50,7 +50,7 @@ bool RecordingReader::Build(const std::filesystem::path& file, TextCallback onTe
   }
 
   HRESULT created = S_OK;
-  source_ = new psfile::CMPEG2Source(&created);
+  source_ = new filters::CMPEG2Source(&created);
   if (FAILED(created)) {
     *error = "cannot create the MPEG-2 source";
     return false;

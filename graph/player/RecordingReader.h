@@ -56,7 +56,7 @@ class RecordingReader {
   void TearDown();
 
   ComPtr<IFilterGraph2> graph_;
-  ComPtr<psfile::CMPEG2Source> source_;
+  ComPtr<filters::CMPEG2Source> source_;
   std::array<ComPtr<av::CNullRenderer>, 3> renderers_;
   ComPtr<IMediaSeeking> seeking_;
   TextCallback onText_;

@@ -6,7 +6,7 @@
 namespace app {
 namespace {
 
-using namespace testing_support;
+using namespace test;
 
 class SettingsDamageTest : public SettingsTest {
  protected:

@@ -3,7 +3,7 @@
 namespace app {
 namespace {
 
-using namespace testing_support;
+using namespace test;
 
 TEST_F(SettingsTest, MissingFileLeavesEverythingAndReportsNothing) {
   EXPECT_EQ(file_->LoadSettingsFile(), 1);
@@ -53,10 +53,10 @@ TEST_F(SettingsTest, SaveThenLoadReproducesChannelsOptionsAndTimers) {
   common::SetField(manager_->videoDecoder, u"@device:sw:mpeg2video");
   manager_->settings.volume = 17;
   common::SetField(manager_->settings.recordFolder, u"/home/u/Videos");
-  ASSERT_EQ(
-      manager_->timers.AddTimer(tuning::ChannelLocator::Make(7, 1, 7, 0, 1), 2000000000, 2000003600,
-                                u"Evening News", recording::RepeatKind::kOnce, 0x10, 2000000000, 3600, 1),
-      recording::AddTimerResult::kAdded);
+  ASSERT_EQ(manager_->timers.AddTimer(tuning::ChannelLocator::Make(7, 1, 7, 0, 1), 2000000000,
+                                      2000003600, u"Evening News", recording::RepeatKind::kOnce,
+                                      0x10, 2000000000, 3600, 1),
+            recording::AddTimerResult::kAdded);
   manager_->timers[0].recording = 1;
   manager_->timers[0].graphLink = 3;
   ASSERT_TRUE(file_->SaveSettingsFile());

@@ -23,7 +23,7 @@
 #include "tests/support/Bytes.h"
 #include "tests/support/TempFolder.h"
 
-namespace app::testing_support {
+namespace app::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -129,4 +129,4 @@ class SettingsTest : public ::testing::Test {
   common::ErrorCapture errors_;
 };
 
-}  // namespace app::testing_support
+}  // namespace app::test

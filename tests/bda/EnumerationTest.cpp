@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace bdatest;
+using namespace bda::test;
 
 struct Device {
   std::u16string friendlyName;
@@ -59,7 +59,7 @@ class EnumerationTest : public ::testing::Test {
     unsetenv("CORVANE_BROADCAST");
     unsetenv("CORVANE_CONFIG_DIR");
   }
-  vtunertest::TempFolder config_;
+  vtuner::test::TempFolder config_;
 };
 
 TEST_F(EnumerationTest, TunersAreListedInOrderWithStableNames) {

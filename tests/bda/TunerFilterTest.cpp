@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace bdatest;
+using namespace bda::test;
 
 struct TunerGraph {
   explicit TunerGraph(std::shared_ptr<vtuner::Broadcast> broadcast) {
@@ -116,7 +116,7 @@ TEST(TunerFilterTest, PidFilterNodeInMappedModeDropsOtherPids) {
   TestBroadcast air;
   TunerGraph g(air.broadcast);
   auto pids = ControlNode<IMPEG2PIDMap>(g.tuner.Get(), KSNODE_BDA_PID_FILTER);
-  ULONG video = vtunertest::kVideoPid;
+  ULONG video = vtuner::test::kVideoPid;
   ASSERT_EQ(pids->MapPID(1, &video, MEDIA_TRANSPORT_PACKET), S_OK);
   ASSERT_EQ(pids.As<IBDA_PidFilter>()->put_Mode(kPidFilterMappedOnly), S_OK);
   TuneNodes(g.tuner.Get(), kChannel22Hz, KSNODE_BDA_8VSB_DEMODULATOR);
@@ -125,8 +125,8 @@ TEST(TunerFilterTest, PidFilterNodeInMappedModeDropsOtherPids) {
   g.control->Stop();
   ASSERT_GE(got.size(), 188u * 200);
   for (std::size_t at = 0; at < got.size(); at += 188) {
-    auto view = vtunertest::View(std::span<const std::uint8_t>(got).subspan(at, 188));
-    ASSERT_EQ(view.pid, vtunertest::kVideoPid) << at / 188;
+    auto view = vtuner::test::View(std::span<const std::uint8_t>(got).subspan(at, 188));
+    ASSERT_EQ(view.pid, vtuner::test::kVideoPid) << at / 188;
   }
 }
 

@@ -15,14 +15,14 @@
 #include "tests/support/Wait.h"
 #include "tests/vtuner/TestCapture.h"
 
-namespace bdatest {
+namespace bda::test {
 
 // Antenna US channel 22 (519.25 MHz) carries the test capture.
 inline constexpr ULONG kChannel22Hz = 519'250'000;
 
 struct TestBroadcast {
-  explicit TestBroadcast(int tuners = 2, vtunertest::CaptureLayout layout = {}) {
-    capture = vtunertest::MakeCapture(layout);
+  explicit TestBroadcast(int tuners = 2, vtuner::test::CaptureLayout layout = {}) {
+    capture = vtuner::test::MakeCapture(layout);
     folder.Write("a.ts", capture);
     const auto file = folder.WriteText(
         "broadcast.txt", "tuners " + std::to_string(tuners) +
@@ -32,7 +32,7 @@ struct TestBroadcast {
     std::string error;
     broadcast = vtuner::Broadcast::Load(file, &error);
   }
-  vtunertest::TempFolder folder;
+  vtuner::test::TempFolder folder;
   std::vector<std::uint8_t> capture;
   std::filesystem::path path;
   std::shared_ptr<vtuner::Broadcast> broadcast;
@@ -80,10 +80,10 @@ inline std::vector<BYTE> WaitForBytes(CCaptureRenderer* renderer, std::size_t by
 inline std::vector<std::uint64_t> Pcrs(const std::vector<BYTE>& bytes) {
   std::vector<std::uint64_t> pcrs;
   for (std::size_t at = 0; at + 188 <= bytes.size(); at += 188) {
-    auto view = vtunertest::View(std::span<const std::uint8_t>(bytes).subspan(at, 188));
+    auto view = vtuner::test::View(std::span<const std::uint8_t>(bytes).subspan(at, 188));
     if (view.pcr) pcrs.push_back(*view.pcr);
   }
   return pcrs;
 }
 
-}  // namespace bdatest
+}  // namespace bda::test

@@ -207,19 +207,19 @@ TEST(CaptionsCommand, RecordingOfOurOwnFormat) {
   }
   const auto recording = folder.Path() / "captions.mpg";
   {
-    psfile::Mpeg2SinkCore sink;
-    const psfile::FilterClock clock{true, 0};
+    filters::Mpeg2SinkCore sink;
+    const filters::FilterClock clock{true, 0};
     const std::u16string name = recording.u16string();
-    ASSERT_EQ(sink.SetFileName(name.c_str(), clock), psfile::FileNameResult::kOpened);
+    ASSERT_EQ(sink.SetFileName(name.c_str(), clock), filters::FileNameResult::kOpened);
     for (const auto& p : packets) {
-      for (std::size_t i = 0; i < p.data.size(); i += psfile::kInputBufferSize) {
-        psfile::InputSample sample;
+      for (std::size_t i = 0; i < p.data.size(); i += filters::kInputBufferSize) {
+        filters::InputSample sample;
         sample.data = std::span(p.data).subspan(
-            i, std::min<std::size_t>(psfile::kInputBufferSize, p.data.size() - i));
+            i, std::min<std::size_t>(filters::kInputBufferSize, p.data.size() - i));
         sample.timed = i == 0;
         sample.start = p.startTime;
         sample.stop = p.startTime + 1;
-        sink.Receive(psfile::PinType::kVideo, sample, clock);
+        sink.Receive(filters::PinType::kVideo, sample, clock);
       }
     }
     sink.Stop();

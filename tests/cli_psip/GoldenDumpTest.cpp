@@ -52,7 +52,7 @@ std::string DumpOf(const std::filesystem::path& capture, const broadcast::Multip
                                          tuning::ModulationName(m.modulation),
                                          "--out",
                                          out.string()};
-  const int code = psip::RunPsip(args, stdoutFile, stderrFile);
+  const int code = cli::RunPsip(args, stdoutFile, stderrFile);
   std::fclose(stdoutFile);
   std::fclose(stderrFile);
   EXPECT_EQ(code, 0);
@@ -67,7 +67,7 @@ TEST(PsipGoldenTest, DumpOfEverySampleMultiplexMatchesTheCheckedInFile) {
       << error;
   broadcast::MultiplexOptions options;
   options.clock = [] { return kStartUtcMicros; };
-  vtunertest::TempFolder folder;
+  vtuner::test::TempFolder folder;
   std::vector<std::filesystem::path> files;
   ASSERT_TRUE(
       broadcast::WriteCaptures(description, kCaptureSeconds, folder.Path(), options, files, error))

@@ -41,7 +41,7 @@ struct Captures {
     ok = broadcast::ParseBroadcastDescription(text, description, error) &&
          broadcast::WriteCaptures(description, kCaptureSeconds, folder.Path(), {}, files, error);
   }
-  vtunertest::TempFolder folder;
+  vtuner::test::TempFolder folder;
   broadcast::BroadcastDescription description;
   std::vector<std::filesystem::path> files;
   std::string error;
@@ -79,7 +79,7 @@ using Result = testsupport::StreamsRun;
 
 Result RunPsip(const std::vector<std::string>& args) {
   return testsupport::RunWithStreams(
-      [&](std::FILE* out, std::FILE* err) { return psip::RunPsip(args, out, err); });
+      [&](std::FILE* out, std::FILE* err) { return cli::RunPsip(args, out, err); });
 }
 
 // A channel as the tree shows it: number, band letter, physical channel, name.

@@ -19,7 +19,7 @@
 #include "tools/broadcast/CaptureWriter.h"
 #include "tools/broadcast/Description.h"
 
-namespace clitest {
+namespace cli::test {
 
 inline constexpr double kCaptureSeconds = 4.0;
 
@@ -33,7 +33,7 @@ struct KfivCapture {
     ok = ok && description.multiplexes.size() == 1 &&
          broadcast::WriteCaptures(description, kCaptureSeconds, folder.Path(), {}, files, error);
   }
-  vtunertest::TempFolder folder;
+  vtuner::test::TempFolder folder;
   broadcast::BroadcastDescription description;
   std::vector<std::filesystem::path> files;
   std::string error;
@@ -69,9 +69,9 @@ class KfivFolderTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::current_path(previous_); }
 
-  vtunertest::TempFolder work_;
+  vtuner::test::TempFolder work_;
   std::filesystem::path previous_;
   std::string capture_;
 };
 
-}  // namespace clitest
+}  // namespace cli::test

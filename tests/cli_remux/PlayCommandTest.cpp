@@ -13,18 +13,18 @@
 
 namespace {
 
-using clitest::CommandRun;
-using clitest::RunCommand;
+using cli::test::CommandRun;
+using cli::test::RunCommand;
 
-class PlayCommandTest : public clitest::KfivFolderTest {};
+class PlayCommandTest : public cli::test::KfivFolderTest {};
 
 TEST_F(PlayCommandTest, ReadsARecordingToItsEndWithItsTextRecords) {
   const std::string file = (work_.Path() / "kfiv.mpg").string();
-  ASSERT_EQ(RunCommand(remux::RunRemux, {capture_, "--program", "5", "--out", file, "--physical",
-                                         "31", "--seconds", "6"})
+  ASSERT_EQ(RunCommand(cli::RunRemux, {capture_, "--program", "5", "--out", file, "--physical",
+                                       "31", "--seconds", "6"})
                 .code,
             0);
-  const CommandRun run = RunCommand(play::RunPlay, {file});
+  const CommandRun run = RunCommand(cli::RunPlay, {file});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_NE(run.out.find("end of stream"), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("video: 0 samples"), std::string::npos) << run.out;
@@ -32,25 +32,25 @@ TEST_F(PlayCommandTest, ReadsARecordingToItsEndWithItsTextRecords) {
   EXPECT_NE(run.out.find("text: KFIV"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("available: "), std::string::npos) << run.out;
 
-  const CommandRun refused = RunCommand(play::RunPlay, {file, "--rate", "0"});
+  const CommandRun refused = RunCommand(cli::RunPlay, {file, "--rate", "0"});
   EXPECT_EQ(refused.code, 1);
   EXPECT_NE(refused.err.find("refused"), std::string::npos);
 }
 
 TEST_F(PlayCommandTest, ReadsAListToItsLiveEdgeAfterASeek) {
   const std::string list = (work_.Path() / "buffer.lst").string();
-  ASSERT_EQ(RunCommand(remux::RunRemux, {capture_, "--program", "5", "--buffer", list, "--physical",
-                                         "31", "--seconds", "6"})
+  ASSERT_EQ(RunCommand(cli::RunRemux, {capture_, "--program", "5", "--buffer", list, "--physical",
+                                       "31", "--seconds", "6"})
                 .code,
             0);
-  const CommandRun run = RunCommand(play::RunPlay, {list, "--seek", "3"});
+  const CommandRun run = RunCommand(cli::RunPlay, {list, "--seek", "3"});
   ASSERT_EQ(run.code, 0) << run.err;
   // The newest chunk of a list may still grow: reading stops at its end.
   EXPECT_NE(run.out.find("live edge"), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("video: 0 samples"), std::string::npos) << run.out;
 
-  EXPECT_EQ(RunCommand(play::RunPlay, {"missing.mpg"}).code, 1);
-  EXPECT_EQ(RunCommand(play::RunPlay, {list, "--seek", "-1"}).code, 2);
+  EXPECT_EQ(RunCommand(cli::RunPlay, {"missing.mpg"}).code, 1);
+  EXPECT_EQ(RunCommand(cli::RunPlay, {list, "--seek", "-1"}).code, 2);
 }
 
 }  // namespace

@@ -19,15 +19,15 @@
 
 namespace {
 
-using clitest::CommandRun;
-using clitest::Kfiv;
-using clitest::ReadFile;
+using cli::test::CommandRun;
+using cli::test::Kfiv;
+using cli::test::ReadFile;
 
 CommandRun Remux(std::vector<std::string> args) {
-  return clitest::RunCommand(remux::RunRemux, std::move(args));
+  return cli::test::RunCommand(cli::RunRemux, std::move(args));
 }
 
-class RemuxCommandTest : public clitest::KfivFolderTest {};
+class RemuxCommandTest : public cli::test::KfivFolderTest {};
 
 TEST_F(RemuxCommandTest, RecordsAProgrammeThatPlaysAndCarriesItsNowPlayingText) {
   const std::filesystem::path file = work_.Path() / "kfiv.mpg";
@@ -44,22 +44,22 @@ TEST_F(RemuxCommandTest, RecordsAProgrammeThatPlaysAndCarriesItsNowPlayingText) 
   EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string("\0\0\1\xB9", 4));
 
   // The text stream read back holds the record of the programme on now.
-  psfile::Mpeg2SourceCore source;
+  filters::Mpeg2SourceCore source;
   const std::u16string path = common::FromUtf8(file.string());
   ASSERT_EQ(source.Load(path.c_str()), S_OK);
-  psfile::SourceRead read;
+  filters::SourceRead read;
   std::vector<std::u16string> titles;
   int texts = 0, videos = 0, audios = 0;
-  while (source.ReadNext(read) == psfile::ReadStatus::kData) {
+  while (source.ReadNext(read) == filters::ReadStatus::kData) {
     for (const auto& payload : read.payloads) {
-      if (payload.stream == psfile::PinType::kText) {
+      if (payload.stream == filters::PinType::kText) {
         ++texts;
         tables::NowPlayingInfo info{};
-        EXPECT_TRUE(text::DecodeTextRecord(payload.bytes, &info));
+        EXPECT_TRUE(filters::DecodeTextRecord(payload.bytes, &info));
         titles.emplace_back(common::FieldView(info.title));
       }
-      videos += payload.stream == psfile::PinType::kVideo;
-      audios += payload.stream == psfile::PinType::kAudio;
+      videos += payload.stream == filters::PinType::kVideo;
+      audios += payload.stream == filters::PinType::kAudio;
     }
   }
   EXPECT_GT(videos, 0);

@@ -21,8 +21,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using teetest::TestSink;
-using teetest::TestSource;
+using filters::test::TestSink;
+using filters::test::TestSource;
 
 std::u16string Wide(const std::string& s) {
   return std::u16string(s.begin(), s.end());

@@ -14,7 +14,7 @@ namespace {
 class BufferChainTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto capture = folder_.Write("capture.ts", vtunertest::MakeCapture({}));
+    const auto capture = folder_.Write("capture.ts", vtuner::test::MakeCapture({}));
     std::string error;
     ASSERT_TRUE(receiver_.Prepare(capture, {tuning::kAntennaUs, 31, tuning::kVsb8}, &error))
         << error;
@@ -26,7 +26,7 @@ class BufferChainTest : public ::testing::Test {
     return SUCCEEDED(receiver_.Ingest().Graph()->FindFilterByName(name, &filter));
   }
 
-  vtunertest::TempFolder folder_;
+  vtuner::test::TempFolder folder_;
   CaptureReceiver receiver_;
 };
 

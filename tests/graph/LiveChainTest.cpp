@@ -36,7 +36,7 @@ struct Kfiv {
     std::ifstream in(files.at(0), std::ios::binary);
     bytes.assign(std::istreambuf_iterator<char>(in), {});
   }
-  vtunertest::TempFolder folder;
+  vtuner::test::TempFolder folder;
   broadcast::MultiplexDescription mux;
   std::vector<std::uint8_t> bytes;
   std::string error;

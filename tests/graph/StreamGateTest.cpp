@@ -17,10 +17,10 @@ constexpr int kPacketsPerSecond = 200;
 constexpr int kPassPackets = 500;
 
 std::shared_ptr<const vtuner::Capture> Capture() {
-  vtunertest::CaptureLayout layout;
+  vtuner::test::CaptureLayout layout;
   layout.packets = kPassPackets;
   layout.ticksPerPacket = 27'000'000 / kPacketsPerSecond;
-  return vtuner::Capture::FromBytes(vtunertest::MakeCapture(layout));
+  return vtuner::Capture::FromBytes(vtuner::test::MakeCapture(layout));
 }
 
 // Opens the gate and reads, as the tuner does, until it shuts again; the

@@ -11,9 +11,9 @@
 
 namespace {
 
-using provider::CNetworkProvider;
-using providertest::CFakeDemux;
-using providertest::CFakeTuner;
+using filters::CNetworkProvider;
+using filters::test::CFakeDemux;
+using filters::test::CFakeTuner;
 using tuning::DemodulatorFamily;
 
 struct Tuning {
@@ -27,7 +27,7 @@ class NetworkProviderTest : public ::testing::Test {
     ULONG context = 0;
     EXPECT_EQ(provider_->RegisterDeviceFilter(static_cast<IBDA_Topology*>(tuner_.Get()), &context),
               S_OK);
-    EXPECT_EQ(context, provider::kRegisteredTuner);
+    EXPECT_EQ(context, filters::kRegisteredTuner);
   }
   ~NetworkProviderTest() override { provider_->Stop(); }
 
@@ -45,7 +45,7 @@ class NetworkProviderTest : public ::testing::Test {
     ULONG context = 0;
     EXPECT_EQ(provider_->RegisterDeviceFilter(static_cast<IBaseFilter*>(demux.Get()), &context),
               S_OK);
-    EXPECT_EQ(context, provider::kRegisteredDemultiplexer);
+    EXPECT_EQ(context, filters::kRegisteredDemultiplexer);
     return demux;
   }
   LONG PidMode() { return tuner_->model.State().PidFilter().Mode(); }
@@ -159,9 +159,9 @@ TEST_F(NetworkProviderTest, CurrentChannelIsZeroWhileATuneTalksToTheDeviceAndRea
 TEST_F(NetworkProviderTest, RegisteringADemultiplexerCreatesItsThreePins) {
   auto demux = RegisterDemux();
   ASSERT_EQ(demux->GetPinCount(), 3);
-  auto* sections = demux->Pin(provider::kSectionPinName);
-  auto* video = demux->Pin(provider::kVideoPinName);
-  auto* audio = demux->Pin(provider::kAudioPinName);
+  auto* sections = demux->Pin(filters::kSectionPinName);
+  auto* video = demux->Pin(filters::kVideoPinName);
+  auto* audio = demux->Pin(filters::kAudioPinName);
   ASSERT_TRUE(sections && video && audio);
   EXPECT_EQ(sections->Type().majortype, MEDIATYPE_MPEG2_SECTIONS);
   EXPECT_EQ(video->Type().subtype, MEDIASUBTYPE_MPEG2_VIDEO);
@@ -176,13 +176,13 @@ TEST_F(NetworkProviderTest, RegisteringADemultiplexerCreatesItsThreePins) {
   ULONG context = 0;
   EXPECT_EQ(provider_->RegisterDeviceFilter(static_cast<IBaseFilter*>(other.Get()), &context),
             S_OK);
-  EXPECT_EQ(context, provider::kRegisteredNothing);
+  EXPECT_EQ(context, filters::kRegisteredNothing);
 }
 
 TEST_F(NetworkProviderTest, MapStreamPidsRemovesAllOldBeforeAddingNew) {
   auto demux = RegisterDemux();
-  auto* video = demux->Pin(provider::kVideoPinName);
-  auto* audio = demux->Pin(provider::kAudioPinName);
+  auto* video = demux->Pin(filters::kVideoPinName);
+  auto* audio = demux->Pin(filters::kAudioPinName);
 
   ASSERT_EQ(provider_->MapStreamPids(2, 0x81, 0x31, 0x34, 0x41, FALSE), S_OK);
   EXPECT_EQ(tuner_->HardwarePids(), (std::vector<ULONG>{0x31, 0x34, 0x41}));
@@ -223,14 +223,14 @@ TEST_F(NetworkProviderTest, MapStreamPidsRemovesAllOldBeforeAddingNew) {
 
 TEST_F(NetworkProviderTest, TheSectionPollSetsPsiPidsThroughTheAdapter) {
   auto demux = RegisterDemux();
-  auto* sections = demux->Pin(provider::kSectionPinName);
+  auto* sections = demux->Pin(filters::kSectionPinName);
   tables::PsiPidList listed;
   listed.AddIfMissing(0x1D00, tables::kPidEit);
   listed.AddIfMissing(0x0030, tables::kPidFromPat);
   std::int32_t pids[tables::kPidArraySize];
   const std::size_t count = tables::BuildPsiPidArray(listed, pids);
   ASSERT_EQ(count, 10u);  // the eight fixed PIDs and the two listed
-  provider::PsiPidAdapter adapter(static_cast<INetworkProvider*>(provider_.Get()));
+  filters::PsiPidAdapter adapter(static_cast<INetworkProvider*>(provider_.Get()));
   ASSERT_TRUE(adapter.SetPsiPids(std::span<const std::int32_t>(pids, count), false));
   EXPECT_EQ(sections->maps.size(), 10u);
   EXPECT_EQ(sections->maps.count(0x1D00), 1u);
@@ -239,7 +239,7 @@ TEST_F(NetworkProviderTest, TheSectionPollSetsPsiPidsThroughTheAdapter) {
 
 TEST_F(NetworkProviderTest, PsiPidsGoToTheSectionPinAndThePidFilterAndClearPidsRemovesThem) {
   auto demux = RegisterDemux();
-  auto* sections = demux->Pin(provider::kSectionPinName);
+  auto* sections = demux->Pin(filters::kSectionPinName);
   const LONG psi[] = {0x0000, 0x1FFB, 0x1FFC, 0x0010};
   ASSERT_EQ(provider_->SetPsiPids(psi, 4, FALSE), S_OK);
   EXPECT_EQ(PidMode(), kPidFilterMappedOnly);
@@ -264,7 +264,7 @@ TEST_F(NetworkProviderTest, PsiPidsGoToTheSectionPinAndThePidFilterAndClearPidsR
   EXPECT_TRUE(sections->maps.empty());
   EXPECT_TRUE(tuner_->HardwarePids().empty());
   // The stream pins are not the section pin's business.
-  EXPECT_EQ(demux->Pin(provider::kVideoPinName)->maps.count(0x31), 1u);
+  EXPECT_EQ(demux->Pin(filters::kVideoPinName)->maps.count(0x31), 1u);
 }
 
 TEST_F(NetworkProviderTest, SupportedModulationsFollowTheDemodulatorNodes) {

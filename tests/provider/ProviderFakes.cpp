@@ -5,7 +5,7 @@
 #include "platform/bda/model/Nodes.h"
 #include "platform/media/Devices.h"
 
-namespace providertest {
+namespace filters::test {
 
 namespace {
 std::string Entry(const char* what, const std::u16string& pin, ULONG pid) {
@@ -75,4 +75,4 @@ CFakeDemuxPin* CFakeDemux::Pin(const std::u16string& name) {
   return nullptr;
 }
 
-}  // namespace providertest
+}  // namespace filters::test

@@ -16,7 +16,7 @@
 #include "platform/media/BasePin.h"
 #include "tuning/BandPlan.h"
 
-namespace providertest {
+namespace filters::test {
 
 // A device that records tunes; with Hold() set its next tune waits for Release().
 class RecordingDevice : public bda::TunerDevice {
@@ -145,4 +145,4 @@ class CFakeDemux : public CBaseFilter, public IMpeg2Demultiplexer {
   std::vector<std::unique_ptr<CFakeDemuxPin>> pins_;
 };
 
-}  // namespace providertest
+}  // namespace filters::test

@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace bdatest;
+using namespace bda::test;
 
 // network provider -> virtual tuner -> capture, as the tuner graph starts.
 struct LiveGraph {
@@ -19,7 +19,7 @@ struct LiveGraph {
         CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph)),
         S_OK);
     control = graph.As<IMediaControl>();
-    provider = new provider::CNetworkProvider(nullptr);
+    provider = new filters::CNetworkProvider(nullptr);
     EXPECT_EQ(graph->AddFilter(provider.Get(), u"Tallowmark Network Provider"), S_OK);
     EXPECT_EQ(bda::CreateVirtualTunerFilter(broadcast, IID_PPV_ARGS(&tuner)), S_OK);
     EXPECT_EQ(graph->AddFilter(tuner.Get(), u"Corvane Virtual Tuner 1"), S_OK);
@@ -45,7 +45,7 @@ struct LiveGraph {
   }
   ComPtr<IFilterGraph2> graph;
   ComPtr<IMediaControl> control;
-  ComPtr<provider::CNetworkProvider> provider;
+  ComPtr<filters::CNetworkProvider> provider;
   ComPtr<IBaseFilter> tuner;
   ComPtr<CCaptureRenderer> renderer;
 };

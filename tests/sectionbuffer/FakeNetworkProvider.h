@@ -7,7 +7,7 @@
 #include "filters/provider/INetworkProvider.h"
 #include "platform/media/BaseFilter.h"
 
-namespace sbtest {
+namespace filters::test {
 
 class FakeNetworkProvider : public CBaseFilter, public INetworkProvider {
  public:
@@ -56,4 +56,4 @@ class FakeNetworkProvider : public CBaseFilter, public INetworkProvider {
   std::atomic<int> queries_{0};
 };
 
-}  // namespace sbtest
+}  // namespace filters::test

@@ -15,9 +15,9 @@
 
 namespace {
 
-using sbtest::FakeNetworkProvider;
-using sbtest::MakeSection;
-using sbtest::SectionSource;
+using filters::test::FakeNetworkProvider;
+using filters::test::MakeSection;
+using filters::test::SectionSource;
 
 struct Taken {
   std::vector<std::uint8_t> bytes;
@@ -73,7 +73,7 @@ class SectionBufferTest : public ::testing::Test {
   ComPtr<FakeNetworkProvider> provider_;
   ComPtr<CPsiParserFilter> buffer_;
   ComPtr<SectionSource> source_;
-  sbtest::SampleMaker samples_;
+  filters::test::SampleMaker samples_;
 };
 
 const std::array<std::uint8_t, 5> kBody = {0x00, 0x01, 0xC1, 0x00, 0x00};
@@ -111,7 +111,7 @@ TEST(SectionBufferPin, ConnectionFailsWithoutTheNetworkProvider) {
   ComPtr<CPsiParserFilter> buffer(new CPsiParserFilter);
   ComPtr<SectionSource> source(new SectionSource);
   // A filter offering the interface under another class id is not the provider.
-  ComPtr<FakeNetworkProvider> impostor(new FakeNetworkProvider(sbtest::CLSID_SectionSource));
+  ComPtr<FakeNetworkProvider> impostor(new FakeNetworkProvider(filters::test::CLSID_SectionSource));
   graph->AddFilter(buffer.Get(), u"Tallowmark Section Buffer");
   graph->AddFilter(source.Get(), u"Demux");
   graph->AddFilter(impostor.Get(), u"Other");
@@ -303,7 +303,7 @@ TEST_F(SectionBufferTest, TheProgramTableAnswersAsAnEmptyTable) {
 TEST_F(SectionBufferTest, ThePollTakesSectionsThroughTheAdapter) {
   const auto section = MakeSection(0xC7, kBody);
   ASSERT_EQ(Send(section, 0x1FFB), S_OK);
-  sectionbuffer::PacketBufferAdapter adapter(buffer_.Get());
+  filters::PacketBufferAdapter adapter(buffer_.Get());
   tables::IPacketBuffer& poll = adapter;
   const std::optional<tables::ReceivedSection> received = poll.TakeNextSection();
   ASSERT_TRUE(received);

@@ -11,7 +11,7 @@
 #include "platform/media/MediaGuids.h"
 #include "tests/support/PushSource.h"
 
-namespace sbtest {
+namespace filters::test {
 
 inline constexpr CLSID CLSID_SectionSource = com::GuidOf("7D1C3B52-6E0F-4C52-9F4B-1B5C2A0D9E11");
 
@@ -47,4 +47,4 @@ inline std::vector<std::uint8_t> MakeSection(std::uint8_t tableId,
   return s;
 }
 
-}  // namespace sbtest
+}  // namespace filters::test

@@ -9,7 +9,7 @@
 #include "filters/sink/PsFormat.h"
 #include "tests/sink/SinkFeeder.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 namespace fs = std::filesystem;
@@ -221,4 +221,4 @@ TEST(FullDisk, RecordingIntoDevFull) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

@@ -9,7 +9,7 @@
 #include "filters/sink/PsFormat.h"
 #include "tests/sink/TestSupport.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 TEST(PsFormat, PackHeaderCarriesScrBaseAndExtension) {
@@ -154,4 +154,4 @@ TEST(ChunkList, InconsistentCopiesAreRejected) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

@@ -6,7 +6,7 @@
 #include "filters/sink/PsFormat.h"
 #include "tests/sink/TestSupport.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 std::vector<test::DecodedPack> Packs(const Packetiser::Output& out) {
@@ -183,4 +183,4 @@ TEST(Packetiser, AudioWithoutAnySyncFrameIsHeldBackAtStart) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

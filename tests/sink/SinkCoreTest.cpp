@@ -7,7 +7,7 @@
 #include "tests/sink/SinkFeeder.h"
 #include "tests/support/Bytes.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 using test::DecodedPack;
@@ -190,4 +190,4 @@ TEST(SinkCore, EndOfStreamNeedsAllThreePins) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

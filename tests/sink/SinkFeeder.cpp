@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace psfile::test {
+namespace filters::test {
 
 SentStreams FeedProgramme(SinkFeeder& feeder, double seconds, std::int64_t startTime,
                           bool advanceClock) {
@@ -66,4 +66,4 @@ void WriteThreeChunks(const TempDir& dir) {
   ASSERT_EQ(sink.List().newest, 2);
 }
 
-}  // namespace psfile::test
+}  // namespace filters::test

@@ -8,7 +8,7 @@
 #include "filters/sink/Mpeg2SinkCore.h"
 #include "tests/sink/TestSupport.h"
 
-namespace psfile::test {
+namespace filters::test {
 
 struct SinkFeeder {
   Mpeg2SinkCore& sink;
@@ -40,4 +40,4 @@ SentStreams FeedProgramme(SinkFeeder& feeder, double seconds, std::int64_t start
 // 15:01-15:20 in chunk 1, 30:02-30:20 in chunk 2.
 void WriteThreeChunks(const TempDir& dir);
 
-}  // namespace psfile::test
+}  // namespace filters::test

@@ -6,7 +6,7 @@
 #include "filters/sink/Ac3SyncFrame.h"
 #include "tests/support/Bytes.h"
 
-namespace psfile::test {
+namespace filters::test {
 
 std::u16string TempDir::File(const std::string& name) const {
   return U16(Path() / name);
@@ -212,4 +212,4 @@ std::vector<DecodedPack> DecodeFile(const std::vector<std::uint8_t>& file) {
   return packs;
 }
 
-}  // namespace psfile::test
+}  // namespace filters::test

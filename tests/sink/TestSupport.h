@@ -14,7 +14,7 @@
 #include "filters/sink/FileSystem.h"
 #include "tests/support/TempFolder.h"
 
-namespace psfile::test {
+namespace filters::test {
 
 // A scratch folder whose files are named in UTF-16, as the sink takes them.
 class TempDir : public testsupport::TempFolder {
@@ -76,4 +76,4 @@ DecodedPack DecodeDataPack(std::span<const std::uint8_t> pack);
 // All data packs of a closed file (after the file-start pack, before the end code).
 std::vector<DecodedPack> DecodeFile(const std::vector<std::uint8_t>& file);
 
-}  // namespace psfile::test
+}  // namespace filters::test

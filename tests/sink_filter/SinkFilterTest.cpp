@@ -10,10 +10,10 @@
 #include "platform/com/TaskMemory.h"
 #include "tests/sink_filter/SinkGraph.h"
 
-namespace sinktest {
+namespace filters::test {
 namespace {
 
-using psfile::PinType;
+using filters::PinType;
 
 TEST(SinkFilter, PinsTypesAndAllocatorRequirements) {
   ComPtr<CMPEG2Sink> sink(new CMPEG2Sink);
@@ -90,7 +90,7 @@ TEST(SinkFilter, ConnectionsAndInterfaces) {
   ComPtr<IFileSinkFilter> file;
   ASSERT_EQ(g.sink->QueryInterface(IID_PPV_ARGS(&file)), S_OK);
   EXPECT_EQ(file->GetCurFile(nullptr, nullptr), E_POINTER);
-  psfile::test::TempDir dir;
+  filters::test::TempDir dir;
   const std::u16string list = dir.File("buffer.lst");
   ASSERT_EQ(file->SetFileName(list.c_str(), nullptr), S_OK);
   LPWSTR name = nullptr;
@@ -109,14 +109,14 @@ TEST(SinkFilter, SetFileNameAnswersTheInterfaceResultCodes) {
   ASSERT_EQ(sink->QueryInterface(IID_PPV_ARGS(&file)), S_OK);
   EXPECT_EQ(file->SetFileName(nullptr, nullptr), E_POINTER);
   EXPECT_EQ(file->SetFileName(std::u16string(300, u'a').c_str(), nullptr), 206);
-  psfile::test::TempDir dir;
+  filters::test::TempDir dir;
   ASSERT_EQ(file->SetFileName(dir.File("one.lst").c_str(), nullptr), S_OK);
   EXPECT_EQ(file->SetFileName(dir.File("two.lst").c_str(), nullptr), E_FAIL);
 }
 
 std::vector<std::uint8_t> SequenceStart() {
-  auto data = psfile::test::SequenceHeader(4);
-  const auto picture = psfile::test::Picture(0, 3000, 1);
+  auto data = filters::test::SequenceHeader(4);
+  const auto picture = filters::test::Picture(0, 3000, 1);
   data.insert(data.end(), picture.begin(), picture.end());
   return data;
 }
@@ -126,11 +126,11 @@ std::vector<std::uint8_t> SequenceStart() {
 // file ends with the end code after whole packs, and no sample stays held.
 TEST(SinkFilter, StopWaitsForReceiveInProgress) {
   const auto header = SequenceStart();
-  const auto picture = psfile::test::Picture(1, 3000, 2);
-  const auto frame = psfile::test::Ac3Frame(8, 3);
+  const auto picture = filters::test::Picture(1, 3000, 2);
+  const auto frame = filters::test::Ac3Frame(8, 3);
   for (int round = 0; round < 8; ++round) {
     SinkGraph g;
-    psfile::test::TempDir dir;
+    filters::test::TempDir dir;
     ComPtr<IFileSinkFilter> file;
     ASSERT_EQ(g.sink->QueryInterface(IID_PPV_ARGS(&file)), S_OK);
     ASSERT_EQ(file->SetFileName(dir.File("race.lst").c_str(), nullptr), S_OK);
@@ -161,14 +161,14 @@ TEST(SinkFilter, StopWaitsForReceiveInProgress) {
     for (PinType pin : {PinType::kVideo, PinType::kAudio, PinType::kText})
       EXPECT_EQ(g.sink->Core().HeldSamples(pin), 0u);
     const auto bytes =
-        psfile::test::ReadAll(std::filesystem::path(std::string(chunk.begin(), chunk.end())));
-    ASSERT_GE(bytes.size(), psfile::kPackSize + 4);
-    EXPECT_EQ(bytes.size() % psfile::kPackSize, 4u);
-    EXPECT_TRUE(std::equal(bytes.end() - 4, bytes.end(), std::begin(psfile::kProgramEndCode)));
-    const auto packs = psfile::test::DecodeFile(bytes);
+        filters::test::ReadAll(std::filesystem::path(std::string(chunk.begin(), chunk.end())));
+    ASSERT_GE(bytes.size(), filters::kPackSize + 4);
+    EXPECT_EQ(bytes.size() % filters::kPackSize, 4u);
+    EXPECT_TRUE(std::equal(bytes.end() - 4, bytes.end(), std::begin(filters::kProgramEndCode)));
+    const auto packs = filters::test::DecodeFile(bytes);
     EXPECT_EQ(packs.size(), g.sink->Core().Stats().packsWritten);
   }
 }
 
 }  // namespace
-}  // namespace sinktest
+}  // namespace filters::test

@@ -12,7 +12,7 @@
 #include "tests/sink/TestSupport.h"
 #include "tests/support/PushSource.h"
 
-namespace sinktest {
+namespace filters::test {
 
 using testsupport::CPushSource;
 
@@ -63,4 +63,4 @@ struct SinkGraph {
   }
 };
 
-}  // namespace sinktest
+}  // namespace filters::test

@@ -14,7 +14,7 @@
 #include "tests/support/ExternalTool.h"
 #include "tools/broadcast/ElementaryLoop.h"
 
-namespace sinktest {
+namespace filters::test {
 namespace {
 
 // 90 kHz -> 100 ns.
@@ -57,7 +57,7 @@ TEST(SinkGraph, WritesProgrammeStreamThatFfmpegPlays) {
   ASSERT_TRUE(broadcast::LoadOrEncodeLoop(channel, options, {}, loop, error)) << error;
 
   SinkGraph g;
-  psfile::test::TempDir dir;
+  filters::test::TempDir dir;
   ComPtr<IFileSinkFilter> file;
   ASSERT_EQ(g.sink->QueryInterface(IID_PPV_ARGS(&file)), S_OK);
   ASSERT_EQ(file->SetFileName(dir.File("live.lst").c_str(), nullptr), S_OK);
@@ -111,10 +111,10 @@ TEST(SinkGraph, WritesProgrammeStreamThatFfmpegPlays) {
   ASSERT_EQ(g.control->Stop(), S_OK);
   EXPECT_FALSE(g.sink->Core().FileOpen());
 
-  const auto written = psfile::test::ReadAll(chunk);
-  ASSERT_GT(written.size(), 100 * psfile::kPackSize);
-  EXPECT_EQ(written.size() % psfile::kPackSize, 4u);
-  EXPECT_TRUE(std::equal(written.end() - 4, written.end(), std::begin(psfile::kProgramEndCode)));
+  const auto written = filters::test::ReadAll(chunk);
+  ASSERT_GT(written.size(), 100 * filters::kPackSize);
+  EXPECT_EQ(written.size() % filters::kPackSize, 4u);
+  EXPECT_TRUE(std::equal(written.end() - 4, written.end(), std::begin(filters::kProgramEndCode)));
 
   const std::string probe =
       Output("ffprobe -v error -show_streams -show_format '" + chunk + "' 2>&1");
@@ -134,4 +134,4 @@ TEST(SinkGraph, WritesProgrammeStreamThatFfmpegPlays) {
 }
 
 }  // namespace
-}  // namespace sinktest
+}  // namespace filters::test

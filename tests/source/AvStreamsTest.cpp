@@ -21,7 +21,7 @@ extern "C" {
 #include "tests/sink/SinkFeeder.h"
 #include "tests/support/ExternalTool.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 struct EsPacket {
@@ -258,4 +258,4 @@ TEST_F(AvStreams, SourceReturnsEncoderBytesAndTimes) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

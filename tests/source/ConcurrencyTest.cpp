@@ -12,7 +12,7 @@
 #include "filters/source/Mpeg2SourceCore.h"
 #include "tests/sink/SinkFeeder.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 constexpr std::int64_t kSecond = 10'000'000;
@@ -102,4 +102,4 @@ TEST(Concurrency, StopRacingReceiveNeverWritesAfterEndCode) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

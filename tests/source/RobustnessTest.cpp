@@ -14,7 +14,7 @@
 #include "tests/sink/SinkFeeder.h"
 #include "tests/support/Bytes.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 // Reads until the source stops giving data; returns the packs read.
@@ -200,4 +200,4 @@ TEST(FormatBlocks, FixedVideoAndAudioBlocks) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

@@ -10,7 +10,7 @@
 #include "tests/sink/SinkFeeder.h"
 #include "tests/support/Bytes.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 struct Received {
@@ -154,4 +154,4 @@ TEST(RoundTrip, TimesContinueAcrossThe33BitWrap) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

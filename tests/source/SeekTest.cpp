@@ -10,7 +10,7 @@
 #include "filters/source/PackParser.h"
 #include "tests/sink/SinkFeeder.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 constexpr std::int64_t kSecond = 10'000'000;
@@ -143,4 +143,4 @@ TEST(SeekingValues, RateRulesAndDefaults) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

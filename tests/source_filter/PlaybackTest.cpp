@@ -13,7 +13,7 @@
 #include "tests/support/Bytes.h"
 #include "tests/support/Wait.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 constexpr std::int64_t kSecond = 10'000'000;
@@ -227,4 +227,4 @@ TEST(SourcePlayback, StopWhileStreamingEndsTheThreadAndRunStartsOver) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

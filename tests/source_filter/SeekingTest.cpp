@@ -13,7 +13,7 @@
 #include "tests/sink/SinkFeeder.h"
 #include "tests/source_filter/SourceGraph.h"
 
-namespace psfile {
+namespace filters {
 namespace {
 
 constexpr std::int64_t kSecond = 10'000'000;
@@ -181,4 +181,4 @@ TEST(SourceSeeking, CapabilitiesRangeRatesAndCreationByClassId) {
 }
 
 }  // namespace
-}  // namespace psfile
+}  // namespace filters

@@ -1,6 +1,6 @@
 #include "tests/source_filter/SourceGraph.h"
 
-namespace psfile::test {
+namespace filters::test {
 
 std::vector<ExpectedPayload> CorePayloads(const std::u16string& path, PinType stream,
                                           std::int64_t position) {
@@ -25,4 +25,4 @@ std::vector<std::uint8_t> CoreBytes(const std::u16string& path, PinType stream) 
   return all;
 }
 
-}  // namespace psfile::test
+}  // namespace filters::test

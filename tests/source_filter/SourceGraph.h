@@ -15,7 +15,7 @@
 #include "platform/media/MediaGuids.h"
 #include "tests/support/CaptureRenderer.h"
 
-namespace psfile::test {
+namespace filters::test {
 
 struct SourceGraph {
   ComPtr<CFilterGraph> graph{new CFilterGraph};
@@ -66,4 +66,4 @@ std::vector<ExpectedPayload> CorePayloads(const std::u16string& path, PinType st
 // The same payloads' bytes, concatenated.
 std::vector<std::uint8_t> CoreBytes(const std::u16string& path, PinType stream);
 
-}  // namespace psfile::test
+}  // namespace filters::test

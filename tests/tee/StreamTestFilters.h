@@ -14,7 +14,7 @@
 #include "platform/media/OutputPin.h"
 #include "tests/support/PushSource.h"
 
-namespace teetest {
+namespace filters::test {
 
 inline constexpr CLSID CLSID_TestSource = com::GuidOf("3F0B6E21-9A55-4F1E-8C0D-6B7A1E2C4D01");
 inline constexpr CLSID CLSID_TestSink = com::GuidOf("3F0B6E21-9A55-4F1E-8C0D-6B7A1E2C4D02");
@@ -154,4 +154,4 @@ class QualityCounter : public CUnknown, public IQualityControl {
   std::atomic<int> count{0};
 };
 
-}  // namespace teetest
+}  // namespace filters::test

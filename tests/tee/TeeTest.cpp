@@ -8,9 +8,9 @@
 
 namespace {
 
-using teetest::TestSink;
-using teetest::TestSource;
-using teetest::TransportType;
+using filters::test::TestSink;
+using filters::test::TestSource;
+using filters::test::TransportType;
 
 const GUID kA = MEDIASUBTYPE_MPEG2_TRANSPORT;
 const GUID kB = MEDIASUBTYPE_MPEG2_PROGRAM;
@@ -201,7 +201,7 @@ TEST_F(TeeTest, OnlyTheFirstOutputsQualityNoticesGoUpstream) {
   EXPECT_EQ(sinks_[0]->SendQualityNotice(), S_OK);
   EXPECT_EQ(source_->QualityNotices(), 1);
 
-  ComPtr<teetest::QualityCounter> qualitySink(new teetest::QualityCounter);
+  ComPtr<filters::test::QualityCounter> qualitySink(new filters::test::QualityCounter);
   ASSERT_EQ(tee_->InputPin()->SetSink(qualitySink.Get()), S_OK);
   EXPECT_EQ(sinks_[0]->SendQualityNotice(), S_OK);
   EXPECT_EQ(qualitySink->count.load(), 1);

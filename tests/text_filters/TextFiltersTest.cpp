@@ -51,7 +51,7 @@ TEST_F(TextFilters, ClockedGraphDeliversTheRecordOnceASecondAndStopsAtOnce) {
   ASSERT_EQ(graph->ConnectDirect(source->OutputPin(), renderer->InputPin(), nullptr), S_OK);
 
   // The section poll reaches the filter through the adapter.
-  text::TextSourceAdapter adapter(source.Get());
+  filters::TextSourceAdapter adapter(source.Get());
   tables::ITextSource& poll = adapter;
   ASSERT_TRUE(poll.SetText(Record(u"Evening News")));
 
@@ -121,7 +121,7 @@ TEST_F(TextFilters, UnpacedGraphStampsWholeSecondsFromZero) {
     EXPECT_EQ(samples[i].stop, samples[i].start + kSecond);
     EXPECT_TRUE(samples[i].syncPoint);
     NowPlayingInfo info;
-    EXPECT_TRUE(text::DecodeTextRecord(samples[i].data, &info));
+    EXPECT_TRUE(filters::DecodeTextRecord(samples[i].data, &info));
     EXPECT_EQ(std::u16string(info.title), u"Film");
   }
 }
@@ -129,8 +129,8 @@ TEST_F(TextFilters, UnpacedGraphStampsWholeSecondsFromZero) {
 // A sample of the given bytes padded with zeros to `length`, stamped `start`.
 ComPtr<IMediaSample> MakeSample(IMemAllocator* allocator, const NowPlayingInfo& info, LONG length,
                                 REFERENCE_TIME start) {
-  std::vector<std::uint8_t> record(text::kTextBufferSize);
-  record.resize(text::EncodeTextRecord(text::FieldsOf(info), record));
+  std::vector<std::uint8_t> record(filters::kTextBufferSize);
+  record.resize(filters::EncodeTextRecord(filters::FieldsOf(info), record));
   ComPtr<IMediaSample> sample;
   EXPECT_EQ(allocator->GetBuffer(&sample, nullptr, nullptr, 0), S_OK);
   BYTE* data = nullptr;

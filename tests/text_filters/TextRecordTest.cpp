@@ -10,14 +10,14 @@ namespace {
 
 using tables::NowPlayingInfo;
 
-std::vector<std::uint8_t> Encode(const text::TextRecordFields& fields) {
-  std::vector<std::uint8_t> out(text::kTextBufferSize);
-  out.resize(text::EncodeTextRecord(fields, out));
+std::vector<std::uint8_t> Encode(const filters::TextRecordFields& fields) {
+  std::vector<std::uint8_t> out(filters::kTextBufferSize);
+  out.resize(filters::EncodeTextRecord(fields, out));
   return out;
 }
 
 // Declared length of the first element of `type` in an encoded record.
-std::size_t DeclaredLength(const std::vector<std::uint8_t>& record, text::TextElement type) {
+std::size_t DeclaredLength(const std::vector<std::uint8_t>& record, filters::TextElement type) {
   std::size_t pos = 0;
   while (pos + 2 <= record.size() && record[pos] >= 4) {
     const std::uint8_t t = record[pos] >> 2;
@@ -37,25 +37,25 @@ void Fill(char16_t (&field)[N], std::size_t count, char16_t first) {
 
 TEST(TextRecord, WriterAndReaderCutStringsToTheirLimits) {
   const std::u16string title(200, u'T'), description(2000, u'D'), shortName(20, u'S');
-  text::TextRecordFields fields;
+  filters::TextRecordFields fields;
   fields.title = title;
   fields.description = description;
   fields.shortName = shortName;
   const auto record = Encode(fields);
   ASSERT_FALSE(record.empty());
-  EXPECT_EQ(DeclaredLength(record, text::TextElement::kTitle), 127u);
-  EXPECT_EQ(DeclaredLength(record, text::TextElement::kDescription), 1023u);
-  EXPECT_EQ(DeclaredLength(record, text::TextElement::kShortName), 20u);  // written whole
+  EXPECT_EQ(DeclaredLength(record, filters::TextElement::kTitle), 127u);
+  EXPECT_EQ(DeclaredLength(record, filters::TextElement::kDescription), 1023u);
+  EXPECT_EQ(DeclaredLength(record, filters::TextElement::kShortName), 20u);  // written whole
 
   NowPlayingInfo info;
-  ASSERT_TRUE(text::DecodeTextRecord(record, &info));
+  ASSERT_TRUE(filters::DecodeTextRecord(record, &info));
   EXPECT_EQ(std::u16string(info.title), std::u16string(127, u'T'));
   EXPECT_EQ(std::u16string(info.description), std::u16string(1023, u'D'));
   EXPECT_EQ(std::u16string(info.shortName), std::u16string(15, u'S'));
 
   // A buffer too small for the record gives no record at all.
   std::array<std::uint8_t, 64> small{};
-  EXPECT_EQ(text::EncodeTextRecord(fields, small), 0u);
+  EXPECT_EQ(filters::EncodeTextRecord(fields, small), 0u);
 }
 
 TEST(TextRecord, EveryFieldOfANowPlayingRecordSurvivesTheRoundTrip) {
@@ -70,16 +70,16 @@ TEST(TextRecord, EveryFieldOfANowPlayingRecordSurvivesTheRoundTrip) {
   Fill(in.reserved2, 31, u'r');
   Fill(in.description, 1023, u'\x3B1');  // Greek letters: both bytes matter
   in.description[5] = u'\xFFFD';
-  const auto record = Encode(text::FieldsOf(in));
+  const auto record = Encode(filters::FieldsOf(in));
   // Writer order: title, short name, reserved, time line, description, type 8, type 4, end.
   ASSERT_GE(record.size(), 11u);
-  EXPECT_EQ(record[0] >> 2, static_cast<int>(text::TextElement::kTitle));
+  EXPECT_EQ(record[0] >> 2, static_cast<int>(filters::TextElement::kTitle));
   const std::vector<std::uint8_t> tail(record.end() - 11, record.end());
   EXPECT_EQ(tail,
             (std::vector<std::uint8_t>{0x20, 5, 0xB7, 0xFF, 0xEE, 0x12, 0x34, 0x10, 4, 93, 0}));
 
   NowPlayingInfo out;
-  ASSERT_TRUE(text::DecodeTextRecord(record, &out));
+  ASSERT_TRUE(filters::DecodeTextRecord(record, &out));
   EXPECT_EQ(out.physical, in.physical);
   EXPECT_EQ(out.major, in.major);
   EXPECT_EQ(out.minor, in.minor);
@@ -92,7 +92,7 @@ TEST(TextRecord, EveryFieldOfANowPlayingRecordSurvivesTheRoundTrip) {
 
   // A reserved text longer than the reader keeps is cut to 31.
   Fill(in.reserved2, 63, u'r');
-  ASSERT_TRUE(text::DecodeTextRecord(Encode(text::FieldsOf(in)), &out));
+  ASSERT_TRUE(filters::DecodeTextRecord(Encode(filters::FieldsOf(in)), &out));
   EXPECT_EQ(std::u16string(out.reserved2).size(), 31u);
 }
 
@@ -111,7 +111,7 @@ TEST(TextRecord, HostileRecordsStopCleanlyAndKeepWhatCameBefore) {
                                           0x08, 1,    0x00, u'Z',   // short name "Z"
                                           0x03, 0xFF,               // end (length bits are ignored)
                                           0x0C, 1,    0x00, u'Q'};  // after the end: not read
-  ASSERT_TRUE(text::DecodeTextRecord(good, &info));
+  ASSERT_TRUE(filters::DecodeTextRecord(good, &info));
   EXPECT_EQ(info.major, 0x1ABC);
   EXPECT_EQ(info.minor, 0x105);
   EXPECT_EQ(info.physical, 42);
@@ -122,14 +122,14 @@ TEST(TextRecord, HostileRecordsStopCleanlyAndKeepWhatCameBefore) {
 
   // A length that runs past the end: the element is not applied.
   const std::vector<std::uint8_t> pastEnd = {0x14, 1, 0, u'T', 0x0F, 0xFF, 0, u'A', 0, u'B'};
-  EXPECT_FALSE(text::DecodeTextRecord(pastEnd, &info));
+  EXPECT_FALSE(filters::DecodeTextRecord(pastEnd, &info));
   EXPECT_EQ(std::u16string(info.timeLine), u"T");
   EXPECT_EQ(std::u16string(info.title), u"xyz");
 
   // Cut inside a header, inside a fixed-size element, or with no end byte.
   for (const std::vector<std::uint8_t>& cut : std::vector<std::vector<std::uint8_t>>{
            {0x0C}, {0x20, 5, 1, 2}, {0x10, 4}, {0x08, 1, 0, u'W'}, {}}) {
-    EXPECT_FALSE(text::DecodeTextRecord(cut, &info));
+    EXPECT_FALSE(filters::DecodeTextRecord(cut, &info));
   }
   EXPECT_EQ(info.physical, 42);
   EXPECT_EQ(std::u16string(info.shortName), u"W");  // the complete element was applied

@@ -10,7 +10,7 @@
 #include "platform/bda/virtual/VirtualTuner.h"
 #include "tests/vtuner/TestCapture.h"
 
-namespace vtunertest {
+namespace vtuner::test {
 namespace {
 
 constexpr std::uint64_t kWrap33 = 1ull << 33;
@@ -279,4 +279,4 @@ TEST(CaptureLoop, ReadsOnlyWholePackets) {
 }
 
 }  // namespace
-}  // namespace vtunertest
+}  // namespace vtuner::test

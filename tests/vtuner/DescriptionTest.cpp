@@ -3,7 +3,7 @@
 #include "platform/bda/virtual/Description.h"
 #include "tests/vtuner/TestCapture.h"
 
-namespace vtunertest {
+namespace vtuner::test {
 namespace {
 
 using common::DemodulatorFamily;
@@ -162,4 +162,4 @@ TEST_F(Description, LoadResolvesPathsAgainstTheFilesFolder) {
 }
 
 }  // namespace
-}  // namespace vtunertest
+}  // namespace vtuner::test

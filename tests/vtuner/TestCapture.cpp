@@ -4,7 +4,7 @@
 
 #include "tests/support/Psi.h"
 
-namespace vtunertest {
+namespace vtuner::test {
 namespace {
 
 constexpr std::uint64_t kWrap33 = 1ull << 33;
@@ -157,4 +157,4 @@ PacketView View(std::span<const std::uint8_t> p) {
   return view;
 }
 
-}  // namespace vtunertest
+}  // namespace vtuner::test

@@ -13,7 +13,7 @@
 
 #include "tests/support/TempFolder.h"
 
-namespace vtunertest {
+namespace vtuner::test {
 
 inline constexpr std::uint16_t kPmtPid = 0x100;
 inline constexpr std::uint16_t kVideoPid = 0x101;
@@ -50,4 +50,4 @@ PacketView View(std::span<const std::uint8_t> packet);
 
 using testsupport::TempFolder;
 
-}  // namespace vtunertest
+}  // namespace vtuner::test

@@ -8,7 +8,7 @@
 #include "platform/bda/virtual/VirtualTuner.h"
 #include "tests/vtuner/TestCapture.h"
 
-namespace vtunertest {
+namespace vtuner::test {
 namespace {
 
 using common::DemodulatorFamily;
@@ -266,4 +266,4 @@ TEST_F(VirtualTunerTest, TuningWhileAnotherThreadReads) {
 }
 
 }  // namespace
-}  // namespace vtunertest
+}  // namespace vtuner::test

@@ -111,16 +111,16 @@ int RunTransport(std::ifstream& in, std::optional<unsigned> program,
 }
 
 int RunProgram(const std::string& path, capsift::CaptionFeeder& feeder) {
-  psfile::Mpeg2SourceCore source;
+  filters::Mpeg2SourceCore source;
   const std::u16string widePath = common::FromUtf8(path);
   if (FAILED(source.Load(widePath.c_str()))) {
     std::fprintf(stderr, "Cannot read %s as a recording\n", path.c_str());
     return 1;
   }
-  psfile::SourceRead read;
-  while (source.ReadNext(read) == psfile::ReadStatus::kData) {
+  filters::SourceRead read;
+  while (source.ReadNext(read) == filters::ReadStatus::kData) {
     for (const auto& payload : read.payloads) {
-      if (payload.stream != psfile::PinType::kVideo) continue;
+      if (payload.stream != filters::PinType::kVideo) continue;
       std::optional<std::int64_t> time;
       if (payload.hasPts) time = payload.pts100;
       feeder.Sample(payload.bytes, time, false);

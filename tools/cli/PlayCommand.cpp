@@ -7,10 +7,10 @@ namespace cli {
 namespace {
 
 int Play(Args args) {
-  return play::RunPlay(args, stdout, stderr);
+  return cli::RunPlay(args, stdout, stderr);
 }
 
-const CommandRegistration kPlay({"play", play::kPlayUsage,
+const CommandRegistration kPlay({"play", cli::kPlayUsage,
                                  "read a recording or time-shift list; what each stream carried",
                                  Play});
 

@@ -7,10 +7,10 @@ namespace cli {
 namespace {
 
 int Psip(Args args) {
-  return psip::RunPsip(args, stdout, stderr);
+  return cli::RunPsip(args, stdout, stderr);
 }
 
-const CommandRegistration kPsip({"psip", psip::kPsipUsage,
+const CommandRegistration kPsip({"psip", cli::kPsipUsage,
                                  "receive a capture through the live graph; channels and guide",
                                  Psip});
 

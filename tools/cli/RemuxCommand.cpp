@@ -7,10 +7,10 @@ namespace cli {
 namespace {
 
 int Remux(Args args) {
-  return remux::RunRemux(args, stdout, stderr);
+  return cli::RunRemux(args, stdout, stderr);
 }
 
-const CommandRegistration kRemux({"remux", remux::kRemuxUsage,
+const CommandRegistration kRemux({"remux", cli::kRemuxUsage,
                                   "record a programme of a capture into an MPEG-2 programme stream",
                                   Remux});
 

@@ -9,7 +9,7 @@
 #include "common/Utf16.h"
 #include "graph/player/RecordingReader.h"
 
-namespace play {
+namespace cli {
 namespace {
 
 struct Options {
@@ -130,4 +130,4 @@ int RunPlay(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   return 0;
 }
 
-}  // namespace play
+}  // namespace cli

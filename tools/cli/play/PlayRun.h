@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-namespace play {
+namespace cli {
 
 // Runs the command on the arguments after "play". Returns the exit code: 0
 // done, 1 failed (one line on `err`), 2 bad usage.
@@ -16,4 +16,4 @@ int RunPlay(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 
 inline constexpr const char* kPlayUsage = "FILE.mpg|LIST.lst [--seek SECONDS] [--rate R]";
 
-}  // namespace play
+}  // namespace cli

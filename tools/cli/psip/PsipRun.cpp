@@ -14,7 +14,7 @@
 #include "tables/guide/GuideStore.h"
 #include "tools/cli/psip/TuningText.h"
 
-namespace psip {
+namespace cli {
 namespace {
 
 struct Options {
@@ -111,4 +111,4 @@ int RunPsip(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   return 0;
 }
 
-}  // namespace psip
+}  // namespace cli

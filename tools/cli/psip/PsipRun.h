@@ -16,7 +16,7 @@
 #include <span>
 #include <string>
 
-namespace psip {
+namespace cli {
 
 // Runs the command on the arguments after "psip"; messages go to `out`, errors
 // (one line) to `err`. Returns the exit code: 0 done, 1 failed, 2 bad usage.
@@ -25,4 +25,4 @@ int RunPsip(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 inline constexpr const char* kPsipUsage =
     "CAPTURE --map NAME --physical N --modulation NAME [--dump FILE.ts] --out DIR [--guide]";
 
-}  // namespace psip
+}  // namespace cli

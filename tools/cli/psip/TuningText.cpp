@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-namespace psip {
+namespace cli {
 namespace {
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -73,4 +73,4 @@ bool PrepareCapture(graph::CaptureReceiver& receiver, const std::filesystem::pat
   return receiver.Prepare(capture, {*map, *physical, *mode}, error);
 }
 
-}  // namespace psip
+}  // namespace cli

@@ -10,7 +10,7 @@
 #include "graph/capture/CaptureReceiver.h"
 #include "tuning/BandPlan.h"
 
-namespace psip {
+namespace cli {
 
 // Where to put the capture on the air, as typed.
 struct TuningText {
@@ -33,4 +33,4 @@ std::optional<int> ParseInt(const std::string& text);
 bool PrepareCapture(graph::CaptureReceiver& receiver, const std::filesystem::path& capture,
                     const TuningText& text, std::string* error);
 
-}  // namespace psip
+}  // namespace cli

@@ -11,7 +11,7 @@
 #include "graph/program/ProgramFinder.h"
 #include "tools/cli/psip/TuningText.h"
 
-namespace remux {
+namespace cli {
 namespace {
 
 struct Options {
@@ -22,7 +22,7 @@ struct Options {
   std::string seconds;
   // Where the capture is put on the air; only the channel records the
   // collection makes depend on it.
-  psip::TuningText tuning;
+  cli::TuningText tuning;
 };
 
 int ParseOptions(std::span<const std::string> args, Options& o, std::FILE* err) {
@@ -92,17 +92,17 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   Options o;
   if (const int code = ParseOptions(args, o, err)) return code;
 
-  const auto programNumber = psip::ParseInt(o.program);
+  const auto programNumber = cli::ParseInt(o.program);
   if (!programNumber || *programNumber < 1 || *programNumber > 0xFFFF)
     return Fail(err, "programme number \"" + o.program + "\" is not 1-65535");
   std::optional<int> seconds;
   if (!o.seconds.empty()) {
-    seconds = psip::ParseInt(o.seconds);
+    seconds = cli::ParseInt(o.seconds);
     if (!seconds || *seconds < 1) return Fail(err, "--seconds wants a whole number of seconds");
   }
   graph::CaptureReceiver receiver;
   std::string error;
-  if (!psip::PrepareCapture(receiver, o.capture, o.tuning, &error)) return Fail(err, error);
+  if (!cli::PrepareCapture(receiver, o.capture, o.tuning, &error)) return Fail(err, error);
 
   // The programme's PIDs, known before the tune as the program knows a
   // channel's from its record.
@@ -145,4 +145,4 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   return 0;
 }
 
-}  // namespace remux
+}  // namespace cli

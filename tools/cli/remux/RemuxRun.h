@@ -13,7 +13,7 @@
 #include <span>
 #include <string>
 
-namespace remux {
+namespace cli {
 
 // Runs the command on the arguments after "remux". Returns the exit code: 0
 // done, 1 failed (one line on `err`), 2 bad usage.
@@ -23,4 +23,4 @@ inline constexpr const char* kRemuxUsage =
     "CAPTURE --program N (--out FILE.mpg | --buffer DIR/NAME.lst) [--seconds S] "
     "[--map NAME --physical N --modulation NAME]";
 
-}  // namespace remux
+}  // namespace cli
