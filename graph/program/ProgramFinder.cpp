@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "common/ByteReader.h"
 #include "common/TsConstants.h"
 #include "demux/TsDemuxer.h"
+#include "tables/mpeg/PmtTable.h"
 #include "tables/sections/Pat.h"
 #include "tables/sections/Pmt.h"
 
@@ -96,12 +96,12 @@ FindVideoResult FindVideoStream(ChunkSource& input, std::optional<unsigned> prog
         pmtsMapped = true;
         continue;
       }
+      tables::PmtTable pmt;
+      if (!tables::DecodePmt(section, pmt) || pmt.header.tableId != common::kPmtTableId) continue;
       tables::StreamPids streams;
-      if (!tables::ReadPmtStreams(section, streams) || streams.videoPid < 0) continue;
-      common::ByteReader header(section);
-      header.Skip(3);
-      const unsigned programNumber = header.U16();
-      if (!header.Ok()) continue;
+      tables::ChooseStreams(pmt, streams);
+      if (streams.videoPid < 0) continue;
+      const unsigned programNumber = pmt.ProgramNumber();
       if (program ? programNumber != *program : !IsMpeg2Video(streams.videoStreamType)) continue;
       out.programNumber = programNumber;
       out.pid = static_cast<std::uint16_t>(streams.videoPid);

@@ -19,6 +19,11 @@ bool IsAudio(std::uint8_t type) {
 bool ReadPmtStreams(std::span<const std::uint8_t> section, StreamPids& pids) {
   PmtTable pmt;
   if (!DecodePmt(section, pmt) || pmt.header.tableId != common::kPmtTableId) return false;
+  ChooseStreams(pmt, pids);
+  return true;
+}
+
+void ChooseStreams(const PmtTable& pmt, StreamPids& pids) {
   pids.pcrPid = pmt.pcrPid;
   for (const PmtStream& s : pmt.streams) {
     if (pids.videoPid < 0 && IsVideo(s.streamType)) {
@@ -29,7 +34,6 @@ bool ReadPmtStreams(std::span<const std::uint8_t> section, StreamPids& pids) {
       pids.audioStreamType = s.streamType;
     }
   }
-  return true;
 }
 
 }  // namespace tables

@@ -19,4 +19,8 @@ struct StreamPids {
 // PCR PID is taken from every PMT. False when the section is not a readable PMT.
 bool ReadPmtStreams(std::span<const std::uint8_t> section, StreamPids& pids);
 
+struct PmtTable;
+// The same choice from a decoded PMT.
+void ChooseStreams(const PmtTable& pmt, StreamPids& pids);
+
 }  // namespace tables
