@@ -1,5 +1,6 @@
 #include "graph/ingest/ConnectFilters.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/com/ComPtr.h"
@@ -24,9 +25,16 @@ HRESULT Pins(IBaseFilter* filter, std::vector<ComPtr<IPin>>& out) {
 
 bool IsFree(IPin* pin, PIN_DIRECTION wanted) {
   PIN_DIRECTION direction = PINDIR_INPUT;
-  if (FAILED(pin->QueryDirection(&direction)) || direction != wanted) return false;
+  if (FAILED(pin->QueryDirection(&direction))) {
+    if (wanted == PINDIR_OUTPUT) std::printf("Cannot Obtain Upstream Filter's PIN_INFO\n");
+    return false;
+  }
+  if (direction != wanted) return false;
   ComPtr<IPin> peer;
-  return pin->ConnectedTo(&peer) == VFW_E_NOT_CONNECTED;
+  const HRESULT hr = pin->ConnectedTo(&peer);
+  if (FAILED(hr) && hr != VFW_E_NOT_CONNECTED && wanted == PINDIR_INPUT)
+    std::printf("Failed in pIPinDownstream->ConnectedTo()!\n");
+  return hr == VFW_E_NOT_CONNECTED;
 }
 
 }  // namespace
@@ -36,9 +44,15 @@ HRESULT ConnectFilters(IFilterGraph* graph, IBaseFilter* upstream, IBaseFilter* 
   if (graph == nullptr || upstream == nullptr || downstream == nullptr) return E_POINTER;
   std::vector<ComPtr<IPin>> outputs, inputs;
   HRESULT hr = Pins(upstream, outputs);
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr)) {
+    std::printf("Cannot Enumerate Upstream Filter's Pins\n");
+    return hr;
+  }
   hr = Pins(downstream, inputs);
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr)) {
+    std::printf("Cannot enumerate pins on downstream filter!\n");
+    return hr;
+  }
   for (const ComPtr<IPin>& out : outputs) {
     if (!IsFree(out.Get(), PINDIR_OUTPUT)) continue;
     for (const ComPtr<IPin>& in : inputs) {

@@ -1,10 +1,12 @@
 #include "graph/ingest/IngestGraph.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <thread>
 
 #include "graph/ingest/ConnectFilters.h"
+#include "graph/ingest/TunerDevices.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/com/HResult.h"
 #include "platform/media/MediaClasses.h"
@@ -38,14 +40,12 @@ HRESULT IngestGraph::Fail(HRESULT hr, const char* message, std::string* error) {
   return FAILED(hr) ? hr : E_FAIL;
 }
 
-HRESULT IngestGraph::Build(IBaseFilter* tuner, const std::u16string& tunerName,
-                           std::string* error) {
-  if (tuner == nullptr) return Fail(E_POINTER, "No tuner filter. Error: %s", error);
+HRESULT IngestGraph::AddProvider(std::string* error) {
   TearDown();
   media::RegisterClasses();
   HRESULT hr =
       CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph_));
-  if (FAILED(hr)) return Fail(hr, "Couldn't CoCreate IGraphBuilder (%s)", error);
+  if (FAILED(hr)) return Fail(hr, "Couldn't CoCreate IGraphBuilder\n", error);
 
   HRESULT created = S_OK;
   provider_ = new filters::CNetworkProvider(&created);
@@ -53,31 +53,80 @@ HRESULT IngestGraph::Build(IBaseFilter* tuner, const std::u16string& tunerName,
     return Fail(created, "Can't create network provider filter. Error: %s", error);
   hr = graph_->AddFilter(provider_.Get(), u"Tallowmark Network Provider");
   if (FAILED(hr)) return Fail(hr, "Can't add network provider filter to graph. Error: %s", error);
+  return S_OK;
+}
 
-  // Connecting the antenna registers the tuner with the provider.
-  tuner_ = tuner;
+HRESULT IngestGraph::Build(IBaseFilter* tuner, const std::u16string& tunerName, std::string* error,
+                           Mode mode) {
+  if (tuner == nullptr) return Fail(E_POINTER, "No tuner filter. Error: %s", error);
+  HRESULT hr = AddProvider(error);
+  if (FAILED(hr)) return hr;
   hr = graph_->AddFilter(tuner, tunerName.c_str());
-  if (FAILED(hr)) return Fail(hr, "Can not add tuner filter to graph. Error: %s", error);
-  hr = ConnectFilters(graph_.Get(), provider_.Get(), tuner);
-  if (FAILED(hr)) return Fail(hr, "Can not connect the tuner to the network provider (%s)", error);
+  if (FAILED(hr)) return Fail(hr, "Can not add tuner filter to graph. Error: %s\n", error);
+  chain_[0] = tuner;
+  chainCount_ = 1;
+  return BuildAfterTuner(mode, error);
+}
 
-  tee_ = new CTee;
-  hr = graph_->AddFilter(tee_.Get(), u"Smart Tee");
-  if (FAILED(hr)) return Fail(hr, "Unable to add tee filter to graph (%s)", error);
-  hr = ConnectFilters(graph_.Get(), tuner, tee_.Get());
-  if (FAILED(hr)) return Fail(hr, "Cannot connect tee to tuner component (%s)", error);
+HRESULT IngestGraph::BuildFromDevice(const std::u16string& displayName, Mode mode,
+                                     std::string* error) {
+  HRESULT hr = AddProvider(error);
+  if (FAILED(hr)) return hr;
+  std::u16string friendlyName;
+  hr = LoadTuner(graph_.Get(), displayName, &friendlyName, &chain_[0]);
+  if (FAILED(hr)) return Fail(hr, "Can not load the tuner. Error: %s\n", error);
+  chainCount_ = 1;
+  return BuildAfterTuner(mode, error);
+}
 
-  dump_ = new CDumpFilter;
-  hr = graph_->AddFilter(dump_.Get(), u"TS Sink");
-  if (FAILED(hr)) return Fail(hr, "Unable to add sink filter to graph (%s)", error);
-  hr = ConnectFilters(graph_.Get(), tee_.Get(), dump_.Get());
-  if (FAILED(hr)) return Fail(hr, "Cannot connect sink to tee (%s)", error);
+HRESULT IngestGraph::BuildAfterTuner(Mode mode, std::string* error) {
+  IBaseFilter* tuner = chain_[0].Get();
+  // Connecting the antenna registers the tuner with the provider.
+  HRESULT hr = ConnectFilters(graph_.Get(), provider_.Get(), tuner);
+  if (FAILED(hr)) {
+    char text[96];
+    std::snprintf(text, sizeof text, "ConnectFilters(0x%08X, 0x%08X) returned: %%s\n",
+                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(provider_.Get())),
+                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(tuner)));
+    return Fail(hr, text, error);
+  }
+  // Receiver components that connect behind the tuner join its chain; none is
+  // no failure.
+  if ((chain_[1] = LoadFilter(graph_.Get(), KSCATEGORY_BDA_RECEIVER_COMPONENT, tuner))) {
+    chainCount_ = 2;
+    if ((chain_[2] =
+             LoadFilter(graph_.Get(), KSCATEGORY_BDA_RECEIVER_COMPONENT, chain_[1].Get()))) {
+      chainCount_ = 3;
+    }
+  }
+  IBaseFilter* last = chain_[chainCount_ - 1].Get();
+
+  IBaseFilter* demuxUpstream = last;
+  if (mode == Mode::kBuffered) {
+    tee_ = new CTee;
+    hr = graph_->AddFilter(tee_.Get(), u"Smart Tee");
+    if (FAILED(hr)) return Fail(hr, "Unable to add tee filter to graph\n", error);
+    hr = ConnectFilters(graph_.Get(), last, tee_.Get());
+    if (FAILED(hr)) return Fail(hr, "Cannot connect tee to tuner component", error);
+
+    dump_ = new CDumpFilter;
+    hr = graph_->AddFilter(dump_.Get(), u"TS Sink");
+    if (FAILED(hr)) return Fail(hr, "Unable to add sink filter to graph\n", error);
+    hr = ConnectFilters(graph_.Get(), tee_.Get(), dump_.Get());
+    if (FAILED(hr)) return Fail(hr, "Cannot connect sink to tee\n", error);
+    demuxUpstream = tee_.Get();
+  }
 
   demux_ = new demux::CDemuxFilter;
   hr = graph_->AddFilter(demux_.Get(), u"Demux");
-  if (FAILED(hr)) return Fail(hr, "Unable to add demultiplexer filter to graph (%s)", error);
-  hr = ConnectFilters(graph_.Get(), tee_.Get(), demux_.Get());
-  if (FAILED(hr)) return Fail(hr, "Cannot connect demux to tuner (%s)", error);
+  if (FAILED(hr)) return Fail(hr, "Unable to add demultiplexer filter to graph\n", error);
+  hr = ConnectFilters(graph_.Get(), demuxUpstream, demux_.Get());
+  if (FAILED(hr)) {
+    return Fail(hr,
+                mode == Mode::kBuffered ? "Cannot connect demux to tuner"
+                                        : "Can not connect demux to tuner",
+                error);
+  }
   // The demultiplexer registers with the network provider, which creates its
   // section, video and audio pins and keeps their PID maps.
   hr =
@@ -87,13 +136,13 @@ HRESULT IngestGraph::Build(IBaseFilter* tuner, const std::u16string& tunerName,
 
   sectionBuffer_ = new CPsiParserFilter;
   hr = graph_->AddFilter(sectionBuffer_.Get(), u"Tallowmark Section Buffer");
-  if (FAILED(hr)) return Fail(hr, "Can't add Section Buffer to graph. Error: %s", error);
+  if (FAILED(hr)) return Fail(hr, "Can't add Section Buffer to graph. Error: %s\n", error);
   hr = ConnectFilters(graph_.Get(), demux_.Get(), sectionBuffer_.Get());
   if (FAILED(hr)) return Fail(hr, "Can't connect Section Buffer to Demux.  Error: %s", error);
 
   ComPtr<IPacketBuffer> packets;
   hr = sectionBuffer_->QueryInterface(IID_PPV_ARGS(&packets));
-  if (FAILED(hr)) return Fail(hr, "Can't get the Section Buffer's IPacketBuffer. Error: %s", error);
+  if (FAILED(hr)) return Fail(hr, "Can not load TIF", error);
   pollBuffer_ = std::make_unique<filters::PacketBufferAdapter>(packets.Get());
   pollProvider_ = std::make_unique<filters::PsiPidAdapter>(provider_.Get());
   return S_OK;
@@ -109,7 +158,8 @@ void IngestGraph::TearDown() {
     for (IBaseFilter* filter :
          {static_cast<IBaseFilter*>(sectionBuffer_.Get()), static_cast<IBaseFilter*>(demux_.Get()),
           static_cast<IBaseFilter*>(dump_.Get()), static_cast<IBaseFilter*>(tee_.Get()),
-          tuner_.Get(), static_cast<IBaseFilter*>(provider_.Get())}) {
+          chain_[2].Get(), chain_[1].Get(), chain_[0].Get(),
+          static_cast<IBaseFilter*>(provider_.Get())}) {
       if (filter) graph_->RemoveFilter(filter);
     }
   }
@@ -117,7 +167,9 @@ void IngestGraph::TearDown() {
   demux_ = nullptr;
   dump_ = nullptr;
   tee_ = nullptr;
-  tuner_ = nullptr;
+  for (ComPtr<IBaseFilter>& filter : chain_)
+    filter = nullptr;
+  chainCount_ = 0;
   provider_ = nullptr;
   graph_ = nullptr;
 }

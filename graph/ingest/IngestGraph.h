@@ -1,13 +1,16 @@
-// The ingest chain of a buffered tuner graph: "Tallowmark Network Provider" ->
-// tuner -> "Smart Tee"; tee -> "TS Sink"; tee -> "Demux" -> "Tallowmark
-// Section Buffer". The network provider tunes the tuner and maps PIDs on the
-// demultiplexer's section, video and audio pins; the section poll empties the
-// section buffer through PollBuffer() and sets the PSI PIDs through
-// PollProvider().
+// The ingest chain of a tuner graph. Buffered: "Tallowmark Network Provider"
+// -> tuner chain -> "Smart Tee"; tee -> "TS Sink"; tee -> "Demux" ->
+// "Tallowmark Section Buffer". Live: the tuner chain feeds "Demux" directly
+// and there is no tee or transport dump. The tuner chain is the tuner and up
+// to two receiver components that connect behind it. The network provider
+// tunes the tuner and maps PIDs on the demultiplexer's section, video and
+// audio pins; the section poll empties the section buffer through
+// PollBuffer() and sets the PSI PIDs through PollProvider().
 //
-// The graph is built once around a tuner filter the caller made (bound from a
-// device moniker or created directly); Build reports the first failure with
-// the message the graph manager shows for it, and leaves nothing half built.
+// The graph is built around a tuner filter the caller made, or one loaded
+// from its device display name. Build reports the first failure with the
+// graph manager's message for it (a message that ends in a line feed is a
+// trace, the others are shown to the user) and leaves nothing half built.
 #pragma once
 
 #include <memory>
@@ -31,9 +34,15 @@ class IngestGraph {
   IngestGraph(const IngestGraph&) = delete;
   IngestGraph& operator=(const IngestGraph&) = delete;
 
+  enum class Mode { kLive, kBuffered };
+
   // Creates the graph and its filters around `tuner` (added as `tunerName`).
   // On failure `error` gets the message and the graph is torn down again.
-  HRESULT Build(IBaseFilter* tuner, const std::u16string& tunerName, std::string* error);
+  HRESULT Build(IBaseFilter* tuner, const std::u16string& tunerName, std::string* error,
+                Mode mode = Mode::kBuffered);
+  // The same around the tuner device `displayName` and the receiver
+  // components that connect behind it.
+  HRESULT BuildFromDevice(const std::u16string& displayName, Mode mode, std::string* error);
   void TearDown();
 
   HRESULT Run();
@@ -50,6 +59,8 @@ class IngestGraph {
   CDumpFilter* Dump() const { return dump_.Get(); }
   demux::CDemuxFilter* Demux() const { return demux_.Get(); }
   CPsiParserFilter* SectionBuffer() const { return sectionBuffer_.Get(); }
+  IBaseFilter* Tuner() const { return chain_[0].Get(); }
+  int ChainCount() const { return chainCount_; }
   // The demultiplexer's output pins the network provider created.
   ComPtr<IPin> DemuxPin(const char16_t* name) const;
 
@@ -59,10 +70,13 @@ class IngestGraph {
 
  private:
   HRESULT Fail(HRESULT hr, const char* message, std::string* error);
+  HRESULT BuildAfterTuner(Mode mode, std::string* error);
+  HRESULT AddProvider(std::string* error);
 
   ComPtr<IFilterGraph2> graph_;
   ComPtr<filters::CNetworkProvider> provider_;
-  ComPtr<IBaseFilter> tuner_;
+  ComPtr<IBaseFilter> chain_[3];  // tuner, then receiver components
+  int chainCount_ = 0;
   ComPtr<CTee> tee_;
   ComPtr<CDumpFilter> dump_;
   ComPtr<demux::CDemuxFilter> demux_;
