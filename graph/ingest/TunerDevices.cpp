@@ -6,6 +6,7 @@
 #include "platform/com/ClassFactory.h"
 #include "platform/com/TaskMemory.h"
 #include "platform/media/Devices.h"
+#include "platform/media/MediaClasses.h"
 #include "platform/media/MediaGuids.h"
 
 namespace graph {
@@ -33,6 +34,7 @@ HRESULT FriendlyName(IMoniker* moniker, std::u16string* name) {
 std::vector<ComPtr<IMoniker>> Devices(const GUID& category, const char* createTrace,
                                       const char* enumTrace) {
   std::vector<ComPtr<IMoniker>> out;
+  media::RegisterClasses();
   ComPtr<ICreateDevEnum> devices;
   if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
                               IID_PPV_ARGS(&devices)))) {

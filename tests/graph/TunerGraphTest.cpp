@@ -15,7 +15,8 @@ namespace {
 class TunerGraphTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    names_ = bda::RegisterVirtualTuners(std::make_shared<vtuner::Broadcast>());
+    names_ = bda::RegisterVirtualTuners(
+        std::make_shared<vtuner::Broadcast>(vtuner::BroadcastDescription{}));
     ASSERT_FALSE(names_.empty());
   }
   void TearDown() override { bda::UnregisterVirtualTuners(); }
@@ -49,9 +50,9 @@ TEST_F(TunerGraphTest, LiveModeFeedsTheDemultiplexerStraightFromTheTuner) {
   EXPECT_EQ(ingest.Tee(), nullptr);
   EXPECT_EQ(ingest.Dump(), nullptr);
   ComPtr<IBaseFilter> tee;
-  EXPECT_FAILED(ingest.Graph()->FindFilterByName(u"Smart Tee", &tee));
+  EXPECT_LT(ingest.Graph()->FindFilterByName(u"Smart Tee", &tee), 0);
   ASSERT_NE(ingest.Demux(), nullptr);
-  EXPECT_EQ(Peer(ingest.Demux(), u"Input"), ingest.Tuner());
+  EXPECT_EQ(Peer(ingest.Demux(), demux::CDemuxFilter::kInputPinName), ingest.Tuner());
 }
 
 TEST_F(TunerGraphTest, AnUnknownTunerFailsAndLeavesNothing) {

@@ -1,0 +1,260 @@
+#include "graph/manager/CBDAFilterGraph.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "common/Utf16.h"
+#include "graph/manager/StreamMapping.h"
+#include "graph/manager/TunerSignal.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Guid.h"
+
+namespace graph {
+namespace {
+
+constexpr auto kStopWait = std::chrono::milliseconds(1000);
+
+// The list-buffer name: the buffer folder and the 32 hexadecimal digits of a
+// new identity.
+std::u16string NewListName(const std::filesystem::path& folder) {
+  const GUID id = com::NewGuid();
+  char name[40];
+  std::snprintf(name, sizeof name, "%08X%04X%04X%02X%02X%02X%02X%02X%02X%02X%02X.lst",
+                static_cast<unsigned>(id.Data1), id.Data2, id.Data3, id.Data4[0], id.Data4[1],
+                id.Data4[2], id.Data4[3], id.Data4[4], id.Data4[5], id.Data4[6], id.Data4[7]);
+  return common::FromUtf8((folder / name).string());
+}
+
+std::string WithResult(const char* format, HRESULT hr) {
+  char text[256];
+  std::snprintf(text, sizeof text, format, com::ResultName(hr).c_str());
+  return text;
+}
+
+}  // namespace
+
+CBDAFilterGraph::CBDAFilterGraph(GraphConfig config, GraphServices services)
+    : config_(std::move(config)), services_(services) {
+  tag_ = "T" + std::to_string(config_.tagNumber);
+  tunes_.SetCurrent(config_.currentChannel);
+  tables_.recordTransportStream = config_.recordTransportStream;
+  thread_ = std::make_unique<GraphThread>([this](GraphThreadMessage& m) { OnThreadMessage(m); });
+}
+
+CBDAFilterGraph::~CBDAFilterGraph() {
+  // The graphs go down on this thread (windows of the player belong to it),
+  // then the thread ends; tunes still queued find no tuner graph.
+  {
+    std::lock_guard lock(lock_);
+    machine_.RequestGraphState(0, 0);
+  }
+  thread_->Stop();
+}
+
+HRESULT CBDAFilterGraph::RequestGraphState(std::uint8_t tunerState, std::uint8_t playerState) {
+  std::lock_guard lock(lock_);
+  return machine_.RequestGraphState(tunerState, playerState);
+}
+
+HRESULT CBDAFilterGraph::PostGraphState(std::uint8_t tunerState, std::uint8_t playerState) {
+  GraphThreadMessage message;
+  message.id = ThreadMessage::WM_GRAPH_COMMAND;
+  message.tunerState = tunerState;
+  message.playerState = playerState;
+  return thread_->Post(std::move(message)) ? S_OK : E_FAIL;
+}
+
+HRESULT CBDAFilterGraph::TuneRequest(const tuning::ChannelLocator& locator, bool remember) {
+  return tunes_.Post(*thread_, locator, remember);
+}
+
+HRESULT CBDAFilterGraph::TunePhysical(std::uint8_t physical, std::uint8_t channelMap,
+                                      std::uint8_t modulation) {
+  return TuneRequest(tuning::ChannelLocator::Make(physical, tuning::kNoNumber, tuning::kNoNumber,
+                                                  channelMap, modulation),
+                     false);
+}
+
+void CBDAFilterGraph::OnThreadMessage(GraphThreadMessage& message) {
+  if (message.id == ThreadMessage::WM_GRAPH_COMMAND) {
+    RequestGraphState(message.tunerState, message.playerState);
+    return;
+  }
+  // Only the newest of the queued tunes runs; every block is freed with its
+  // message.
+  if (tunes_.TakeNewest()) Tune(*message.locator);
+}
+
+void CBDAFilterGraph::Tune(const tuning::ChannelLocator& locator) {
+  std::lock_guard lock(lock_);
+  // A tune needs a tuner graph; one that arrives after the graph went down
+  // (a file opened, the program ending) has nothing to tune.
+  if (machine_.Tuner() == TunerState::kNone) return;
+  if (machine_.Player() == PlayerState::kPlayerTimeShift && services_.player)
+    services_.player->JumpToLive();
+
+  filters::CNetworkProvider* provider = ingest_.Provider();
+  if (provider) provider->ClearPids();
+  tables_.ResetForTune();
+  tables::DrainSectionBuffer(tables_.packetBuffer);
+  if (provider) {
+    provider->Tune(locator.physical(), locator.channelMap, locator.modulation);
+    if (const auto streams = StreamMappingFor(*services_.channels, locator)) {
+      provider->MapStreamPids(streams->videoStreamType, streams->audioStreamType, streams->videoPid,
+                              streams->audioPid, streams->pcrPid, config_.recordTransportStream);
+    }
+    tables_.lastSectionMarker = -1;
+  }
+  if (services_.target)
+    services_.target->Post(WindowMessage::WM_CHANNEL_CHANGED, locator.physical());
+}
+
+void CBDAFilterGraph::MonitorTick() {
+  // The tick never waits: while a state change or a tune holds the graph it
+  // comes back next second.
+  std::unique_lock lock(lock_, std::try_to_lock);
+  if (!lock.owns_lock() || machine_.Tuner() == TunerState::kNone) return;
+  const tuning::ChannelLocator current = tunes_.Current();
+  tables_.currentKey1 = current.key1;
+  tables_.currentKey2 = current.key2;
+  if (services_.tables) tables::PollSections(*services_.tables, tables_);
+  if (current.key1 != 0 || current.key2 != 0) {
+    long quality = 0;
+    if (SUCCEEDED(ReadSignalQuality(ingest_.Tuner(), &quality)))
+      signalQuality_ = static_cast<std::int32_t>(quality);
+  }
+}
+
+bool CBDAFilterGraph::SignalLocked() {
+  std::lock_guard lock(lock_);
+  return ReadSignalLocked(ingest_.Tuner());
+}
+
+void CBDAFilterGraph::Report(const std::string& message) {
+  // Texts that end in a line feed are traces; the others are for the user.
+  if (!message.empty() && message.back() == '\n') {
+    std::printf("%s", message.c_str());
+  } else if (services_.target) {
+    services_.target->ShowError(message);
+  } else {
+    std::printf("%s\n", message.c_str());
+  }
+}
+
+ComPtr<IMediaControl> CBDAFilterGraph::Control() {
+  ComPtr<IMediaControl> control;
+  if (ingest_.Graph()) ingest_.Graph()->QueryInterface(IID_PPV_ARGS(&control));
+  return control;
+}
+
+void CBDAFilterGraph::Wire() {
+  tables_.packetBuffer = ingest_.PollBuffer();
+  tables_.networkProvider = ingest_.PollProvider();
+  tables_.textSource = buffer_.PollText();
+  tables_.sectionPinPresent = ingest_.Demux() != nullptr;
+}
+
+HRESULT CBDAFilterGraph::BuildTunerGraph(TunerState mode) {
+  std::string error;
+  const IngestGraph::Mode ingestMode =
+      mode == TunerState::kTunerLive ? IngestGraph::Mode::kLive : IngestGraph::Mode::kBuffered;
+  HRESULT hr = ingest_.BuildFromDevice(config_.devicePath, ingestMode, &error);
+  if (FAILED(hr)) {
+    Report(error);
+    return hr;
+  }
+  if (mode != TunerState::kTunerLive && config_.recordFormat == 0) {
+    bufferPath_ = NewListName(config_.bufferFolder);
+    hr = buffer_.Build(ingest_, bufferPath_, &error);
+    if (FAILED(hr)) {
+      Report(error);
+      bufferPath_.clear();
+      ingest_.TearDown();
+      return hr;
+    }
+  }
+  Wire();
+  return S_OK;
+}
+
+HRESULT CBDAFilterGraph::RunTunerGraph() {
+  filters::CNetworkProvider* provider = ingest_.Provider();
+  if (provider == nullptr) return E_NOINTERFACE;
+  const tuning::ChannelLocator current = tunes_.Current();
+  provider->Tune(current.physical(), current.channelMap, current.modulation);
+  tables_.lastSectionMarker = -1;
+  ComPtr<IMediaControl> control = Control();
+  if (!control) {
+    Report(WithResult("Can not query IMediaControl interface. Error: %s", E_NOINTERFACE));
+    return E_NOINTERFACE;
+  }
+  const HRESULT hr = control->Run();
+  if (FAILED(hr)) {
+    Report(WithResult("Can not run graph. Error: %s", hr));
+    return StopTunerGraph();
+  }
+  if (const auto streams = StreamMappingFor(*services_.channels, current)) {
+    provider->MapStreamPids(streams->videoStreamType, streams->audioStreamType, streams->videoPid,
+                            streams->audioPid, streams->pcrPid, config_.recordTransportStream);
+  }
+  return S_OK;
+}
+
+HRESULT CBDAFilterGraph::StopTunerGraph() {
+  if (ingest_.Graph() == nullptr) return S_FALSE;
+  ComPtr<IMediaControl> control = Control();
+  if (!control) {
+    Report(WithResult("Can not query IMediaControl interface. Error: %s\n", E_NOINTERFACE));
+    return E_NOINTERFACE;
+  }
+  HRESULT hr = control->Stop();
+  if (hr == S_FALSE) {
+    // Still stopping: a graph that reaches the stopped state within the wait
+    // has stopped.
+    OAFilterState state = State_Running;
+    hr = control->GetState(static_cast<LONG>(kStopWait.count()), &state);
+    return hr == S_OK && state == State_Stopped ? S_OK : E_FAIL;
+  }
+  return hr == S_OK ? S_OK : (FAILED(hr) ? hr : E_FAIL);
+}
+
+void CBDAFilterGraph::TearDownTunerGraph() {
+  tables_.packetBuffer = nullptr;
+  tables_.networkProvider = nullptr;
+  tables_.textSource = nullptr;
+  tables_.sectionPinPresent = false;
+  buffer_.TearDown();
+  ingest_.TearDown();
+  bufferPath_.clear();
+}
+
+HRESULT CBDAFilterGraph::BuildPlayer(PlayerState kind) {
+  if (services_.player == nullptr) return kNoPlayer;
+  return services_.player->Build(kind, ingest_.Graph(), bufferPath_);
+}
+
+HRESULT CBDAFilterGraph::RunPlayer() {
+  return services_.player ? services_.player->Run() : kNoPlayer;
+}
+
+HRESULT CBDAFilterGraph::StopPlayer() {
+  if (machine_.Player() == PlayerState::kNone) return S_OK;
+  return services_.player ? services_.player->Stop() : kNoPlayer;
+}
+
+HRESULT CBDAFilterGraph::TearDownPlayer() {
+  if (machine_.Player() == PlayerState::kNone) return S_OK;
+  return services_.player ? services_.player->TearDown() : kNoPlayer;
+}
+
+// Recordings come with the recorder; until then a recording cannot start.
+HRESULT CBDAFilterGraph::StartRecording() {
+  return E_NOTIMPL;
+}
+
+HRESULT CBDAFilterGraph::StopRecording() {
+  return E_NOTIMPL;
+}
+
+}  // namespace graph

@@ -1,0 +1,126 @@
+// The graph manager of one tuner: it owns the tuner graph (network provider,
+// tuner chain, demultiplexer, section buffer and, buffered, the tee, the
+// transport dump and the list-buffer chain), hands the player states to the
+// player steps, and moves both through the state machine. Its graph thread
+// carries out tune and state requests posted from other threads, so the
+// user-interface thread never waits for a tuner.
+//
+// Locks: the graph lock (recursive) is held by every state change and every
+// tune; the tune requests' own small lock is never held while calling out;
+// the channel-list lock is taken last, inside the graph lock.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "graph/buffer/BufferChain.h"
+#include "graph/ingest/IngestGraph.h"
+#include "graph/manager/GraphMessages.h"
+#include "graph/manager/GraphStateMachine.h"
+#include "graph/manager/GraphSteps.h"
+#include "graph/manager/GraphThread.h"
+#include "graph/manager/PlayerSteps.h"
+#include "graph/manager/TuneRequests.h"
+#include "tables/poll/GraphTables.h"
+#include "tables/poll/PollSections.h"
+#include "tuning/ChannelList.h"
+
+namespace graph {
+
+// What a graph is made for: its tuner and the settings its builds read.
+struct GraphConfig {
+  std::u16string friendlyName;
+  std::u16string devicePath;  // the tuner's display name
+  tuning::ChannelLocator currentChannel;
+  std::filesystem::path bufferFolder;
+  std::uint8_t recordFormat = 0;  // 0 list buffer; others add no buffer sink
+  bool recordTransportStream = false;
+  int tagNumber = 1;  // "T%d"
+};
+
+// What every graph shares: the channel list, the program's tables, the
+// windows, and the player (null: no player states).
+struct GraphServices {
+  tuning::ChannelList* channels = nullptr;
+  tables::ProgramTables* tables = nullptr;
+  IGraphMessageTarget* target = nullptr;
+  IPlayerSteps* player = nullptr;
+};
+
+class CBDAFilterGraph : private IGraphSteps {
+ public:
+  // Starts the graph thread; throws std::runtime_error with "Could not create
+  // thread" or "Timeout waiting for thread to start".
+  CBDAFilterGraph(GraphConfig config, GraphServices services);
+  // Takes the graphs down on the calling thread, then ends the graph thread.
+  ~CBDAFilterGraph() override;
+  CBDAFilterGraph(const CBDAFilterGraph&) = delete;
+  CBDAFilterGraph& operator=(const CBDAFilterGraph&) = delete;
+
+  // Moves to tunerState + playerState under the graph lock (see
+  // GraphStateMachine for the rows).
+  HRESULT RequestGraphState(std::uint8_t tunerState, std::uint8_t playerState);
+  // The same, carried out on the graph thread.
+  HRESULT PostGraphState(std::uint8_t tunerState, std::uint8_t playerState);
+
+  // Queues a tune to `locator` on the graph thread; with `remember` it
+  // becomes the current channel at once. A burst ends in one tune.
+  HRESULT TuneRequest(const tuning::ChannelLocator& locator, bool remember);
+  // A scan tune: the physical channel only, on the scan band, not remembered.
+  HRESULT TunePhysical(std::uint8_t physical, std::uint8_t channelMap, std::uint8_t modulation);
+
+  // The once-a-second work: the section poll (with the now-playing record and
+  // the PID filter) and the signal quality.
+  void MonitorTick();
+
+  // True while a scan runs on this graph, with the scan channel.
+  std::atomic<int>& ScanChannel() { return tables_.scanRunning; }
+  bool SignalLocked();
+
+  TunerState Tuner() const { return machine_.Tuner(); }
+  PlayerState Player() const { return machine_.Player(); }
+  tuning::ChannelLocator CurrentChannel() const { return tunes_.Current(); }
+  std::int32_t SignalQuality() const { return signalQuality_; }
+  const std::string& Tag() const { return tag_; }
+  const std::u16string& BufferPath() const { return bufferPath_; }
+  const GraphConfig& Config() const { return config_; }
+  IngestGraph& Ingest() { return ingest_; }
+  tables::GraphTables& Tables() { return tables_; }
+
+ private:
+  void OnThreadMessage(GraphThreadMessage& message);
+  void Tune(const tuning::ChannelLocator& locator);
+  void Report(const std::string& message);
+  void Wire();
+  ComPtr<IMediaControl> Control();
+
+  // IGraphSteps over the real graphs.
+  HRESULT BuildTunerGraph(TunerState mode) override;
+  HRESULT RunTunerGraph() override;
+  HRESULT StopTunerGraph() override;
+  void TearDownTunerGraph() override;
+  HRESULT BuildPlayer(PlayerState kind) override;
+  HRESULT RunPlayer() override;
+  HRESULT StopPlayer() override;
+  HRESULT TearDownPlayer() override;
+  HRESULT StartRecording() override;
+  HRESULT StopRecording() override;
+
+  GraphConfig config_;
+  GraphServices services_;
+  std::string tag_;
+  std::recursive_mutex lock_;
+  IngestGraph ingest_;
+  BufferChain buffer_;
+  std::u16string bufferPath_;
+  tables::GraphTables tables_;
+  std::int32_t signalQuality_ = 0;
+  GraphStateMachine machine_{*this};
+  TuneRequests tunes_;
+  std::unique_ptr<GraphThread> thread_;
+};
+
+}  // namespace graph

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "graph/manager/CBDAFilterGraph.h"
+#include "graph/manager/StreamMapping.h"
+#include "platform/bda/tuner/VirtualTuners.h"
+#include "platform/bda/virtual/Broadcast.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Wait.h"
+
+namespace graph::test {
+namespace {
+
+using tuning::ChannelLocator;
+
+TEST(StreamMapping, AChannelWithoutNumberSelectsThePhysicalChannelOnly) {
+  tuning::ChannelList channels;
+  EXPECT_FALSE(StreamMappingFor(channels, ChannelLocator::Make(31, 1, 0, 0, 1)));
+  EXPECT_FALSE(StreamMappingFor(channels, ChannelLocator::Empty(31)));
+  EXPECT_FALSE(StreamMappingFor(channels, ChannelLocator::Make(31, 510, 5, 0, 1)));
+}
+
+TEST(StreamMapping, AnAbsentChannelTakesTheDefaultPidsOfItsMinorNumber) {
+  tuning::ChannelList channels;
+  const auto streams = StreamMappingFor(channels, ChannelLocator::Make(31, 3, 5, 0, 1));
+  ASSERT_TRUE(streams);
+  EXPECT_EQ(streams->videoPid, 0x51);
+  EXPECT_EQ(streams->audioPid, 0x54);
+  EXPECT_EQ(streams->pcrPid, 0x51);
+}
+
+TEST(StreamMapping, AListedChannelTakesItsOwnPids) {
+  tuning::ChannelList channels;
+  tuning::ChannelRecord record;
+  record.locator = ChannelLocator::Make(31, 1, 5, 0, 1);
+  record.videoPid = 0x100;
+  record.audioPid = 0x101;
+  record.pcrPid = 0x102;
+  channels.InsertSorted(record);
+  const auto streams = StreamMappingFor(channels, record.locator);
+  ASSERT_TRUE(streams);
+  EXPECT_EQ(streams->videoPid, 0x100);
+  EXPECT_EQ(streams->pcrPid, 0x102);
+}
+
+struct Target : IGraphMessageTarget {
+  std::mutex lock;
+  std::vector<std::uint32_t> tuned;
+  std::vector<std::string> errors;
+  void Post(WindowMessage message, std::uint32_t parameter) override {
+    std::lock_guard guard(lock);
+    if (message == WindowMessage::WM_CHANNEL_CHANGED) tuned.push_back(parameter);
+  }
+  void ShowError(const std::string& text) override {
+    std::lock_guard guard(lock);
+    errors.push_back(text);
+  }
+  std::size_t Tunes() {
+    std::lock_guard guard(lock);
+    return tuned.size();
+  }
+};
+
+// A graph manager on a virtual tuner of an empty broadcast.
+class ManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto names = bda::RegisterVirtualTuners(
+        std::make_shared<vtuner::Broadcast>(vtuner::BroadcastDescription{}));
+    ASSERT_FALSE(names.empty());
+    config_.devicePath = names[0];
+    config_.bufferFolder = folder_.Path();
+    config_.currentChannel = ChannelLocator::Make(31, 5, 5, 0, 1);
+  }
+  void TearDown() override { bda::UnregisterVirtualTuners(); }
+  std::unique_ptr<CBDAFilterGraph> Make() {
+    return std::make_unique<CBDAFilterGraph>(
+        config_, GraphServices{&channels_, &tables_, &target_, nullptr});
+  }
+
+  testsupport::TempFolder folder_{"corvane-manager"};
+  tuning::ChannelList channels_;
+  tables::ProgramTables tables_;
+  Target target_;
+  GraphConfig config_;
+};
+
+TEST_F(ManagerTest, TheBufferedGraphKeepsItsListBufferInTheBufferFolder) {
+  auto graph = Make();
+  ASSERT_EQ(graph->RequestGraphState(32, 0), S_OK);
+  EXPECT_EQ(graph->Tuner(), TunerState::kTunerBuffered);
+  const std::filesystem::path list(graph->BufferPath());
+  EXPECT_EQ(list.parent_path(), folder_.Path());
+  EXPECT_EQ(list.extension(), ".lst");
+  EXPECT_EQ(list.stem().string().size(), 32u);
+  ASSERT_NE(graph->Ingest().Tee(), nullptr);
+  EXPECT_EQ(graph->RequestGraphState(0, 0), S_OK);
+  EXPECT_EQ(graph->Ingest().Graph(), nullptr);
+}
+
+TEST_F(ManagerTest, WithoutAPlayerTheViewingStatesAreRefusedAndNothingStays) {
+  auto graph = Make();
+  EXPECT_LT(graph->RequestGraphState(32, 2), 0);
+  EXPECT_EQ(graph->Tuner(), TunerState::kNone);
+  EXPECT_EQ(graph->Ingest().Graph(), nullptr);
+}
+
+TEST_F(ManagerTest, ATuneReachesTheGraphThreadAndTellsTheChannelsDialog) {
+  auto graph = Make();
+  ASSERT_EQ(graph->RequestGraphState(32, 0), S_OK);
+  ASSERT_EQ(graph->TuneRequest(ChannelLocator::Make(27, 1, 27, 0, 1), true), S_OK);
+  EXPECT_EQ(graph->CurrentChannel().physical(), 27);
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return target_.Tunes() == 1; }, 5000));
+  EXPECT_EQ(target_.tuned[0], 27u);
+}
+
+TEST_F(ManagerTest, TunesWithoutATunerGraphDoNothing) {
+  auto graph = Make();
+  ASSERT_EQ(graph->TuneRequest(ChannelLocator::Make(27, 1, 27, 0, 1), false), S_OK);
+  ASSERT_EQ(graph->PostGraphState(32, 0), S_OK);
+  ASSERT_TRUE(
+      testsupport::WaitUntil([&] { return graph->Tuner() == TunerState::kTunerBuffered; }, 5000));
+  EXPECT_EQ(target_.Tunes(), 0u);
+}
+
+}  // namespace
+}  // namespace graph::test
