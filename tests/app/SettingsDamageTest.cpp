@@ -79,7 +79,7 @@ TEST_F(SettingsDamageTest, ChunksThatCheckButLieAboutTheirContentStopTheLoad) {
   Le16(unterminated, u'A');
   Le16(unterminated, u'B');  // the count's last unit is not a zero
   Bytes shortOptions = OptPayload({}, u"", u"", s);
-  shortOptions.resize(shortOptions.size() - 1);
+  shortOptions.pop_back();
   Bytes stringPastPayload;
   Le32(stringPastPayload, 0);
   Le16(stringPastPayload, 4000);
