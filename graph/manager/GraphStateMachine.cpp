@@ -76,12 +76,12 @@ HRESULT GraphStateMachine::BuildAndRun(TunerState mode) {
   return hr;
 }
 
-// 0 -> 34: the buffered tuner graph and the time-shift player, each failure
-// undoing what the row built before it.
-HRESULT GraphStateMachine::FromNothingToTimeShift() {
-  HRESULT hr = BuildTuner(TunerState::kTunerBuffered);
+// A tuner graph with its player, then the tuner graph run; each failure
+// undoes what was built before it.
+HRESULT GraphStateMachine::BuildTunerWithPlayer(TunerState mode, PlayerState kind) {
+  HRESULT hr = BuildTuner(mode);
   if (FAILED(hr)) return hr;
-  hr = BuildPlayer(PlayerState::kPlayerTimeShift);
+  hr = BuildPlayer(kind);
   if (FAILED(hr)) {
     TearDownTuner();
     return hr;
@@ -90,8 +90,15 @@ HRESULT GraphStateMachine::FromNothingToTimeShift() {
   if (FAILED(hr)) {
     TearDownPlayer();
     TearDownTuner();
-    return hr;
   }
+  return hr;
+}
+
+// 0 -> 34: the buffered tuner graph and the time-shift player; a player that
+// will not run takes everything down again.
+HRESULT GraphStateMachine::FromNothingToTimeShift() {
+  HRESULT hr = BuildTunerWithPlayer(TunerState::kTunerBuffered, PlayerState::kPlayerTimeShift);
+  if (FAILED(hr)) return hr;
   hr = RunPlayer();
   if (FAILED(hr)) {
     StopTuner();
@@ -183,19 +190,7 @@ HRESULT GraphStateMachine::Transition(int current, int target) {
           hr = BuildTuner(TunerState::kTunerLive);
           return FAILED(hr) ? hr : RunTuner();
         case kLiveViewing:
-          hr = BuildTuner(TunerState::kTunerLive);
-          if (FAILED(hr)) return hr;
-          hr = BuildPlayer(PlayerState::kPlayerLive);
-          if (FAILED(hr)) {
-            TearDownTuner();
-            return hr;
-          }
-          hr = RunTuner();
-          if (FAILED(hr)) {
-            TearDownPlayer();
-            TearDownTuner();
-          }
-          return hr;
+          return BuildTunerWithPlayer(TunerState::kTunerLive, PlayerState::kPlayerLive);
         case kBuffered:
           return BuildAndRun(TunerState::kTunerBuffered);
         case kTimeShift:

@@ -54,6 +54,7 @@ class GraphStateMachine {
 
   // Sequences that several rows share.
   HRESULT BuildAndRun(TunerState mode);
+  HRESULT BuildTunerWithPlayer(TunerState mode, PlayerState kind);
   HRESULT FromNothingToTimeShift();
   HRESULT FromNothingToRecording();
   HRESULT ReplacePlayerWithFile();
