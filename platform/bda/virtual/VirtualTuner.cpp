@@ -64,10 +64,16 @@ std::size_t VirtualTuner::Read(std::span<std::uint8_t> out) {
     std::lock_guard lock(mutex_);
     if (!source_) return 0;
     written = source_->Read(out);
-    if (written > 0 && broadcast_->Paced()) due = pacer_.Account(out.first(written));
+    // Accounted paced or not, so the stream time delivered is known either way.
+    if (written > 0) due = pacer_.Account(out.first(written));
   }
-  if (due) clock_.SleepUntil(*due);
+  if (due && broadcast_->Paced()) clock_.SleepUntil(*due);
   return written;
+}
+
+std::uint64_t VirtualTuner::StreamTime() const {
+  std::lock_guard lock(mutex_);
+  return pacer_.StreamTime();
 }
 
 void VirtualTuner::RestartPacing() {

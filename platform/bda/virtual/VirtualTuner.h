@@ -48,6 +48,10 @@ class VirtualTuner {
   // when the last packet given is due.
   std::size_t Read(std::span<std::uint8_t> out);
 
+  // The stream time delivered since the tune, in 27 MHz ticks from its first
+  // PCR (paced or not): what a controller of an unpaced tuner waits on.
+  std::uint64_t StreamTime() const;
+
   // Anchors pacing anew at the next PCR, for a stream that was stopped.
   void RestartPacing();
 

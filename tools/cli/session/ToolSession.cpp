@@ -1,0 +1,100 @@
+#include "tools/cli/session/ToolSession.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/SettingsDefaults.h"
+#include "common/Utf16.h"
+#include "graph/ingest/TunerDevices.h"
+#include "platform/bda/tuner/VirtualTuners.h"
+#include "tables/collect/ChannelCollection.h"
+#include "tools/broadcast/tuner/OnTheAir.h"
+
+namespace cli {
+namespace {
+
+bool Present(const std::vector<graph::TunerInfo>& tuners, const app::TunerEntry& entry) {
+  const std::u16string path(common::FieldView(entry.devicePath));
+  return std::any_of(tuners.begin(), tuners.end(),
+                     [&](const graph::TunerInfo& t) { return t.displayName == path; });
+}
+
+}  // namespace
+
+ToolSession::ToolSession() {
+  tables_.channels = &channels_;
+}
+
+ToolSession::~ToolSession() {
+  bda::UnregisterVirtualTuners();
+}
+
+bool ToolSession::Open(const std::u16string& instance, std::string* error) {
+  app::SetDefaults(manager_->settings);
+  dataFolder_ = app::FindDataFolder(instance);
+  if (dataFolder_.empty()) {
+    *error = "no data folder";
+    return false;
+  }
+  app::SetDefaultFolders(manager_->settings, dataFolder_);
+  file_ = std::make_unique<app::SettingsFile>(dataFolder_ / app::kSettingsFileName, *manager_,
+                                              channels_);
+  file_->LoadSettingsFile();
+
+  auto broadcast = broadcast::LoadBroadcast(error);
+  if (!broadcast) return false;
+  bda::RegisterVirtualTuners(broadcast);
+  const std::vector<graph::TunerInfo> tuners = graph::EnumerateTuners();
+  if (tuners.empty()) {
+    *error = "no tuner";
+    return false;
+  }
+  // The settings' first tuner when it is present, else the first one there is.
+  app::TunerManager& m = *manager_;
+  if (m.tunerCount == 0 || !Present(tuners, m.tuners[0])) {
+    m.tuners[0] = app::TunerEntry{};
+    common::SetField(m.tuners[0].friendlyName, tuners[0].friendlyName);
+    common::SetField(m.tuners[0].devicePath, tuners[0].displayName);
+    m.tunerCount = std::max<std::uint32_t>(m.tunerCount, 1);
+  }
+  return true;
+}
+
+graph::GraphConfig ToolSession::ConfigOfFirstTuner() const {
+  const app::TunerManager& m = *manager_;
+  graph::GraphConfig config;
+  config.friendlyName = common::FieldView(m.tuners[0].friendlyName);
+  config.devicePath = common::FieldView(m.tuners[0].devicePath);
+  config.currentChannel = m.settings.currentChannel;
+  config.bufferFolder =
+      std::filesystem::path(common::ToUtf8(common::FieldView(m.settings.bufferFolder)));
+  config.recordFormat = m.settings.recordFormat;
+  config.tagNumber = 1;
+  return config;
+}
+
+graph::GraphServices ToolSession::Services(graph::IGraphMessageTarget* target) {
+  return graph::GraphServices{&channels_, &tables_, target, nullptr};
+}
+
+bool ToolSession::Save(const tuning::ChannelLocator& current) {
+  file_->SetCurrentChannelQuery([current] { return std::optional(current); });
+  return file_->SaveAll();
+}
+
+void PrintChannelTree(std::FILE* out, tuning::ChannelList& channels) {
+  std::vector<std::string> items;
+  {
+    auto lock = channels.Acquire();
+    for (auto& [key, node] : channels)
+      items.push_back(tables::ChannelTreeText(node.record));
+  }
+  // The tree keeps its items sorted by their text.
+  std::sort(items.begin(), items.end());
+  for (const std::string& text : items)
+    std::fprintf(out, "%s\n", text.c_str());
+}
+
+}  // namespace cli

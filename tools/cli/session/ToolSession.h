@@ -1,0 +1,58 @@
+// What a command that drives the program's graph manager shares with the
+// program: the data folder's settings file (created with defaults when
+// absent), the channel list and the tables, and the virtual tuners of the
+// broadcast (CORVANE_BROADCAST, else the bundled sample broadcast) in the
+// device enumerator.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/SettingsFile.h"
+#include "app/TunerManager.h"
+#include "graph/manager/CBDAFilterGraph.h"
+#include "tables/poll/PollSections.h"
+#include "tuning/ChannelList.h"
+
+namespace cli {
+
+class ToolSession {
+ public:
+  ToolSession();
+  ~ToolSession();
+  ToolSession(const ToolSession&) = delete;
+  ToolSession& operator=(const ToolSession&) = delete;
+
+  // Finds the data folder of `instance`, loads its settings file, registers
+  // the broadcast's tuners and selects the first when the settings name none
+  // that is present. False with the one-line message in `error`.
+  bool Open(const std::u16string& instance, std::string* error);
+
+  // The graph config of the first selected tuner, with the settings' folders.
+  graph::GraphConfig ConfigOfFirstTuner() const;
+  graph::GraphServices Services(graph::IGraphMessageTarget* target);
+
+  // Saves the settings file with `current` as the current channel.
+  bool Save(const tuning::ChannelLocator& current);
+
+  const std::filesystem::path& DataFolder() const { return dataFolder_; }
+  app::TunerManager& Manager() { return *manager_; }
+  app::Settings& Settings() { return manager_->settings; }
+  tuning::ChannelList& Channels() { return channels_; }
+  tables::ProgramTables& Tables() { return tables_; }
+
+ private:
+  std::unique_ptr<app::TunerManager> manager_ = std::make_unique<app::TunerManager>();
+  tuning::ChannelList channels_;
+  tables::ProgramTables tables_;
+  std::filesystem::path dataFolder_;
+  std::unique_ptr<app::SettingsFile> file_;
+};
+
+// Prints the channel list as the "Channels" tree shows it, one line per
+// channel in the tree's order.
+void PrintChannelTree(std::FILE* out, tuning::ChannelList& channels);
+
+}  // namespace cli
