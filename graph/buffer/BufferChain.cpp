@@ -1,5 +1,7 @@
 #include "graph/buffer/BufferChain.h"
 
+#include "common/Utf16.h"
+#include "graph/buffer/ListFiles.h"
 #include "graph/ingest/ConnectFilters.h"
 #include "platform/av/AvClasses.h"
 #include "platform/av/VideoAnalyzer.h"
@@ -19,6 +21,7 @@ HRESULT Fail(HRESULT hr, const char* what, std::string* error) {
 HRESULT BufferChain::Build(IngestGraph& ingest, const std::u16string& fileName,
                            std::string* error) {
   graph_ = ingest.Graph();
+  fileName_ = fileName;
   av::RegisterClasses();
   HRESULT hr = CoCreateInstance(CLSID_Mpeg2VideoStreamAnalyzer, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(&analyzer_));
@@ -61,6 +64,13 @@ void BufferChain::TearDown() {
     if (filter) graph_->RemoveFilter(filter);
   }
   graph_ = nullptr;
+  textSource_ = nullptr;
+  sink_ = nullptr;
+  analyzer_ = nullptr;
+  // A live buffer's files go with it; a programme-stream file stays.
+  const std::filesystem::path file(common::ToUtf8(fileName_));
+  if (IsBufferListName(file)) RemoveListFiles(file);
+  fileName_.clear();
 }
 
 }  // namespace graph

@@ -5,7 +5,8 @@
 // time-shift list of chunk files when the file name ends in ".lst".
 //
 // Build reports the first failure with the message the graph manager shows
-// for it; TearDown takes the chain's filters out of the graph again.
+// for it; TearDown takes the chain's filters out of the graph again and, for
+// a live buffer, deletes its list and chunks.
 #pragma once
 
 #include <memory>
@@ -42,6 +43,7 @@ class BufferChain {
   ComPtr<IBaseFilter> sink_;
   ComPtr<IBaseFilter> textSource_;
   std::unique_ptr<filters::TextSourceAdapter> adapter_;
+  std::u16string fileName_;
 };
 
 }  // namespace graph

@@ -98,8 +98,11 @@ TEST_F(ManagerTest, TheBufferedGraphKeepsItsListBufferInTheBufferFolder) {
   EXPECT_EQ(list.extension(), ".lst");
   EXPECT_EQ(list.stem().string().size(), 32u);
   ASSERT_NE(graph->Ingest().Tee(), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(list));
   EXPECT_EQ(graph->RequestGraphState(0, 0), S_OK);
   EXPECT_EQ(graph->Ingest().Graph(), nullptr);
+  // The buffer takes its list and chunks along.
+  EXPECT_TRUE(std::filesystem::is_empty(folder_.Path()));
 }
 
 TEST_F(ManagerTest, WithoutAPlayerTheViewingStatesAreRefusedAndNothingStays) {

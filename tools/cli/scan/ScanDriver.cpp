@@ -4,7 +4,6 @@
 
 #include "common/Utf16.h"
 #include "graph/manager/TunerSignal.h"
-#include "platform/bda/tuner/VirtualTunerFilter.h"
 #include "tables/collect/ChannelCollection.h"
 #include "tables/dump/TableDump.h"
 
@@ -22,9 +21,7 @@ ScanDriver::ScanDriver(ToolSession& session, tuning::ChannelMap map, tuning::Mod
 
 void ScanDriver::Run(std::uint8_t first, std::uint8_t last, bool slow) {
   loop_.emplace(*this, graph_->ScanChannel());
-  // Real tuners deliver in real time; a virtual one may not.
-  auto* tuner = dynamic_cast<bda::CVirtualTunerFilter*>(graph_->Ingest().Tuner());
-  paced_ = tuner == nullptr || tuner->Device().Tuner().Paced();
+  paced_ = TunerPaced(*graph_);
   loop_->Start(first, last, slow);
   auto nextPoll = Clock::now() + kPollInterval;
   const auto wait = paced_ ? std::chrono::milliseconds(20) : std::chrono::milliseconds(1);
@@ -66,6 +63,17 @@ bool ScanDriver::WaitEvent(Event* event, std::chrono::milliseconds wait) {
   *event = events_.front();
   events_.pop_front();
   return true;
+}
+
+bool ScanDriver::WaitForTune(std::uint8_t physical, std::chrono::milliseconds timeout) {
+  const auto until = Clock::now() + timeout;
+  Event event;
+  while (Clock::now() < until) {
+    if (WaitEvent(&event, std::chrono::milliseconds(10)) && !event.scanChannel &&
+        event.physical == physical)
+      return true;
+  }
+  return false;
 }
 
 void ScanDriver::TunePhysical(std::uint8_t physical) {
@@ -132,7 +140,7 @@ void ScanDriver::StartTimer(int id, std::chrono::milliseconds delay) {
   if (!paced_) {
     // Unpaced: the settle counts stream time. Without a signal there is no
     // stream to count, and the timer runs out at once.
-    const std::uint64_t now = TunerStreamTime().value_or(0);
+    const std::uint64_t now = TunerStreamTime(*graph_).value_or(0);
     timer.streamDue = graph_->SignalLocked()
                           ? now + static_cast<std::uint64_t>(delay.count()) * kTicksPerMillisecond
                           : 0;
@@ -146,7 +154,7 @@ void ScanDriver::KillTimer(int id) {
 
 void ScanDriver::FireDueTimers() {
   const auto now = Clock::now();
-  const std::uint64_t streamNow = paced_ ? 0 : TunerStreamTime().value_or(0);
+  const std::uint64_t streamNow = paced_ ? 0 : TunerStreamTime(*graph_).value_or(0);
   std::vector<int> due;
   for (const Timer& t : timers_) {
     // The wall time also ends an unpaced settle, should the stream stall.
@@ -180,12 +188,6 @@ void ScanDriver::PrintProgress() {
   }
   std::fflush(out_);
   progress_.reset();
-}
-
-std::optional<std::uint64_t> ScanDriver::TunerStreamTime() {
-  auto* tuner = dynamic_cast<bda::CVirtualTunerFilter*>(graph_->Ingest().Tuner());
-  if (tuner == nullptr) return std::nullopt;
-  return tuner->Device().Tuner().StreamTime();
 }
 
 }  // namespace cli

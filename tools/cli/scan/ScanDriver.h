@@ -36,6 +36,9 @@ class ScanDriver final : public tuning::IScanHost, public graph::IGraphMessageTa
   // Scans `first` to `last` and returns when the scan has finished.
   void Run(std::uint8_t first, std::uint8_t last, bool slow);
 
+  // Outside a scan: waits until the graph reports a tune to `physical`.
+  bool WaitForTune(std::uint8_t physical, std::chrono::milliseconds timeout);
+
   // IGraphMessageTarget (from the graph thread)
   void Post(graph::WindowMessage message, std::uint32_t parameter) override;
   void ShowError(const std::string& text) override;
@@ -76,7 +79,6 @@ class ScanDriver final : public tuning::IScanHost, public graph::IGraphMessageTa
   bool WaitEvent(Event* event, std::chrono::milliseconds wait);
   void FireDueTimers();
   void PrintProgress();
-  std::optional<std::uint64_t> TunerStreamTime();
 
   ToolSession& session_;
   graph::CBDAFilterGraph* graph_ = nullptr;

@@ -8,6 +8,7 @@
 #include "app/SettingsDefaults.h"
 #include "common/Utf16.h"
 #include "graph/ingest/TunerDevices.h"
+#include "platform/bda/tuner/VirtualTunerFilter.h"
 #include "platform/bda/tuner/VirtualTuners.h"
 #include "tables/collect/ChannelCollection.h"
 #include "tools/broadcast/tuner/OnTheAir.h"
@@ -82,6 +83,17 @@ graph::GraphServices ToolSession::Services(graph::IGraphMessageTarget* target) {
 bool ToolSession::Save(const tuning::ChannelLocator& current) {
   file_->SetCurrentChannelQuery([current] { return std::optional(current); });
   return file_->SaveAll();
+}
+
+std::optional<std::uint64_t> TunerStreamTime(graph::CBDAFilterGraph& graph) {
+  auto* tuner = dynamic_cast<bda::CVirtualTunerFilter*>(graph.Ingest().Tuner());
+  if (tuner == nullptr) return std::nullopt;
+  return tuner->Device().Tuner().StreamTime();
+}
+
+bool TunerPaced(graph::CBDAFilterGraph& graph) {
+  auto* tuner = dynamic_cast<bda::CVirtualTunerFilter*>(graph.Ingest().Tuner());
+  return tuner == nullptr || tuner->Device().Tuner().Paced();
 }
 
 void PrintChannelTree(std::FILE* out, tuning::ChannelList& channels) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/SettingsFile.h"
@@ -50,6 +51,12 @@ class ToolSession {
   std::filesystem::path dataFolder_;
   std::unique_ptr<app::SettingsFile> file_;
 };
+
+// The stream time a virtual tuner has delivered since its last tune (27 MHz
+// ticks); nothing for other tuners.
+std::optional<std::uint64_t> TunerStreamTime(graph::CBDAFilterGraph& graph);
+// False only for a virtual tuner whose broadcast is not paced in real time.
+bool TunerPaced(graph::CBDAFilterGraph& graph);
 
 // Prints the channel list as the "Channels" tree shows it, one line per
 // channel in the tree's order.

@@ -7,9 +7,7 @@
 
 #include "app/SettingsFile.h"
 #include "app/TunerManager.h"
-#include "tests/support/ConfigRoot.h"
-#include "tests/support/ExternalTool.h"
-#include "tests/support/ScopedEnv.h"
+#include "tests/cli_tuner/TunerCommandTest.h"
 #include "tools/broadcast/Description.h"
 #include "tools/cli/scan/ScanRun.h"
 #include "tools/cli/session/ToolSession.h"
@@ -18,21 +16,11 @@
 namespace cli::test {
 namespace {
 
-// The unpaced virtual tuner on the bundled broadcast, with a data folder of
-// the test's own.
-class ScanCommandTest : public ::testing::Test {
- protected:
-  testsupport::StreamsRun Scan(std::vector<std::string> args) {
-    return testsupport::RunWithStreams(
-        [&](std::FILE* out, std::FILE* err) { return RunScan(args, out, err); });
-  }
-  std::filesystem::path DataFolder() const { return config_.Path() / "data" / "Corvane DVR"; }
+using ScanCommandTest = TunerCommandTest;
 
-  testsupport::ScopedConfigRoot config_{"corvane-scan"};
-  testsupport::ScopedEnv data_{"XDG_DATA_HOME", (config_.Path() / "data").string()};
-  testsupport::ScopedEnv pace_{"CORVANE_TUNER_PACE", "0"};
-  testsupport::ScopedEnv broadcast_{"CORVANE_BROADCAST", ""};
-};
+testsupport::StreamsRun Scan(std::vector<std::string> args) {
+  return TunerCommandTest::Run(RunScan, std::move(args));
+}
 
 // The tree line of every channel a scan can find: digital channels with video.
 std::set<std::string> DeclaredChannels(const broadcast::BroadcastDescription& description) {
@@ -51,17 +39,6 @@ std::set<std::string> DeclaredChannels(const broadcast::BroadcastDescription& de
       }
       lines.insert(line);
     }
-  }
-  return lines;
-}
-
-std::set<std::string> Lines(const std::string& text) {
-  std::set<std::string> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t end = text.find('\n', at);
-    lines.insert(text.substr(at, end - at));
-    at = end == std::string::npos ? text.size() : end + 1;
   }
   return lines;
 }

@@ -1,0 +1,49 @@
+// Commands that drive the graph manager, run in this process on the unpaced
+// virtual tuner of the bundled broadcast with a data folder of the test's own.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/ConfigRoot.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/ScopedEnv.h"
+
+namespace cli::test {
+
+class TunerCommandTest : public ::testing::Test {
+ public:
+  using Command = int (*)(std::span<const std::string>, std::FILE*, std::FILE*);
+
+  static testsupport::StreamsRun Run(Command command, std::vector<std::string> args) {
+    return testsupport::RunWithStreams(
+        [&](std::FILE* out, std::FILE* err) { return command(args, out, err); });
+  }
+
+ protected:
+  std::filesystem::path DataFolder() const { return config_.Path() / "data" / "Corvane DVR"; }
+
+  testsupport::ScopedConfigRoot config_{"corvane-tuner-cli"};
+  testsupport::ScopedEnv data_{"XDG_DATA_HOME", (config_.Path() / "data").string()};
+  testsupport::ScopedEnv pace_{"CORVANE_TUNER_PACE", "0"};
+  testsupport::ScopedEnv broadcast_{"CORVANE_BROADCAST", ""};
+};
+
+// The lines of a command's output.
+inline std::set<std::string> Lines(const std::string& text) {
+  std::set<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = text.find('\n', at);
+    lines.insert(text.substr(at, end - at));
+    at = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+}  // namespace cli::test
