@@ -174,6 +174,15 @@ HRESULT CBDAFilterGraph::BuildTunerGraph(TunerState mode) {
       return hr;
     }
   }
+  if (mode != TunerState::kTunerLive) {
+    hr = notify_.Start(ingest_.Graph(), services_.target, WindowMessage::WM_TUNER_GRAPH_EVENT,
+                       &error);
+    if (FAILED(hr)) {
+      Report(error);
+      TearDownTunerGraph();
+      return hr;
+    }
+  }
   Wire();
   return S_OK;
 }
@@ -220,6 +229,7 @@ HRESULT CBDAFilterGraph::StopTunerGraph() {
 }
 
 void CBDAFilterGraph::TearDownTunerGraph() {
+  notify_.Stop();
   tables_.packetBuffer = nullptr;
   tables_.networkProvider = nullptr;
   tables_.textSource = nullptr;

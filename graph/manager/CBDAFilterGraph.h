@@ -19,6 +19,7 @@
 #include "graph/buffer/BufferChain.h"
 #include "graph/ingest/IngestGraph.h"
 #include "graph/manager/GraphMessages.h"
+#include "graph/manager/GraphNotify.h"
 #include "graph/manager/GraphStateMachine.h"
 #include "graph/manager/GraphSteps.h"
 #include "graph/manager/GraphThread.h"
@@ -115,6 +116,7 @@ class CBDAFilterGraph : private IGraphSteps {
   std::recursive_mutex lock_;
   IngestGraph ingest_;
   BufferChain buffer_;
+  GraphNotify notify_;
   std::u16string bufferPath_;
   tables::GraphTables tables_;
   std::int32_t signalQuality_ = 0;

@@ -51,8 +51,10 @@ struct Target : IGraphMessageTarget {
   std::mutex lock;
   std::vector<std::uint32_t> tuned;
   std::vector<std::string> errors;
+  int tunerEvents = 0;
   void Post(WindowMessage message, std::uint32_t parameter) override {
     std::lock_guard guard(lock);
+    if (message == WindowMessage::WM_TUNER_GRAPH_EVENT) ++tunerEvents;
     if (message == WindowMessage::WM_CHANNEL_CHANGED) tuned.push_back(parameter);
   }
   void ShowError(const std::string& text) override {
@@ -103,6 +105,18 @@ TEST_F(ManagerTest, TheBufferedGraphKeepsItsListBufferInTheBufferFolder) {
   EXPECT_EQ(graph->Ingest().Graph(), nullptr);
   // The buffer takes its list and chunks along.
   EXPECT_TRUE(std::filesystem::is_empty(folder_.Path()));
+}
+
+TEST_F(ManagerTest, TheBufferedGraphsEventsReachTheTargetUntilItGoes) {
+  auto graph = Make();
+  ASSERT_EQ(graph->RequestGraphState(32, 0), S_OK);
+  ComPtr<IMediaEventSink> sink;
+  ASSERT_EQ(graph->Ingest().Graph()->QueryInterface(IID_PPV_ARGS(&sink)), S_OK);
+  sink->Notify(EC_PAUSED, 0, 0);
+  EXPECT_EQ(target_.tunerEvents, 1);
+  ASSERT_EQ(graph->RequestGraphState(0, 0), S_OK);
+  sink->Notify(EC_PAUSED, 0, 0);
+  EXPECT_EQ(target_.tunerEvents, 1);
 }
 
 TEST_F(ManagerTest, WithoutAPlayerTheViewingStatesAreRefusedAndNothingStays) {
