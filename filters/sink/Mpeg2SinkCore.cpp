@@ -128,6 +128,7 @@ FileNameResult Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name,
   if (listName && listOpen_) return FileNameResult::kSecondList;
 
   bool added = false;
+  bool kept = false;  // a caller's file (a recording), not a chunk of the buffer
   if (listName) {
     CloseCurrentFile();
     list_ = ChunkList{};
@@ -146,10 +147,22 @@ FileNameResult Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name,
       listPath_ = kDefaultListName;
       listOpen_ = true;
     }
+    kept = !automatic;
     added = automatic ? AddEntry({}, false) : AddEntry(name, true);
   }
   if (!added) return FileNameResult::kNameTooLong;
 
+  const FileNameResult result = OpenNewest(clock);
+  if (result == FileNameResult::kCreateFailed && kept && !basePath_.empty()) {
+    // A recording file that cannot be made must not stop the live buffer:
+    // its entry goes again and the buffer goes on in a new chunk.
+    DropNewestEntry();
+    if (AddEntry({}, false)) OpenNewest(clock);
+  }
+  return result;
+}
+
+FileNameResult Mpeg2SinkCore::OpenNewest(const FilterClock& clock) {
   fileStartTime_ = clock.running ? clock.streamTime : 0;
   currentPath_ = list_.Slot(list_.newest).Path();
   if (currentPath_.empty()) return FileNameResult::kNoPath;
@@ -162,6 +175,15 @@ FileNameResult Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name,
   }
   ++stats_.filesCreated;
   return FileNameResult::kOpened;
+}
+
+void Mpeg2SinkCore::DropNewestEntry() {
+  list_.Slot(list_.newest) = ChunkSlot{};
+  --list_.newest;
+  --list_.nextNumber;
+  --list_.liveCount;
+  currentPath_.clear();
+  WriteList();
 }
 
 bool Mpeg2SinkCore::AddEntry(std::u16string_view path, bool keep) {

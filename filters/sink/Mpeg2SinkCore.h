@@ -41,7 +41,7 @@ enum class FileNameResult {
   kNameTooLong,   // the name (or a chunk name made from it) does not fit 260 units
   kNoPath,        // the new entry has no path
   kSecondList,    // a second ".lst" name: refused, nothing changes
-  kCreateFailed,  // the file could not be created: no file is open
+  kCreateFailed,  // the file could not be created (a recording's: the buffer goes on)
 };
 inline constexpr std::int64_t kChunkDuration = 9'000'000'000;  // 15 minutes in 100 ns
 inline constexpr std::u16string_view kDefaultListName = u"MPEG-2 Sink.lst";
@@ -99,6 +99,10 @@ class Mpeg2SinkCore {
   // Adds an entry to the ring (removing the oldest when five are live);
   // `path` empty means an automatic name. False when the name would not fit.
   bool AddEntry(std::u16string_view path, bool keep);
+  // Opens the newest entry's file.
+  FileNameResult OpenNewest(const FilterClock& clock);
+  // Takes back the newest entry (its file could not be made).
+  void DropNewestEntry();
   void WriteList();
   void CloseCurrentFile();
   void WriteGroup(const SampleGroup& group);

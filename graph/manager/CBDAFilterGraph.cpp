@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <thread>
 
 #include "common/Utf16.h"
@@ -9,6 +10,7 @@
 #include "graph/manager/TunerSignal.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Guid.h"
+#include "recording/naming/RecordingName.h"
 
 namespace graph {
 namespace {
@@ -258,13 +260,79 @@ HRESULT CBDAFilterGraph::TearDownPlayer() {
   return services_.player ? services_.player->TearDown() : kNoPlayer;
 }
 
-// Recordings come with the recorder; until then a recording cannot start.
+void CBDAFilterGraph::SetRecording(std::u16string title, std::uint8_t origin) {
+  std::lock_guard lock(lock_);
+  recordingTitle_ = std::move(title);
+  recordingOrigin_ = origin;
+}
+
+std::filesystem::path CBDAFilterGraph::RecordingPath() const {
+  std::lock_guard lock(lock_);
+  return recordingPath_;
+}
+
+std::uint8_t CBDAFilterGraph::RecordingOrigin() const {
+  std::lock_guard lock(lock_);
+  return recordingOrigin_;
+}
+
+// The live buffer's sink writes the programme into the recording file as well
+// until StopRecording; the transport dump writes the multiplex beside it.
 HRESULT CBDAFilterGraph::StartRecording() {
-  return E_NOTIMPL;
+  // The stream-buffer chain comes with its engine; until then only the list
+  // buffer records.
+  ComPtr<IFileSinkFilter> sink;
+  if (buffer_.Sink()) sink = ComPtr<IBaseFilter>(buffer_.Sink()).As<IFileSinkFilter>();
+  if (!sink) return E_NOTIMPL;
+
+  std::error_code ec;
+  std::filesystem::create_directories(config_.recordFolder, ec);
+  if (!std::filesystem::is_directory(config_.recordFolder, ec)) {
+    Report("Can not create folder \"" + config_.recordFolder.string() + "\".");
+  }
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const std::u16string base =
+      recording::RecordingBase(common::FromUtf8(config_.recordFolder.string()), recordingTitle_,
+                               {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+  std::string error;
+  const auto files = recording::ReserveRecordingFiles(base, config_.recordTransportStream, &error);
+  if (!files) {
+    Report(error);
+    return E_FAIL;
+  }
+  const std::u16string name = common::FromUtf8(files->recording.string());
+  const HRESULT hr = sink->SetFileName(name.c_str(), nullptr);
+  if (hr != S_OK) {
+    // The sink went on with the live buffer; the reserved names go back.
+    std::filesystem::remove(files->recording, ec);
+    if (files->transportStream) std::filesystem::remove(*files->transportStream, ec);
+    Report(
+        WithResult(("Can not record to \"" + files->recording.string() + "\". Error: %s").c_str(),
+                   FAILED(hr) ? hr : E_FAIL));
+    return FAILED(hr) ? hr : E_FAIL;
+  }
+  if (files->transportStream && ingest_.Dump()) {
+    const std::u16string ts = common::FromUtf8(files->transportStream->string());
+    ingest_.Dump()->SetFileName(ts.c_str(), nullptr);
+  }
+  recordingPath_ = files->recording;
+  // Tunes posted before the recording began belong to what was watched.
+  tunes_.DiscardPending();
+  return S_OK;
 }
 
 HRESULT CBDAFilterGraph::StopRecording() {
-  return E_NOTIMPL;
+  ComPtr<IFileSinkFilter> sink;
+  if (buffer_.Sink()) sink = ComPtr<IBaseFilter>(buffer_.Sink()).As<IFileSinkFilter>();
+  if (!sink) return E_NOTIMPL;
+  sink->SetFileName(u"dummy.mpg", nullptr);
+  HRESULT hr = S_OK;
+  if (ingest_.Dump()) hr = ingest_.Dump()->SetFileName(nullptr, nullptr);
+  recordingPath_.clear();
+  recordingOrigin_ = 0;
+  return hr;
 }
 
 }  // namespace graph

@@ -37,6 +37,7 @@ struct GraphConfig {
   std::u16string devicePath;  // the tuner's display name
   tuning::ChannelLocator currentChannel;
   std::filesystem::path bufferFolder;
+  std::filesystem::path recordFolder;
   std::uint8_t recordFormat = 0;  // 0 list buffer; others add no buffer sink
   bool recordTransportStream = false;
   int tagNumber = 1;  // "T%d"
@@ -72,6 +73,13 @@ class CBDAFilterGraph : private IGraphSteps {
   HRESULT TuneRequest(const tuning::ChannelLocator& locator, bool remember);
   // A scan tune: the physical channel only, on the scan band, not remembered.
   HRESULT TunePhysical(std::uint8_t physical, std::uint8_t channelMap, std::uint8_t modulation);
+
+  // What the next recording is called ("Manual Record" or a timer's name)
+  // and who started it (1 the user, 2 a timer); set before asking for 48.
+  void SetRecording(std::u16string title, std::uint8_t origin);
+  // The file of the running recording, empty when none runs.
+  std::filesystem::path RecordingPath() const;
+  std::uint8_t RecordingOrigin() const;
 
   // The once-a-second work: the section poll (with the now-playing record and
   // the PID filter) and the signal quality.
@@ -113,13 +121,16 @@ class CBDAFilterGraph : private IGraphSteps {
   GraphConfig config_;
   GraphServices services_;
   std::string tag_;
-  std::recursive_mutex lock_;
+  mutable std::recursive_mutex lock_;
   IngestGraph ingest_;
   BufferChain buffer_;
   GraphNotify notify_;
   std::u16string bufferPath_;
   tables::GraphTables tables_;
   std::int32_t signalQuality_ = 0;
+  std::u16string recordingTitle_;
+  std::uint8_t recordingOrigin_ = 0;
+  std::filesystem::path recordingPath_;
   GraphStateMachine machine_{*this};
   TuneRequests tunes_;
   std::unique_ptr<GraphThread> thread_;

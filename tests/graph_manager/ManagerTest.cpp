@@ -119,6 +119,31 @@ TEST_F(ManagerTest, TheBufferedGraphsEventsReachTheTargetUntilItGoes) {
   EXPECT_EQ(target_.tunerEvents, 1);
 }
 
+TEST_F(ManagerTest, ARecordingWritesADatedFileBesideTheBufferAndStopsBackToIt) {
+  config_.recordFolder = folder_.Path() / "Videos";
+  auto graph = Make();
+  graph->SetRecording(u"Manual Record", 1);
+  ASSERT_EQ(graph->RequestGraphState(48, 0), S_OK);
+  const std::filesystem::path file = graph->RecordingPath();
+  EXPECT_EQ(file.parent_path(), config_.recordFolder);
+  EXPECT_TRUE(file.filename().string().ends_with(" Manual Record.mpg"));
+  EXPECT_TRUE(std::filesystem::exists(file));
+  ASSERT_EQ(graph->RequestGraphState(32, 0), S_OK);
+  EXPECT_TRUE(graph->RecordingPath().empty());
+  EXPECT_EQ(graph->RecordingOrigin(), 0);
+}
+
+TEST_F(ManagerTest, ARecordingThatCannotStartSaysWhy) {
+  config_.recordFolder = folder_.WriteText("Videos", "a file where the folder should be");
+  auto graph = Make();
+  graph->SetRecording(u"News", 2);
+  EXPECT_LT(graph->RequestGraphState(48, 0), 0);
+  // The failed start takes the tuner graph down again, and says why.
+  EXPECT_EQ(graph->Tuner(), TunerState::kNone);
+  ASSERT_FALSE(target_.errors.empty());
+  EXPECT_EQ(target_.errors[0], "Can not create folder \"" + config_.recordFolder.string() + "\".");
+}
+
 TEST_F(ManagerTest, WithoutAPlayerTheViewingStatesAreRefusedAndNothingStays) {
   auto graph = Make();
   EXPECT_LT(graph->RequestGraphState(32, 2), 0);

@@ -124,6 +124,23 @@ TEST(SetFileName, RecordingNameJoinsTheListAndDummyReturns) {
   EXPECT_EQ(sink.CurrentPath(), dir.File("t_0002.mpg"));
 }
 
+TEST(SetFileName, ARecordingThatCannotBeCreatedLeavesTheBufferRunning) {
+  test::TempDir dir;
+  Mpeg2SinkCore sink;
+  test::SinkFeeder feeder{sink};
+  ASSERT_EQ(sink.SetFileName(dir.File("t.lst").c_str(), feeder.clock), FileNameResult::kOpened);
+  FeedSecond(feeder, 0);
+  EXPECT_EQ(sink.SetFileName(dir.File("missing/Show.mpg").c_str(), feeder.clock),
+            FileNameResult::kCreateFailed);
+  // The failed name is not in the list; the buffer goes on in the next chunk.
+  EXPECT_TRUE(sink.FileOpen());
+  EXPECT_EQ(sink.CurrentPath(), dir.File("t_0001.mpg"));
+  const ChunkList list = ReadList(dir.Path() / "t.lst");
+  EXPECT_EQ(list.newest, 1);
+  EXPECT_EQ(list.liveCount, 2);
+  EXPECT_EQ(list.Slot(1).keep, 0);
+}
+
 TEST(ChunkRing, RolloverEveryFifteenMinutesAndKeepProtectsRecordings) {
   test::TempDir dir;
   Mpeg2SinkCore sink;
