@@ -69,6 +69,14 @@ class CBDAFilterGraph : private IGraphSteps {
   // Queues a tune to `locator` on the graph thread; with `remember` it
   // becomes the current channel at once. A burst ends in one tune.
   HRESULT TuneRequest(const tuning::ChannelLocator& locator, bool remember);
+  // Before a recording: `locator` becomes the current channel, the tunes
+  // still queued are forgotten, and a running tuner graph is tuned to it on
+  // the calling thread, so the recording file begins on that channel.
+  HRESULT TuneForRecording(const tuning::ChannelLocator& locator);
+  // The title the next recording file is named from.
+  void SetRecordingTitle(std::u16string title);
+  std::u16string RecordingTitle() const;
+
   // A scan tune: the physical channel only, on the scan band, not remembered.
   HRESULT TunePhysical(std::uint8_t physical, std::uint8_t channelMap, std::uint8_t modulation);
 
@@ -112,10 +120,11 @@ class CBDAFilterGraph : private IGraphSteps {
   GraphConfig config_;
   GraphServices services_;
   std::string tag_;
-  std::recursive_mutex lock_;
+  mutable std::recursive_mutex lock_;
   IngestGraph ingest_;
   BufferChain buffer_;
   std::u16string bufferPath_;
+  std::u16string recordingTitle_;
   tables::GraphTables tables_;
   std::int32_t signalQuality_ = 0;
   GraphStateMachine machine_{*this};

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "graph/manager/CBDAFilterGraph.h"
+#include "graph/manager/RecorderGraph.h"
 #include "graph/manager/StreamMapping.h"
 #include "platform/bda/tuner/VirtualTuners.h"
 #include "platform/bda/virtual/Broadcast.h"
@@ -125,6 +127,40 @@ TEST_F(ManagerTest, TunesWithoutATunerGraphDoNothing) {
   ASSERT_TRUE(
       testsupport::WaitUntil([&] { return graph->Tuner() == TunerState::kTunerBuffered; }, 5000));
   EXPECT_EQ(target_.Tunes(), 0u);
+}
+
+TEST_F(ManagerTest, ATuneForARecordingRunsAtOnceAndDropsTheQueuedTunes) {
+  auto graph = Make();
+  RecorderGraph recorder(*graph);
+  ASSERT_EQ(recorder.RequestGraphState(32, 0), S_OK);
+  ASSERT_EQ(graph->TuneRequest(ChannelLocator::Make(27, 1, 27, 0, 1), false), S_OK);
+  ASSERT_EQ(recorder.TuneForRecording(ChannelLocator::Make(29, 1, 29, 0, 1)), S_OK);
+  EXPECT_EQ(graph->CurrentChannel().physical(), 29);
+  {
+    std::lock_guard guard(target_.lock);
+    ASSERT_FALSE(target_.tuned.empty());
+    EXPECT_EQ(target_.tuned.back(), 29u);  // tuned before the call returned
+  }
+  // A later tune runs; the one queued before the recording's never does.
+  ASSERT_EQ(graph->TuneRequest(ChannelLocator::Make(31, 1, 31, 0, 1), false), S_OK);
+  ASSERT_TRUE(testsupport::WaitUntil(
+      [&] {
+        std::lock_guard guard(target_.lock);
+        return target_.tuned.back() == 31u;
+      },
+      5000));
+  std::lock_guard guard(target_.lock);
+  const auto at = std::find(target_.tuned.begin(), target_.tuned.end(), 29u);
+  EXPECT_EQ(std::vector<std::uint32_t>(at, target_.tuned.end()),
+            (std::vector<std::uint32_t>{29, 31}));
+}
+
+TEST_F(ManagerTest, TheSchedulersViewSeesTheScan) {
+  auto graph = Make();
+  RecorderGraph recorder(*graph);
+  EXPECT_FALSE(recorder.Scanning());
+  graph->ScanChannel() = 33;
+  EXPECT_TRUE(recorder.Scanning());
 }
 
 }  // namespace
