@@ -101,6 +101,34 @@ TEST_F(SchedulerTest, ATunerShowingLiveVideoRecordsWhileViewingOnTheTimersChanne
   EXPECT_EQ(g.title, u"Show");
 }
 
+TEST_F(SchedulerTest, EachStateStartsTheRecordingThroughItsOwnRow) {
+  struct Case {
+    std::uint8_t tuner, player;
+    const char* request;
+  };
+  const Case cases[] = {{kTunerNone, kPlayerNone, "state 48"},
+                        {kTunerNone, kPlayerFile, "state 51"},
+                        {kTunerLive, kPlayerNone, "state 48"},  // the guide pass
+                        {kTunerBuffered, kPlayerTimeShift, "state 50"},
+                        {kTunerBuffered, kPlayerFile, "state 51"}};
+  for (const Case& c : cases) {
+    graphs_.clear();
+    FakeGraph& g = AddGraph(c.tuner, c.player);
+    timers_.Clear();
+    Add(kEight, 1800, 9);
+    TickAt(kEight);
+    EXPECT_EQ(g.log.back(), c.request) << int(c.tuner + c.player);
+  }
+}
+
+TEST_F(SchedulerTest, ATunerInAStateWithoutARecordingRowIsNotChosen) {
+  FakeGraph& live = AddGraph(kTunerLive, kPlayerLive);
+  Add(kEight, 1800, 9);
+  TickAt(kEight);
+  EXPECT_TRUE(live.log.empty());
+  EXPECT_EQ(live.claims, 0);
+}
+
 TEST_F(SchedulerTest, TheOccurrenceEndStopsTheRecordingAndViewingGoesOn) {
   FakeGraph& g = AddGraph(kTunerBuffered, kPlayerTimeShift);
   Add(kEight, 1800, 9);
@@ -273,6 +301,17 @@ TEST_F(SchedulerTest, ARefusedShutDownEndsTheProgramAfterTheRecording) {
   TickAt(kEight + 1800);
   Run(1);
   EXPECT_TRUE(shell_.exited);
+}
+
+TEST_F(SchedulerTest, AShutDownThatDoesNotHappenLeavesTheProgramRunning) {
+  AddGraph();
+  Add(kEight, 1800, 7);
+  TickAt(kEight);
+  scheduler_.QueryEndSession();
+  scheduler_.EndSession(false);
+  TickAt(kEight + 1800);
+  Run(1);
+  EXPECT_FALSE(shell_.exited);
 }
 
 TEST_F(SchedulerTest, WithoutAShutDownBlockTheUserIsAsked) {
