@@ -155,13 +155,5 @@ TEST_F(ManagerTest, ATuneForARecordingRunsAtOnceAndDropsTheQueuedTunes) {
             (std::vector<std::uint32_t>{29, 31}));
 }
 
-TEST_F(ManagerTest, TheSchedulersViewSeesTheScan) {
-  auto graph = Make();
-  RecorderGraph recorder(*graph);
-  EXPECT_FALSE(recorder.Scanning());
-  graph->ScanChannel() = 33;
-  EXPECT_TRUE(recorder.Scanning());
-}
-
 }  // namespace
 }  // namespace graph::test

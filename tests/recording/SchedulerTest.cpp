@@ -129,25 +129,6 @@ TEST_F(SchedulerTest, ATunerInAStateWithoutARecordingRowIsNotChosen) {
   EXPECT_EQ(live.claims, 0);
 }
 
-TEST_F(SchedulerTest, TheOccurrenceEndStopsTheRecordingAndViewingGoesOn) {
-  FakeGraph& g = AddGraph(kTunerBuffered, kPlayerTimeShift);
-  Add(kEight, 1800, 9);
-  TickAt(kEight);
-  TickAt(kEight + 1800);
-  EXPECT_EQ(g.TunerState() + g.PlayerState(), 34);
-  EXPECT_EQ(g.claims, 0);
-  EXPECT_EQ(g.recordings.at(0).end, clock_.NowUtc());
-}
-
-TEST_F(SchedulerTest, AnEndedOnceTimerIsRemovedAndAWeeklyOneStays) {
-  AddGraph();
-  Add(kEight, 600, 7);
-  Add(kEight, 600, 9, RepeatKind::kWeekly, 0x7F);
-  TickAt(kEight + 601);
-  ASSERT_EQ(timers_.count(), 1);
-  EXPECT_EQ(timers_[0].repeatKind, RepeatKind::kWeekly);
-}
-
 TEST_F(SchedulerTest, AFailedStartIsNoticedOnceAndNotRetriedEverySecond) {
   FakeGraph& g = AddGraph(kTunerBuffered, kPlayerTimeShift);
   g.failRecording = true;
@@ -281,37 +262,18 @@ TEST_F(SchedulerTest, SuspendWithoutATimerCancelsAnArmedWakeTimer) {
   EXPECT_FALSE(power_.wakeIn.has_value());
 }
 
-TEST_F(SchedulerTest, ARecordingHoldsTheMachineUpUntilItEnds) {
+TEST_F(SchedulerTest, ARefusedShutDownEndsTheProgramAfterTheRecording) {
   AddGraph();
   Add(kEight, 1800, 7);
   TickAt(kEight);
   Run(1);
   EXPECT_TRUE(power_.held);
-  TickAt(kEight + 1800);
-  Run(1);
-  EXPECT_FALSE(power_.held);
-}
-
-TEST_F(SchedulerTest, ARefusedShutDownEndsTheProgramAfterTheRecording) {
-  AddGraph();
-  Add(kEight, 1800, 7);
-  TickAt(kEight);
   EXPECT_FALSE(scheduler_.QueryEndSession());
   EXPECT_EQ(shell_.questions, 0);
   TickAt(kEight + 1800);
   Run(1);
+  EXPECT_FALSE(power_.held);
   EXPECT_TRUE(shell_.exited);
-}
-
-TEST_F(SchedulerTest, AShutDownThatDoesNotHappenLeavesTheProgramRunning) {
-  AddGraph();
-  Add(kEight, 1800, 7);
-  TickAt(kEight);
-  scheduler_.QueryEndSession();
-  scheduler_.EndSession(false);
-  TickAt(kEight + 1800);
-  Run(1);
-  EXPECT_FALSE(shell_.exited);
 }
 
 TEST_F(SchedulerTest, WithoutAShutDownBlockTheUserIsAsked) {
@@ -390,67 +352,61 @@ TEST_P(SimulatedWeekTest, MissesNoOccurrenceAndOverlapsNone) {
   const int tuners = GetParam();
   for (int i = 0; i < tuners; ++i)
     AddGraph();
-  const std::int64_t monday = Wall(2026, 6, 8, 0, 0);
-  const std::int64_t day = kDaySeconds;
+  const std::int64_t monday = Wall(2026, 6, 8, 0, 0), day = kDaySeconds, hour = 3600;
+  using enum RepeatKind;
   struct Plan {
-    std::int64_t wallStart;
+    std::int64_t start;
     std::uint32_t duration;
     RepeatKind kind;
     std::uint8_t mask;
   };
   std::vector<Plan> plans = {
-      {monday + 20 * 3600, 3600, RepeatKind::kWeekly, kMondayToFriday},
-      {monday + 9 * 3600 + 1800, 5400, RepeatKind::kWeekly, 0x41},        // weekends
-      {monday + 23 * 3600 + 1800, 2700, RepeatKind::kWeekly, kEveryDay},  // crosses midnight
-      {monday + day + 21 * 3600, 1800, RepeatKind::kOnce, 0},             // right after M-F
-      {monday + 3 * day + 12 * 3600, 3600, RepeatKind::kOnce, 0},
-      {monday + 5 * day + 11 * 3600, 1800, RepeatKind::kOnce, 0},  // right after the weekend one
-  };
-  if (tuners == 2) {
-    plans.push_back({monday + 2 * day + 20 * 3600 + 1800, 3600, RepeatKind::kWeekly, DayBit(3)});
-    plans.push_back({monday + 4 * day + 23 * 3600 + 2700, 1800, RepeatKind::kOnce, 0});
+      {monday + 20 * hour, 3600, kWeekly, kMondayToFriday},
+      {monday + 9 * hour + 1800, 5400, kWeekly, 0x41},        // weekends
+      {monday + 23 * hour + 1800, 2700, kWeekly, kEveryDay},  // past midnight
+      {monday + day + 21 * hour, 1800, kOnce, 0},             // right after M-F
+      {monday + 3 * day + 12 * hour, 3600, kOnce, 0},
+      {monday + 5 * day + 11 * hour, 1800, kOnce, 0}};  // after the weekend
+  if (tuners == 2) {                                    // each overlapping one of the above
+    plans.push_back({monday + 2 * day + 20 * hour + 1800, 3600, kWeekly, DayBit(3)});
+    plans.push_back({monday + 4 * day + 23 * hour + 2700, 1800, kOnce, 0});
   }
-  struct Expected {
-    std::uint8_t physical;
-    std::int64_t begin, end;
-  };
-  std::vector<Expected> expected;
+  std::vector<Recorded> expected;
   for (std::size_t i = 0; i < plans.size(); ++i) {
     const Plan& p = plans[i];
-    const auto physical = static_cast<std::uint8_t>(7 + i);
-    const auto start = static_cast<std::uint32_t>(common::UtcFromWallClock(p.wallStart));
-    ASSERT_EQ(timers_.AddTimer(Channel(physical), start, start + p.duration, u"Show", p.kind,
-                               p.mask, p.wallStart, p.duration, scheduler_.ConflictLimit()),
-              AddTimerResult::kAdded)
-        << i;
-    for (int k = 0; k < 7; ++k) {
-      const std::int64_t wall = monday + k * day + common::FloorMod(p.wallStart, day);
-      const bool once = p.kind == RepeatKind::kOnce && wall == p.wallStart;
-      if (!once && !(p.kind == RepeatKind::kWeekly && (p.mask & DayBit(WallClockWeekday(wall)))))
-        continue;
-      const std::int64_t begin = common::UtcFromWallClock(wall);
-      expected.push_back({physical, begin, begin + p.duration});
+    const auto start = static_cast<std::uint32_t>(common::UtcFromWallClock(p.start));
+    ASSERT_EQ(
+        timers_.AddTimer(Channel(static_cast<std::uint8_t>(7 + i)), start, start + p.duration,
+                         u"Show", p.kind, p.mask, p.start, p.duration, scheduler_.ConflictLimit()),
+        AddTimerResult::kAdded);
+    for (std::int64_t wall = monday + common::FloorMod(p.start, day); wall < monday + 7 * day;
+         wall += day) {
+      if (p.kind == kOnce ? wall == p.start : (p.mask & DayBit(WallClockWeekday(wall))) != 0)
+        expected.push_back({timers_[static_cast<int>(i)].channel, common::UtcFromWallClock(wall),
+                            common::UtcFromWallClock(wall) + p.duration});
     }
   }
   ASSERT_GT(expected.size(), plans.size());  // the weekly plans occur on several days
-  clock_.Set(common::UtcFromWallClock(monday + 3600));
+  clock_.Set(common::UtcFromWallClock(monday + hour));
   Run(kWeekSeconds);
 
   std::vector<Recorded> all;
   for (auto& g : graphs_) {
-    auto r = g->recordings;
-    std::sort(r.begin(), r.end(), [](auto& a, auto& b) { return a.begin < b.begin; });
+    auto& r = g->recordings;
     for (std::size_t i = 1; i < r.size(); ++i)
-      EXPECT_LE(r[i - 1].end, r[i].begin) << "overlap on one tuner";
+      EXPECT_LE(r[i - 1].end, r[i].begin) << "two recordings at once on one tuner";
     all.insert(all.end(), r.begin(), r.end());
   }
   EXPECT_EQ(all.size(), expected.size());
-  for (const Expected& e : expected) {
-    const auto n = std::count_if(all.begin(), all.end(), [&e](const Recorded& r) {
-      return r.channel.physical() == e.physical && r.begin >= e.begin && r.begin <= e.begin + 1 &&
-             r.end == e.end;
-    });
-    EXPECT_EQ(n, 1) << "channel " << int(e.physical) << " at " << common::TimeText(e.begin);
+  for (const Recorded& e : expected) {
+    // A start may come a second late when another timer starts in that second.
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [&e](const Recorded& r) {
+                              return r.channel.key1 == e.channel.key1 && r.begin - e.begin <= 1 &&
+                                     r.begin >= e.begin && r.end == e.end;
+                            }),
+              1)
+        << "channel " << int(e.channel.physical()) << " at " << common::TimeText(e.begin);
   }
 }
 
