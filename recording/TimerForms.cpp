@@ -25,6 +25,26 @@ int FindTimer(const TimerList& timers, const GUID& identity) {
   return -1;
 }
 
+std::vector<ChannelChoice> ChannelChoices(tuning::ChannelList& channels) {
+  std::vector<ChannelChoice> choices;
+  auto lock = channels.Acquire();
+  for (auto& [key, node] : channels) {
+    if (!node.record.enabled) continue;
+    const tuning::ChannelLocator& l = node.record.locator;
+    choices.push_back({l, std::to_string(l.major()) + "." + std::to_string(l.minor()) + " " +
+                              common::ToUtf8(common::FieldView(node.record.name))});
+  }
+  return choices;
+}
+
+int ChoiceOf(const std::vector<ChannelChoice>& choices, const tuning::ChannelLocator& channel) {
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    const tuning::ChannelLocator& l = choices[i].locator;
+    if (l.key1 == channel.key1 && l.key2 == channel.key2) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 TimerForm FormOfTimer(const TimerRecord& timer, const Clock& clock) {
   TimerForm form;
   form.channel = timer.channel;

@@ -11,6 +11,7 @@
 
 #include "recording/Clock.h"
 #include "recording/TimerList.h"
+#include "tuning/ChannelList.h"
 
 namespace recording {
 
@@ -37,6 +38,17 @@ enum class TimerFormResult {
   kConflict,
   kTimerGone,  // the edited timer is no longer in the list
 };
+
+// One entry of the "Channel" box.
+struct ChannelChoice {
+  tuning::ChannelLocator locator;
+  std::string text;  // "%d.%d %s": major, minor, short name
+};
+
+// The "Channel" box: every enabled channel in list order.
+std::vector<ChannelChoice> ChannelChoices(tuning::ChannelList& channels);
+// The entry with the channel's two key words, or -1.
+int ChoiceOf(const std::vector<ChannelChoice>& choices, const tuning::ChannelLocator& channel);
 
 // The form of an existing timer (a copy; the timer changes only on OK).
 TimerForm FormOfTimer(const TimerRecord& timer, const Clock& clock);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/TimeBase.h"
+#include "common/Utf16.h"
 #include "tests/recording/SchedulerFakes.h"
 #include "tests/support/TimeZone.h"
 
@@ -73,6 +74,22 @@ TEST_F(TimerFormsTest, NewStartsOnTheCurrentChannelAtTheNextHour) {
   EXPECT_EQ(form.start, eight_);
   EXPECT_EQ(form.duration, 3600u);
   EXPECT_EQ(form.name, u"Timer Record");
+}
+
+TEST_F(TimerFormsTest, TheChannelBoxListsTheEnabledChannelsAndSelectsTheTimers) {
+  tuning::ChannelList channels;
+  for (const std::uint16_t minor : {1, 2, 3}) {
+    tuning::ChannelRecord record;
+    record.locator = tuning::ChannelLocator::Make(7, minor, 7, 0, 1);
+    record.enabled = minor != 2;
+    common::SetField(record.name, u"WABC");
+    channels.InsertSorted(record);
+  }
+  const auto choices = ChannelChoices(channels);
+  ASSERT_EQ(choices.size(), 2u);
+  EXPECT_EQ(choices[1].text, "7.3 WABC");
+  EXPECT_EQ(ChoiceOf(choices, tuning::ChannelLocator::Make(7, 3, 7, 5, 9)), 1);
+  EXPECT_EQ(ChoiceOf(choices, tuning::ChannelLocator::Make(7, 2, 7, 0, 1)), -1);
 }
 
 TEST_F(TimerFormsTest, DeleteAllRemovesFromTheLastTimerToTheFirst) {
