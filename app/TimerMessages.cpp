@@ -23,4 +23,29 @@ bool ReportAddTimer(recording::AddTimerResult result) {
   return false;
 }
 
+const char* TimerFormRefusalText(recording::TimerFormResult result) {
+  using recording::TimerFormResult;
+  switch (result) {
+    case TimerFormResult::kInvalidDuration:
+      return "Invalid duration.";
+    case TimerFormResult::kNoDayChecked:
+      return "Weekly timers must have at least one day checked.";
+    case TimerFormResult::kListFull:
+      return AddTimerRefusalText(recording::AddTimerResult::kListFull);
+    case TimerFormResult::kConflict:
+      return AddTimerRefusalText(recording::AddTimerResult::kConflict);
+    case TimerFormResult::kSaved:
+    case TimerFormResult::kAdded:
+    case TimerFormResult::kTimerGone:  // the list is rebuilt without it
+      return nullptr;
+  }
+  return nullptr;
+}
+
+bool ReportTimerForm(recording::TimerFormResult result) {
+  if (const char* text = TimerFormRefusalText(result)) common::ErrorBox("%s", text);
+  return result != recording::TimerFormResult::kInvalidDuration &&
+         result != recording::TimerFormResult::kNoDayChecked;
+}
+
 }  // namespace app

@@ -71,6 +71,24 @@ HRESULT CBDAFilterGraph::TuneRequest(const tuning::ChannelLocator& locator, bool
   return tunes_.Post(*thread_, locator, remember);
 }
 
+HRESULT CBDAFilterGraph::TuneForRecording(const tuning::ChannelLocator& locator) {
+  std::lock_guard lock(lock_);
+  tunes_.SetCurrent(locator);
+  tunes_.DiscardPending();
+  Tune(locator);  // does nothing without a tuner graph: the run tunes the current channel
+  return S_OK;
+}
+
+void CBDAFilterGraph::SetRecordingTitle(std::u16string title) {
+  std::lock_guard lock(lock_);
+  recordingTitle_ = std::move(title);
+}
+
+std::u16string CBDAFilterGraph::RecordingTitle() const {
+  std::lock_guard lock(lock_);
+  return recordingTitle_;
+}
+
 HRESULT CBDAFilterGraph::TunePhysical(std::uint8_t physical, std::uint8_t channelMap,
                                       std::uint8_t modulation) {
   return TuneRequest(tuning::ChannelLocator::Make(physical, tuning::kNoNumber, tuning::kNoNumber,
@@ -84,7 +102,9 @@ void CBDAFilterGraph::OnThreadMessage(GraphThreadMessage& message) {
     return;
   }
   // Only the newest of the queued tunes runs; every block is freed with its
-  // message.
+  // message. The graph lock is taken first, so a tune that a recording's own
+  // tune has discarded meanwhile cannot run after it.
+  std::lock_guard lock(lock_);
   if (tunes_.TakeNewest()) Tune(*message.locator);
 }
 
@@ -260,9 +280,8 @@ HRESULT CBDAFilterGraph::TearDownPlayer() {
   return services_.player ? services_.player->TearDown() : kNoPlayer;
 }
 
-void CBDAFilterGraph::SetRecording(std::u16string title, std::uint8_t origin) {
+void CBDAFilterGraph::SetRecordingOrigin(std::uint8_t origin) {
   std::lock_guard lock(lock_);
-  recordingTitle_ = std::move(title);
   recordingOrigin_ = origin;
 }
 

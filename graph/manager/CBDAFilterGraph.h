@@ -71,12 +71,20 @@ class CBDAFilterGraph : private IGraphSteps {
   // Queues a tune to `locator` on the graph thread; with `remember` it
   // becomes the current channel at once. A burst ends in one tune.
   HRESULT TuneRequest(const tuning::ChannelLocator& locator, bool remember);
+  // Before a recording: `locator` becomes the current channel, the tunes
+  // still queued are forgotten, and a running tuner graph is tuned to it on
+  // the calling thread, so the recording file begins on that channel.
+  HRESULT TuneForRecording(const tuning::ChannelLocator& locator);
+  // The title the next recording file is named from.
+  void SetRecordingTitle(std::u16string title);
+  std::u16string RecordingTitle() const;
+
   // A scan tune: the physical channel only, on the scan band, not remembered.
   HRESULT TunePhysical(std::uint8_t physical, std::uint8_t channelMap, std::uint8_t modulation);
 
-  // What the next recording is called ("Manual Record" or a timer's name)
-  // and who started it (1 the user, 2 a timer); set before asking for 48.
-  void SetRecording(std::u16string title, std::uint8_t origin);
+  // Who started the recording (1 the user, 2 a timer, 0 none); set with the
+  // title before asking for 48, back to 0 when it stops.
+  void SetRecordingOrigin(std::uint8_t origin);
   // The file of the running recording, empty when none runs.
   std::filesystem::path RecordingPath() const;
   std::uint8_t RecordingOrigin() const;

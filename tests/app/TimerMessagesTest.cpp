@@ -25,5 +25,18 @@ TEST(TimerMessages, AnAddedTimerRaisesNothing) {
   EXPECT_TRUE(errors.Messages().empty());
 }
 
+TEST(TimerMessages, AnInputErrorKeepsTheSetTimerDialogOpen) {
+  using recording::TimerFormResult;
+  common::ErrorCapture errors;
+  EXPECT_FALSE(ReportTimerForm(TimerFormResult::kInvalidDuration));
+  EXPECT_FALSE(ReportTimerForm(TimerFormResult::kNoDayChecked));
+  EXPECT_TRUE(ReportTimerForm(TimerFormResult::kConflict));  // closes either way
+  EXPECT_TRUE(ReportTimerForm(TimerFormResult::kSaved));
+  EXPECT_EQ(errors.Messages(),
+            (std::vector<std::string>{"Invalid duration.",
+                                      "Weekly timers must have at least one day checked.",
+                                      "Timer conflicts with an existing timer."}));
+}
+
 }  // namespace
 }  // namespace app

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "graph/manager/CBDAFilterGraph.h"
+#include "graph/manager/RecorderGraph.h"
 #include "graph/manager/StreamMapping.h"
 #include "platform/bda/tuner/VirtualTuners.h"
 #include "platform/bda/virtual/Broadcast.h"
@@ -122,7 +124,8 @@ TEST_F(ManagerTest, TheBufferedGraphsEventsReachTheTargetUntilItGoes) {
 TEST_F(ManagerTest, ARecordingWritesADatedFileBesideTheBufferAndStopsBackToIt) {
   config_.recordFolder = folder_.Path() / "Videos";
   auto graph = Make();
-  graph->SetRecording(u"Manual Record", 1);
+  graph->SetRecordingTitle(u"Manual Record");
+  graph->SetRecordingOrigin(1);
   ASSERT_EQ(graph->RequestGraphState(48, 0), S_OK);
   const std::filesystem::path file = graph->RecordingPath();
   EXPECT_EQ(file.parent_path(), config_.recordFolder);
@@ -136,7 +139,7 @@ TEST_F(ManagerTest, ARecordingWritesADatedFileBesideTheBufferAndStopsBackToIt) {
 TEST_F(ManagerTest, ARecordingThatCannotStartSaysWhy) {
   config_.recordFolder = folder_.WriteText("Videos", "a file where the folder should be");
   auto graph = Make();
-  graph->SetRecording(u"News", 2);
+  graph->SetRecordingTitle(u"News");
   EXPECT_LT(graph->RequestGraphState(48, 0), 0);
   // The failed start takes the tuner graph down again, and says why.
   EXPECT_EQ(graph->Tuner(), TunerState::kNone);
@@ -167,6 +170,32 @@ TEST_F(ManagerTest, TunesWithoutATunerGraphDoNothing) {
   ASSERT_TRUE(
       testsupport::WaitUntil([&] { return graph->Tuner() == TunerState::kTunerBuffered; }, 5000));
   EXPECT_EQ(target_.Tunes(), 0u);
+}
+
+TEST_F(ManagerTest, ATuneForARecordingRunsAtOnceAndDropsTheQueuedTunes) {
+  auto graph = Make();
+  RecorderGraph recorder(*graph);
+  ASSERT_EQ(recorder.RequestGraphState(32, 0), S_OK);
+  ASSERT_EQ(graph->TuneRequest(ChannelLocator::Make(27, 1, 27, 0, 1), false), S_OK);
+  ASSERT_EQ(recorder.TuneForRecording(ChannelLocator::Make(29, 1, 29, 0, 1)), S_OK);
+  EXPECT_EQ(graph->CurrentChannel().physical(), 29);
+  {
+    std::lock_guard guard(target_.lock);
+    ASSERT_FALSE(target_.tuned.empty());
+    EXPECT_EQ(target_.tuned.back(), 29u);  // tuned before the call returned
+  }
+  // A later tune runs; the one queued before the recording's never does.
+  ASSERT_EQ(graph->TuneRequest(ChannelLocator::Make(31, 1, 31, 0, 1), false), S_OK);
+  ASSERT_TRUE(testsupport::WaitUntil(
+      [&] {
+        std::lock_guard guard(target_.lock);
+        return target_.tuned.back() == 31u;
+      },
+      5000));
+  std::lock_guard guard(target_.lock);
+  const auto at = std::find(target_.tuned.begin(), target_.tuned.end(), 29u);
+  EXPECT_EQ(std::vector<std::uint32_t>(at, target_.tuned.end()),
+            (std::vector<std::uint32_t>{29, 31}));
 }
 
 }  // namespace
