@@ -10,6 +10,7 @@
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MediaClasses.h"
 #include "platform/media/MediaGuids.h"
+#include "platform/media/SystemClock.h"
 #include "platform/media/WaveFormat.h"
 #include "tests/av_audio/FakeAudioDevice.h"
 #include "tests/support/PushSource.h"
@@ -141,21 +142,56 @@ TEST(AudioRenderer, VolumeOutsideItsRangeIsRefused) {
   EXPECT_EQ(volume, -1386);
 }
 
+// A clock that stands still, so where the renderer places samples does not
+// depend on how fast the test runs.
+class CStillClock : public CBaseReferenceClock {
+ public:
+  CStillClock() : CBaseReferenceClock("still clock") {}
+  ~CStillClock() override { StopThread(); }
+
+ protected:
+  REFERENCE_TIME GetPrivateTime() override { return 1'000'000'000; }
+};
+
+// Runs the graph on a clock that stands still: the device queue ends at
+// stream time -10 ms (the graph starts running 10 ms ahead) until written to.
+void RunOnAStillClock(RendererGraph& g) {
+  ComPtr<IMediaFilter> filter;
+  g.graph.As(&filter);
+  ComPtr<IReferenceClock> still(new CStillClock);
+  filter->SetSyncSource(still.Get());
+  g.control->Run();
+}
+
+// The lengths of the runs of equal samples, in frames (stereo).
+std::vector<std::pair<std::int16_t, std::size_t>> Runs(const std::vector<std::int16_t>& samples) {
+  std::vector<std::pair<std::int16_t, std::size_t>> runs;
+  for (std::size_t i = 0; i < samples.size(); i += 2) {
+    if (runs.empty() || runs.back().first != samples[i]) runs.emplace_back(samples[i], 0);
+    ++runs.back().second;
+  }
+  return runs;
+}
+
 TEST(AudioRenderer, FillsAGapBeforeASampleWithSilence) {
   RendererGraph g;
-  g.control->Run();
-  // Two 10 ms samples starting 50 ms apart: the second one's sound begins
-  // about 50 ms after the first one's, silence between.
-  const std::vector<std::int16_t> tone(2 * 480, 500);
-  EXPECT_EQ(g.source->Push(Bytes(tone), 0), S_OK);
-  EXPECT_EQ(g.source->Push(Bytes(tone), 50 * kMs), S_OK);
-  const std::vector<std::int16_t> samples = g.sound->Samples();
-  const auto firstTone = std::find(samples.begin(), samples.end(), 500);
-  const auto gap = std::find(firstTone, samples.end(), 0);
-  const auto secondTone = std::find(gap, samples.end(), 500);
-  ASSERT_NE(secondTone, samples.end());
-  EXPECT_EQ(gap - firstTone, static_cast<long>(tone.size()));
-  EXPECT_NEAR((secondTone - firstTone) / 2, 50 * 48, CAudioRenderer::kTolerance / kMs * 48);
+  RunOnAStillClock(g);
+  const std::vector<std::int16_t> tone(2 * 480, 500);  // 10 ms
+  EXPECT_EQ(g.source->Push(Bytes(tone), 100 * kMs), S_OK);
+  EXPECT_EQ(g.source->Push(Bytes(tone), 150 * kMs), S_OK);
+  using Run = std::pair<std::int16_t, std::size_t>;
+  EXPECT_EQ(Runs(g.sound->Samples()),
+            (std::vector<Run>{{0, 110 * 48}, {500, 480}, {0, 40 * 48}, {500, 480}}));
+}
+
+TEST(AudioRenderer, CutsTheLateStartOfASample) {
+  RendererGraph g;
+  RunOnAStillClock(g);
+  EXPECT_EQ(g.source->Push(Bytes(std::vector<std::int16_t>(2 * 4800, 500)), -10 * kMs), S_OK);
+  // The queue now ends at 90 ms: a sample from 50 ms loses its first 40 ms.
+  EXPECT_EQ(g.source->Push(Bytes(std::vector<std::int16_t>(2 * 4800, 600)), 50 * kMs), S_OK);
+  using Run = std::pair<std::int16_t, std::size_t>;
+  EXPECT_EQ(Runs(g.sound->Samples()), (std::vector<Run>{{500, 4800}, {600, 60 * 48}}));
 }
 
 TEST(AudioRenderer, ReportsTheEndOfTheStreamOnceTheLastSampleIsPlayed) {

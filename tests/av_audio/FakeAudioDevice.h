@@ -15,7 +15,6 @@ namespace av::audio::test {
 struct FakeSound {
   std::mutex mutex;
   AudioFormat format;
-  int opens = 0;
   long capacity = 1 << 20;  // frames the device holds
   std::vector<std::int16_t> samples;
   std::int64_t written = 0;
@@ -81,7 +80,6 @@ inline AudioDeviceOpener FakeOpener(std::shared_ptr<FakeSound> sound) {
     {
       std::lock_guard lock(sound->mutex);
       sound->format = format;
-      ++sound->opens;
     }
     return std::make_unique<FakeAudioDevice>(sound);
   };
