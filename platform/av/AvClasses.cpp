@@ -2,6 +2,7 @@
 
 #include "platform/av/NullRenderer.h"
 #include "platform/av/VideoAnalyzer.h"
+#include "platform/av/audio/AudioRenderer.h"
 #include "platform/com/ClassFactory.h"
 
 namespace av {
@@ -11,6 +12,8 @@ const CFactoryTemplate kClasses[] = {
     {u"MPEG-2 Video Stream Analyzer", &CLSID_Mpeg2VideoStreamAnalyzer,
      CMpeg2VideoAnalyzer::CreateInstance, nullptr, nullptr},
     {u"Null Renderer", &CLSID_NullRenderer, CNullRenderer::CreateInstance, nullptr, nullptr},
+    {audio::kAudioRendererName, &CLSID_DSoundRender, audio::CAudioRenderer::CreateInstance, nullptr,
+     nullptr},
 };
 
 }  // namespace

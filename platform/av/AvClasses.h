@@ -1,5 +1,6 @@
 // The creatable classes of platform/av: the MPEG-2 video stream analyzer
-// (CLSID_Mpeg2VideoStreamAnalyzer) and the null renderer (CLSID_NullRenderer).
+// (CLSID_Mpeg2VideoStreamAnalyzer), the null renderer (CLSID_NullRenderer) and
+// the audio renderer (CLSID_DSoundRender).
 // The program calls av::RegisterClasses() once at start-up, beside
 // media::RegisterClasses(), so that CoCreateInstance finds them; calling it
 // again does no harm.
