@@ -30,6 +30,9 @@ class TunerCommandTest : public ::testing::Test {
 
   testsupport::ScopedConfigRoot config_{"corvane-tuner-cli"};
   testsupport::ScopedEnv data_{"XDG_DATA_HOME", (config_.Path() / "data").string()};
+  // The record folder: "Videos" in the home folder.
+  testsupport::ScopedEnv home_{"HOME", config_.Path().string()};
+  testsupport::ScopedEnv userDirs_{"XDG_CONFIG_HOME", config_.Path().string()};
   testsupport::ScopedEnv pace_{"CORVANE_TUNER_PACE", "0"};
   testsupport::ScopedEnv broadcast_{"CORVANE_BROADCAST", ""};
 };

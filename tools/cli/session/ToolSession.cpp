@@ -1,6 +1,7 @@
 #include "tools/cli/session/ToolSession.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -71,7 +72,10 @@ graph::GraphConfig ToolSession::ConfigOfFirstTuner() const {
   config.currentChannel = m.settings.currentChannel;
   config.bufferFolder =
       std::filesystem::path(common::ToUtf8(common::FieldView(m.settings.bufferFolder)));
+  config.recordFolder =
+      std::filesystem::path(common::ToUtf8(common::FieldView(m.settings.recordFolder)));
   config.recordFormat = m.settings.recordFormat;
+  config.recordTransportStream = m.settings.recordTransportStream != 0;
   config.tagNumber = 1;
   return config;
 }
@@ -94,6 +98,23 @@ std::optional<std::uint64_t> TunerStreamTime(graph::CBDAFilterGraph& graph) {
 bool TunerPaced(graph::CBDAFilterGraph& graph) {
   auto* tuner = dynamic_cast<bda::CVirtualTunerFilter*>(graph.Ingest().Tuner());
   return tuner == nullptr || tuner->Device().Tuner().Paced();
+}
+
+void RunUntilStreamSecond(graph::CBDAFilterGraph& graph, bool paced, std::int64_t second,
+                          std::chrono::steady_clock::time_point start) {
+  if (paced) {
+    std::this_thread::sleep_until(start + std::chrono::seconds(second));
+    graph.MonitorTick();
+    return;
+  }
+  constexpr std::uint64_t kTicksPerSecond = 27'000'000;
+  const auto wallLimit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (TunerStreamTime(graph).value_or(0) < std::uint64_t(second) * kTicksPerSecond &&
+         std::chrono::steady_clock::now() < wallLimit) {
+    graph.MonitorTick();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  graph.MonitorTick();
 }
 
 void PrintChannelTree(std::FILE* out, tuning::ChannelList& channels) {

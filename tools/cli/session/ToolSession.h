@@ -5,6 +5,7 @@
 // device enumerator.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -57,6 +58,13 @@ class ToolSession {
 std::optional<std::uint64_t> TunerStreamTime(graph::CBDAFilterGraph& graph);
 // False only for a virtual tuner whose broadcast is not paced in real time.
 bool TunerPaced(graph::CBDAFilterGraph& graph);
+
+// Runs the graph's once-a-second table poll until `second` of the channel
+// has passed since `start`: on the wall clock when paced, else on the stream
+// the tuner delivered (the poll then runs as often as it can, as a second of
+// stream passes in moments).
+void RunUntilStreamSecond(graph::CBDAFilterGraph& graph, bool paced, std::int64_t second,
+                          std::chrono::steady_clock::time_point start);
 
 // Prints the channel list as the "Channels" tree shows it, one line per
 // channel in the tree's order.

@@ -17,7 +17,6 @@
 namespace cli {
 namespace {
 
-constexpr std::uint64_t kTicksPerSecond = 27'000'000;
 constexpr std::chrono::milliseconds kTuneWait{10'000};
 
 struct Options {
@@ -77,25 +76,6 @@ void PrintNowPlaying(std::FILE* out, ToolSession& session, graph::CBDAFilterGrap
                common::ToUtf8(common::FieldView(info.timeLine)).c_str(),
                common::ToUtf8(common::FieldView(info.title)).c_str(), graph.Tables().sectionCount);
   std::fflush(out);
-}
-
-// Runs the once-a-second table poll until `second` of the channel has passed:
-// on the wall clock when paced, else on the stream the tuner delivered (the
-// poll then runs as often as it can, as the stream passes in moments).
-void RunUntilSecond(graph::CBDAFilterGraph& graph, bool paced, int second,
-                    std::chrono::steady_clock::time_point start) {
-  if (paced) {
-    std::this_thread::sleep_until(start + std::chrono::seconds(second));
-    graph.MonitorTick();
-    return;
-  }
-  const auto wallLimit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (TunerStreamTime(graph).value_or(0) < std::uint64_t(second) * kTicksPerSecond &&
-         std::chrono::steady_clock::now() < wallLimit) {
-    graph.MonitorTick();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  graph.MonitorTick();
 }
 
 }  // namespace
@@ -197,7 +177,7 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
 
   const auto start = std::chrono::steady_clock::now();
   for (int second = 1; second <= o.seconds; ++second) {
-    RunUntilSecond(*graph, paced, second, start);
+    RunUntilStreamSecond(*graph, paced, second, start);
     PrintNowPlaying(out, session, *graph, channel, second);
   }
   graph.reset();
