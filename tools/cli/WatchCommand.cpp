@@ -1,6 +1,7 @@
-// "watch": tunes the settings' current channel on a virtual tuner, collects the
-// broadcast tables as the program does while a channel is watched, and shows
-// once a second (of stream time) what is on the air.
+// "watch": tunes the settings' current channel on a tuner (the first virtual
+// tuner, or the one "--tuner NAME" names), collects the broadcast tables as the
+// program does while a channel is watched, and shows once a second (of stream
+// time) what is on the air.
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -13,11 +14,10 @@
 #include "common/TimeBase.h"
 #include "common/Utf16.h"
 #include "graph/live/LiveChain.h"
-#include "platform/bda/virtual/VirtualTuner.h"
 #include "tables/guide/GuideStore.h"
 #include "tables/poll/PollSections.h"
-#include "tools/broadcast/tuner/OnTheAir.h"
 #include "tools/cli/CliCommand.h"
+#include "tools/cli/TunerChoice.h"
 #include "tuning/BandPlan.h"
 
 namespace cli {
@@ -33,12 +33,15 @@ void PrintNowPlaying(tuning::ChannelList& channels, const tuning::ChannelLocator
               common::ToUtf8(common::FieldView(info.title)).c_str(), sections);
 }
 
-int Watch(Args args) {
+int Watch(Args given) {
+  std::vector<std::string> args(given.begin(), given.end());
+  std::string tunerName;
+  const bool tunerOk = TakeTunerOption(args, &tunerName);
   int seconds = 5;
-  if (args.size() == 2 && args[0] == "--seconds") {
+  if (tunerOk && args.size() == 2 && args[0] == "--seconds") {
     seconds = std::atoi(args[1].c_str());
-  } else if (!args.empty()) {
-    std::fprintf(stderr, "usage: corvane-cli watch [--seconds N]\n");
+  } else if (!tunerOk || !args.empty()) {
+    std::fprintf(stderr, "usage: corvane-cli watch [--seconds N] [--tuner NAME]\n");
     return 2;
   }
   // The channel the program would start on.
@@ -61,21 +64,21 @@ int Watch(Args args) {
   }
 
   std::string error;
-  auto on = broadcast::LoadBroadcast(&error);
-  if (!on) {
+  std::unique_ptr<CliTuner> opened = OpenTuner(tunerName, &error);
+  if (!opened) {
     std::fprintf(stderr, "corvane-cli: %s\n", error.c_str());
     return 1;
   }
-  vtuner::VirtualTuner tuner(on);
+  CliTuner& tuner = *opened;
   const std::uint64_t hertz = std::uint64_t{frequency->frequency} * frequency->multiplier;
   std::printf("Tuning %s channel %u (%" PRIu64 " Hz, %s)%s\n",
               tuning::ChannelMapName(channel.channelMap), channel.physical(), hertz,
               tuning::ModulationName(mode), tuner.Paced() ? ", paced in real time" : "");
-  if (!tuner.Tune(hertz, tuning::FamilyOf(mode))) {
+  if (!tuner.Tune(*frequency, mode)) {
     std::printf("No signal. %s\n", tuner.LastError().c_str());
     return 1;
   }
-  std::printf("Locked, signal quality %d%%\n", tuner.Statistics().quality);
+  std::printf("Locked, signal quality %d%%\n", tuner.Quality());
 
   tables::SectionStore store;
   tables::GraphTables graph;
@@ -92,13 +95,13 @@ int Watch(Args args) {
   graph.scanRunning = channel.physical();
   for (int second = 1; second <= seconds; ++second) {
     chain.RunSecond(second, [&tuner](std::span<std::uint8_t> out) { return tuner.Read(out); });
-    PrintNowPlaying(channels, channel, second, chain.Sections(), tuner.Statistics().quality);
+    PrintNowPlaying(channels, channel, second, chain.Sections(), tuner.Quality());
   }
   return 0;
 }
 
-const CommandRegistration kWatch({"watch", "[--seconds N]",
-                                  "receive the current channel on the virtual tuner", Watch});
+const CommandRegistration kWatch({"watch", "[--seconds N] [--tuner NAME]",
+                                  "receive the current channel on a tuner", Watch});
 
 }  // namespace
 }  // namespace cli
