@@ -65,7 +65,7 @@ double Zap(cli::ScanDriver& driver, graph::CBDAFilterGraph& graph,
 void ZapBetween(benchmark::State& state, tuning::ChannelLocator a, tuning::ChannelLocator b) {
   Session s;
   std::string error;
-  if (!s.tools.Open(u"", &error)) {
+  if (!s.tools.Open(u"", "", &error)) {
     state.SkipWithError(error.c_str());
     return;
   }
@@ -124,7 +124,7 @@ BENCHMARK(BM_ScanAntennaUs)->UseManualTime()->Iterations(1)->Unit(benchmark::kSe
 void BM_ScanEmptyChannel(benchmark::State& state) {
   Session s;
   std::string error;
-  if (!s.tools.Open(u"", &error)) {
+  if (!s.tools.Open(u"", "", &error)) {
     state.SkipWithError(error.c_str());
     return;
   }
@@ -159,7 +159,7 @@ double CpuSeconds() {
 void BM_LiveGraphCpu(benchmark::State& state) {
   Session s;
   std::string error;
-  if (!s.tools.Open(u"", &error)) {
+  if (!s.tools.Open(u"", "", &error)) {
     state.SkipWithError(error.c_str());
     return;
   }

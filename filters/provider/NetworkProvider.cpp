@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "filters/source/FormatBlocks.h"
+#include "platform/bda/model/BdaDevice.h"
 #include "platform/com/TaskMemory.h"
 #include "platform/media/MediaGuids.h"
 #include "tuning/BandPlan.h"
@@ -16,22 +17,6 @@ namespace {
 
 bool ValidPid(LONG pid) {
   return pid >= 0 && static_cast<ULONG>(pid) <= kMaxTransportPid;
-}
-
-ModulationType ToBda(tuning::BdaModulation m) {
-  switch (m) {
-    case tuning::BdaModulation::k8Vsb:
-      return BDA_MOD_8VSB;
-    case tuning::BdaModulation::kQpsk:
-      return BDA_MOD_QPSK;
-    case tuning::BdaModulation::k16Qam:
-      return BDA_MOD_16QAM;
-    case tuning::BdaModulation::k64Qam:
-      return BDA_MOD_64QAM;
-    case tuning::BdaModulation::k256Qam:
-      return BDA_MOD_256QAM;
-  }
-  return BDA_MOD_NOT_SET;
 }
 
 // The modulation flags a tune is given: the locator's byte, or a full mask.
@@ -434,7 +419,7 @@ HRESULT CNetworkProvider::SetDemodulator(tuning::ModulationMask mask) {
     ComPtr<IBDA_DigitalDemodulator> demod;
     hr = node->QueryInterface(IID_PPV_ARGS(&demod));
     if (FAILED(hr)) return hr;
-    ModulationType modulation = ToBda(*type);
+    ModulationType modulation = bda::ModulationTypeOf(*type);
     FECMethod fec = BDA_FEC_METHOD_NOT_SET;
     BinaryConvolutionCodeRate rate = BDA_BCC_RATE_NOT_SET;
     ULONG symbolRate = BDA_ULONG_NOT_SET;

@@ -102,6 +102,12 @@ inline constexpr std::uint32_t ERROR_MOD_NOT_FOUND = 126;
 inline constexpr std::uint32_t ERROR_PROC_NOT_FOUND = 127;
 inline constexpr std::uint32_t ERROR_MORE_DATA = 234;
 inline constexpr std::uint32_t ERROR_NO_MORE_ITEMS = 259;
+inline constexpr std::uint32_t ERROR_NOT_SUPPORTED = 50;
+inline constexpr std::uint32_t ERROR_DEV_NOT_EXIST = 55;
+inline constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87;
+inline constexpr std::uint32_t ERROR_BUFFER_OVERFLOW = 111;
+inline constexpr std::uint32_t ERROR_BUSY = 170;
+inline constexpr std::uint32_t ERROR_TIMEOUT = 1460;
 inline constexpr std::uint32_t ERROR_SUCCESS = 0;
 
 constexpr HRESULT HRESULT_FROM_WIN32(std::uint32_t error) {

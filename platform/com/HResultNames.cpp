@@ -82,6 +82,11 @@ constexpr std::pair<HRESULT, const char*> kNames[] = {
     {HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS), "ERROR_ALREADY_EXISTS"},
     {HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND), "ERROR_MOD_NOT_FOUND"},
     {HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND), "ERROR_PROC_NOT_FOUND"},
+    {HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED), "ERROR_NOT_SUPPORTED"},
+    {HRESULT_FROM_WIN32(ERROR_DEV_NOT_EXIST), "ERROR_DEV_NOT_EXIST"},
+    {HRESULT_FROM_WIN32(ERROR_BUFFER_OVERFLOW), "ERROR_BUFFER_OVERFLOW"},
+    {HRESULT_FROM_WIN32(ERROR_BUSY), "ERROR_BUSY"},
+    {HRESULT_FROM_WIN32(ERROR_TIMEOUT), "ERROR_TIMEOUT"},
 };
 #undef CORVANE_NAME
 
@@ -119,6 +124,21 @@ std::uint32_t Win32ErrorFromErrno(int err) {
       return ERROR_FILENAME_EXCED_RANGE;
     case EEXIST:
       return ERROR_ALREADY_EXISTS;
+    // What device drivers answer.
+    case ENODEV:
+    case ENXIO:
+      return ERROR_DEV_NOT_EXIST;
+    case EBUSY:
+      return ERROR_BUSY;
+    case ENOTTY:
+    case EOPNOTSUPP:
+      return ERROR_NOT_SUPPORTED;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
+    case EOVERFLOW:
+      return ERROR_BUFFER_OVERFLOW;
+    case ETIMEDOUT:
+      return ERROR_TIMEOUT;
     default:
       return 0x20000000u | static_cast<std::uint32_t>(err);  // customer bit: raw errno
   }

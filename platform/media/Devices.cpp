@@ -17,6 +17,12 @@ namespace {
 
 std::mutex gDevicesMutex;
 std::vector<DeviceDescription> gDevices;
+struct Lister {
+  GUID category;
+  std::string name;
+  DeviceLister list;
+};
+std::vector<Lister> gListers;
 
 constexpr char16_t kPrefix[] = u"@device:sw:";
 
@@ -126,12 +132,30 @@ bool UnregisterDevice(const GUID& category, std::u16string_view instance) {
   return true;
 }
 
+void SetDeviceLister(const GUID& category, std::string name, DeviceLister lister) {
+  std::lock_guard lock(gDevicesMutex);
+  std::erase_if(gListers,
+                [&](const Lister& l) { return l.category == category && l.name == name; });
+  if (lister) gListers.push_back({category, std::move(name), std::move(lister)});
+}
+
 std::vector<DeviceDescription> ListDevices(const GUID& category) {
   std::vector<DeviceDescription> list;
+  std::vector<DeviceLister> listers;
   {
     std::lock_guard lock(gDevicesMutex);
     for (const DeviceDescription& d : gDevices) {
       if (d.category == category) list.push_back(d);
+    }
+    for (const Lister& l : gListers) {
+      if (l.category == category) listers.push_back(l.list);
+    }
+  }
+  // Listers run without the lock: they may take their time on hardware.
+  for (const DeviceLister& lister : listers) {
+    for (DeviceDescription& d : lister()) {
+      d.category = category;
+      list.push_back(std::move(d));
     }
   }
   for (DeviceDescription& stored : StoredDevices(category)) {

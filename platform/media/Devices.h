@@ -1,11 +1,13 @@
 // The system device enumerator (CLSID_SystemDeviceEnum) and the device list
 // behind it.
 //
-// Devices come from two places:
+// Devices come from three places:
 //  - registered at run time by platform code (media::RegisterDevice), e.g. the
 //    virtual tuners, each with a category, an instance name unique in it, a
 //    friendly name, a class id and optionally a create function and
 //    "FilterData";
+//  - listed afresh at every enumeration by a device lister (hardware that comes
+//    and goes, e.g. the DVB adapters), after the registered ones;
 //  - registered filters kept in the registry store (the filter mapper writes
 //    them under HKEY_CLASSES_ROOT "CLSID\{category}\Instance\{instance}" with the
 //    values "FriendlyName", "CLSID" and "FilterData").
@@ -37,6 +39,10 @@ struct DeviceDescription {
 // its display name.
 std::u16string RegisterDevice(DeviceDescription device);
 bool UnregisterDevice(const GUID& category, std::u16string_view instance);
+// Sets (or with an empty function removes) the lister `name` of a category;
+// it is asked for its devices each time the category is listed.
+using DeviceLister = std::function<std::vector<DeviceDescription>()>;
+void SetDeviceLister(const GUID& category, std::string name, DeviceLister lister);
 std::u16string DeviceDisplayName(const GUID& category, std::u16string_view instance);
 // The devices of a category, as CreateClassEnumerator lists them.
 std::vector<DeviceDescription> ListDevices(const GUID& category);

@@ -22,6 +22,22 @@ const GUID& DemodulatorNodeType(DemodulatorFamily family) {
   return GUID_NULL;
 }
 
+ModulationType ModulationTypeOf(common::BdaModulation modulation) {
+  switch (modulation) {
+    case common::BdaModulation::k8Vsb:
+      return BDA_MOD_8VSB;
+    case common::BdaModulation::kQpsk:
+      return BDA_MOD_QPSK;
+    case common::BdaModulation::k16Qam:
+      return BDA_MOD_16QAM;
+    case common::BdaModulation::k64Qam:
+      return BDA_MOD_64QAM;
+    case common::BdaModulation::k256Qam:
+      return BDA_MOD_256QAM;
+  }
+  return BDA_MOD_NOT_SET;
+}
+
 BdaDevice::BdaDevice(std::shared_ptr<TunerDevice> device,
                      std::vector<DemodulatorFamily> demodulators)
     : state_(std::make_shared<DeviceState>(std::move(device))),

@@ -58,5 +58,7 @@ class BdaDevice {
 
 // The node type of a demodulator family.
 const GUID& DemodulatorNodeType(common::DemodulatorFamily family);
+// The modulation type a demodulator node is given for a band-plan modulation.
+ModulationType ModulationTypeOf(common::BdaModulation modulation);
 
 }  // namespace bda

@@ -118,6 +118,30 @@ ULONG DeviceState::ChangeState() const {
   return rfChanged_ || demodulatorChanged_ ? BDA_CHANGES_PENDING : BDA_CHANGES_COMPLETE;
 }
 
+HRESULT DeviceState::PidFilterChanged(HRESULT hr) {
+  if (FAILED(hr)) return hr;
+  std::vector<ULONG> pids;
+  for (const PID_MAP& map : pidFilter_.Maps())
+    pids.push_back(map.ulPID);
+  device_->PidFilterChanged(pidFilter_.Mode(), pids);
+  return hr;
+}
+
+HRESULT DeviceState::SetPidMode(LONG mode) {
+  std::lock_guard lock(pidFilterMutex_);
+  return PidFilterChanged(pidFilter_.SetMode(mode));
+}
+
+HRESULT DeviceState::MapPids(std::span<const ULONG> pids, MEDIA_SAMPLE_CONTENT content) {
+  std::lock_guard lock(pidFilterMutex_);
+  return PidFilterChanged(pidFilter_.Map(pids, content));
+}
+
+HRESULT DeviceState::UnmapPids(std::span<const ULONG> pids) {
+  std::lock_guard lock(pidFilterMutex_);
+  return PidFilterChanged(pidFilter_.Unmap(pids));
+}
+
 SignalState DeviceState::Signal() const {
   return device_->Signal();
 }

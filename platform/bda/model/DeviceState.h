@@ -105,14 +105,20 @@ class DeviceState {
 
   SignalState Signal() const;
   PidFilterState& PidFilter() { return pidFilter_; }
+  // The PID-filter node's calls: change the filter, then tell the device.
+  HRESULT SetPidMode(LONG mode);
+  HRESULT MapPids(std::span<const ULONG> pids, MEDIA_SAMPLE_CONTENT content);
+  HRESULT UnmapPids(std::span<const ULONG> pids);
   TunerDevice& Device() { return *device_; }
 
  private:
   HRESULT Check(const DeviceSettings& settings) const;
+  HRESULT PidFilterChanged(HRESULT hr);
 
   const std::shared_ptr<TunerDevice> device_;
   mutable std::mutex mutex_;
-  std::mutex commitMutex_;  // one commit at a time talks to the device
+  std::mutex commitMutex_;     // one commit at a time talks to the device
+  std::mutex pidFilterMutex_;  // the device learns of PID-filter changes in order
   DeviceSettings pending_;
   DeviceSettings current_;
   bool rfChanged_ = false;

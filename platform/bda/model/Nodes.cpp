@@ -283,7 +283,7 @@ HRESULT CPidFilterNode::NonDelegatingQueryInterface(REFIID iid, void** object) {
 }
 
 HRESULT CPidFilterNode::put_Mode(LONG mode) {
-  return state_->PidFilter().SetMode(mode);
+  return state_->SetPidMode(mode);
 }
 
 HRESULT CPidFilterNode::get_Mode(LONG* mode) {
@@ -294,12 +294,12 @@ HRESULT CPidFilterNode::get_Mode(LONG* mode) {
 
 HRESULT CPidFilterNode::MapPID(ULONG count, ULONG* pids, MEDIA_SAMPLE_CONTENT content) {
   if (count > 0 && pids == nullptr) return E_POINTER;
-  return state_->PidFilter().Map({pids, count}, content);
+  return state_->MapPids({pids, count}, content);
 }
 
 HRESULT CPidFilterNode::UnmapPID(ULONG count, ULONG* pids) {
   if (count > 0 && pids == nullptr) return E_POINTER;
-  return state_->PidFilter().Unmap({pids, count});
+  return state_->UnmapPids({pids, count});
 }
 
 HRESULT CPidFilterNode::EnumPIDMap(IEnumPIDMap** maps) {

@@ -1,6 +1,6 @@
 // The virtual tuner engine as the backend of the tuner device model: a commit
-// tunes it by frequency and demodulator family; the statistics are its own.
-// Counts the tunes so the streaming side can mark the first sample after each.
+// tunes it by frequency and demodulator family; the statistics and the stream
+// are its own.
 #pragma once
 
 #include <atomic>
@@ -11,7 +11,7 @@
 
 namespace bda {
 
-class VirtualTunerDevice : public TunerDevice {
+class VirtualTunerDevice : public TunerDevice, public TunerStream {
  public:
   explicit VirtualTunerDevice(std::shared_ptr<vtuner::Broadcast> broadcast)
       : tuner_(std::move(broadcast)) {}
@@ -32,8 +32,14 @@ class VirtualTunerDevice : public TunerDevice {
     return state;
   }
 
+  void StartStreaming() override { tuner_.RestartPacing(); }
+  HRESULT Read(std::span<std::uint8_t> buffer, std::size_t* bytes) override {
+    *bytes = tuner_.Read(buffer);
+    return S_OK;
+  }
+  std::uint32_t TuneCount() const override { return tunes_.load(); }
+
   vtuner::VirtualTuner& Tuner() { return tuner_; }
-  std::uint32_t TuneCount() const { return tunes_.load(); }
 
  private:
   vtuner::VirtualTuner tuner_;

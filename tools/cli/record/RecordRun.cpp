@@ -26,6 +26,7 @@ struct Options {
   int minutes = 0;
   std::string title = "Manual Record";
   std::string instance;
+  std::string tuner;
 };
 
 bool Parse(std::span<const std::string> args, Options& o) {
@@ -40,6 +41,8 @@ bool Parse(std::span<const std::string> args, Options& o) {
       o.title = args[++i];
     } else if (a == "--instance" && hasValue) {
       o.instance = args[++i];
+    } else if (a == "--tuner" && hasValue) {
+      o.tuner = args[++i];
     } else if (!a.starts_with("--") && o.channel.empty()) {
       o.channel = a;
     } else {
@@ -64,7 +67,7 @@ int RunRecord(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   }
   ToolSession session;
   std::string error;
-  if (!session.Open(common::FromUtf8(o.instance), &error)) return Fail(err, error);
+  if (!session.Open(common::FromUtf8(o.instance), o.tuner, &error)) return Fail(err, error);
   const app::Settings& settings = session.Settings();
   const auto channel = ResolveChannelText(o.channel, session.Channels(), settings.scanChannelMap,
                                           settings.scanModulation);

@@ -8,7 +8,8 @@
 
 namespace cli {
 
-inline constexpr const char* kRecordUsage = "CHANNEL --minutes M [--title T] [--instance NAME]";
+inline constexpr const char* kRecordUsage =
+    "CHANNEL --minutes M [--title T] [--instance NAME] [--tuner NAME]";
 
 int RunRecord(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 

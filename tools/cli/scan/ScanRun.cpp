@@ -19,6 +19,7 @@ struct Options {
   std::string to;
   bool slow = false;
   std::string instance;
+  std::string tuner;
 };
 
 bool Parse(std::span<const std::string> args, Options& o) {
@@ -37,6 +38,8 @@ bool Parse(std::span<const std::string> args, Options& o) {
       o.to = args[++i];
     } else if (a == "--instance" && hasValue) {
       o.instance = args[++i];
+    } else if (a == "--tuner" && hasValue) {
+      o.tuner = args[++i];
     } else {
       return false;
     }
@@ -73,7 +76,7 @@ int RunScan(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   }
   ToolSession session;
   std::string error;
-  if (!session.Open(common::FromUtf8(o.instance), &error)) return Fail(err, error);
+  if (!session.Open(common::FromUtf8(o.instance), o.tuner, &error)) return Fail(err, error);
 
   // The band: as typed, else the settings' scan map and modulation.
   app::Settings& settings = session.Settings();

@@ -9,7 +9,8 @@
 namespace cli {
 
 inline constexpr const char* kScanUsage =
-    "[--map NAME] [--modulation NAME] [--from N] [--to N] [--slow] [--instance NAME]";
+    "[--map NAME] [--modulation NAME] [--from N] [--to N] [--slow] [--instance NAME] "
+    "[--tuner NAME]";
 
 int RunScan(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 

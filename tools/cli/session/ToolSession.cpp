@@ -9,6 +9,7 @@
 #include "app/SettingsDefaults.h"
 #include "common/Utf16.h"
 #include "graph/ingest/TunerDevices.h"
+#include "platform/bda/linuxdvb/DvbTuners.h"
 #include "platform/bda/tuner/VirtualTunerFilter.h"
 #include "platform/bda/tuner/VirtualTuners.h"
 #include "tables/collect/ChannelCollection.h"
@@ -30,10 +31,12 @@ ToolSession::ToolSession() {
 }
 
 ToolSession::~ToolSession() {
+  linuxdvb::UnregisterDvbTuners();
   bda::UnregisterVirtualTuners();
 }
 
-bool ToolSession::Open(const std::u16string& instance, std::string* error) {
+bool ToolSession::Open(const std::u16string& instance, const std::string& tuner,
+                       std::string* error) {
   app::SetDefaults(manager_->settings);
   dataFolder_ = app::FindDataFolder(instance);
   if (dataFolder_.empty()) {
@@ -48,17 +51,30 @@ bool ToolSession::Open(const std::u16string& instance, std::string* error) {
   auto broadcast = broadcast::LoadBroadcast(error);
   if (!broadcast) return false;
   bda::RegisterVirtualTuners(broadcast);
+  linuxdvb::RegisterDvbTuners();
   const std::vector<graph::TunerInfo> tuners = graph::EnumerateTuners();
   if (tuners.empty()) {
     *error = "no tuner";
     return false;
   }
-  // The settings' first tuner when it is present, else the first one there is.
+  const graph::TunerInfo* chosen = &tuners[0];
+  if (!tuner.empty()) {
+    const auto named = std::find_if(tuners.begin(), tuners.end(), [&](const graph::TunerInfo& t) {
+      return common::ToUtf8(t.friendlyName) == tuner;
+    });
+    if (named == tuners.end()) {
+      *error = "no tuner named \"" + tuner + "\" (corvane-cli tuners lists them)";
+      return false;
+    }
+    chosen = &*named;
+  }
+  // The settings' first tuner when it is present (and none was named), else
+  // the chosen one.
   app::TunerManager& m = *manager_;
-  if (m.tunerCount == 0 || !Present(tuners, m.tuners[0])) {
+  if (!tuner.empty() || m.tunerCount == 0 || !Present(tuners, m.tuners[0])) {
     m.tuners[0] = app::TunerEntry{};
-    common::SetField(m.tuners[0].friendlyName, tuners[0].friendlyName);
-    common::SetField(m.tuners[0].devicePath, tuners[0].displayName);
+    common::SetField(m.tuners[0].friendlyName, chosen->friendlyName);
+    common::SetField(m.tuners[0].devicePath, chosen->displayName);
     m.tunerCount = std::max<std::uint32_t>(m.tunerCount, 1);
   }
   return true;

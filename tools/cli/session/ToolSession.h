@@ -28,9 +28,11 @@ class ToolSession {
   ToolSession& operator=(const ToolSession&) = delete;
 
   // Finds the data folder of `instance`, loads its settings file, registers
-  // the broadcast's tuners and selects the first when the settings name none
-  // that is present. False with the one-line message in `error`.
-  bool Open(const std::u16string& instance, std::string* error);
+  // the broadcast's tuners and the machine's DVB tuners, and selects the one
+  // named `tuner` (a friendly name as `corvane-cli tuners` lists it); without
+  // a name the settings' first tuner when it is present, else the first
+  // there is. False with the one-line message in `error`.
+  bool Open(const std::u16string& instance, const std::string& tuner, std::string* error);
 
   // The graph config of the first selected tuner, with the settings' folders.
   graph::GraphConfig ConfigOfFirstTuner() const;

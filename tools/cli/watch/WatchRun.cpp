@@ -23,6 +23,7 @@ struct Options {
   std::string channel;
   int seconds = 5;
   std::string instance;
+  std::string tuner;
 };
 
 bool Parse(std::span<const std::string> args, Options& o) {
@@ -35,6 +36,8 @@ bool Parse(std::span<const std::string> args, Options& o) {
       o.seconds = *seconds;
     } else if (a == "--instance" && hasValue) {
       o.instance = args[++i];
+    } else if (a == "--tuner" && hasValue) {
+      o.tuner = args[++i];
     } else if (!a.starts_with("--") && o.channel.empty()) {
       o.channel = a;
     } else {
@@ -114,7 +117,7 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   }
   ToolSession session;
   std::string error;
-  if (!session.Open(common::FromUtf8(o.instance), &error)) return Fail(err, error);
+  if (!session.Open(common::FromUtf8(o.instance), o.tuner, &error)) return Fail(err, error);
   app::Settings& settings = session.Settings();
 
   tuning::ChannelLocator channel = settings.currentChannel;

@@ -12,7 +12,8 @@
 
 namespace cli {
 
-inline constexpr const char* kWatchUsage = "[CHANNEL] [--seconds N] [--instance NAME]";
+inline constexpr const char* kWatchUsage =
+    "[CHANNEL] [--seconds N] [--instance NAME] [--tuner NAME]";
 
 int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 

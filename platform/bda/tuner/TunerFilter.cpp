@@ -1,4 +1,4 @@
-#include "platform/bda/tuner/VirtualTunerFilter.h"
+#include "platform/bda/tuner/TunerFilter.h"
 
 #include <mutex>
 #include <span>
@@ -16,17 +16,13 @@ constexpr LONG kPacketSize = static_cast<LONG>(common::kPacketSize);
 // How long the streaming thread waits for a command while nothing is received.
 constexpr DWORD kIdleWaitMs = 20;
 
-const std::vector<common::DemodulatorFamily> kFamilies = {common::DemodulatorFamily::kVsb,
-                                                          common::DemodulatorFamily::kQam,
-                                                          common::DemodulatorFamily::kCofdm};
-
 }  // namespace
 
 // ---- input pin ------------------------------------------------------------------
 
-class CVirtualTunerFilter::InputPin : public CBasePin {
+class CTunerFilter::InputPin : public CBasePin {
  public:
-  InputPin(CVirtualTunerFilter* filter, HRESULT* hr)
+  InputPin(CTunerFilter* filter, HRESULT* hr)
       : CBasePin("tuner input", filter, filter->pStateLock(), hr, u"Input", PINDIR_INPUT),
         tuner_(filter) {}
 
@@ -91,7 +87,7 @@ class CVirtualTunerFilter::InputPin : public CBasePin {
       provider->UnRegisterDeviceFilter(context);
   }
 
-  CVirtualTunerFilter* tuner_;
+  CTunerFilter* tuner_;
   ComPtr<IBDA_NetworkProvider> provider_;
   ULONG context_ = 0;
   std::mutex parkedMutex_;
@@ -100,11 +96,11 @@ class CVirtualTunerFilter::InputPin : public CBasePin {
 
 // ---- output pin -----------------------------------------------------------------
 
-class CVirtualTunerFilter::OutputPin : public CSourceStream {
+class CTunerFilter::OutputPin : public CSourceStream {
  public:
-  OutputPin(CVirtualTunerFilter* filter, HRESULT* hr)
+  OutputPin(CTunerFilter* filter, HRESULT* hr)
       : CSourceStream("tuner output", hr, filter, u"MPEG-2 Transport"),
-        device_(filter->device_),
+        stream_(filter->stream_),
         pidFilter_(&filter->model_.State().PidFilter()) {}
 
   HRESULT GetMediaType(int position, CMediaType* mt) override {
@@ -140,10 +136,12 @@ class CVirtualTunerFilter::OutputPin : public CSourceStream {
     HRESULT hr = sample->GetPointer(&data);
     if (FAILED(hr)) return hr;
     const std::span<std::uint8_t> buffer(data, static_cast<std::size_t>(sample->GetSize()));
-    const std::uint32_t tunesBefore = device_->TuneCount();
+    const std::uint32_t tunesBefore = stream_->TuneCount();
     std::size_t length = 0;
     for (;;) {
-      const std::size_t read = device_->Tuner().Read(buffer);
+      std::size_t read = 0;
+      hr = stream_->Read(buffer, &read);
+      if (FAILED(hr)) return hr;
       if (read == 0) return S_FALSE;
       length = pidFilter_->Filter(buffer.first(read));
       if (length > 0) break;
@@ -157,7 +155,7 @@ class CVirtualTunerFilter::OutputPin : public CSourceStream {
     sample->SetPreroll(FALSE);
     // A tune that raced the read marks this sample and the next, so the first
     // sample of the new multiplex is always marked.
-    const std::uint32_t tunesAfter = device_->TuneCount();
+    const std::uint32_t tunesAfter = stream_->TuneCount();
     sample->SetDiscontinuity(tunesAfter != deliveredTunes_ ? TRUE : FALSE);
     deliveredTunes_ = tunesBefore;
     return S_OK;
@@ -165,7 +163,7 @@ class CVirtualTunerFilter::OutputPin : public CSourceStream {
 
  protected:
   HRESULT OnThreadStartPlay() override {
-    device_->Tuner().RestartPacing();
+    stream_->StartStreaming();
     return S_OK;
   }
 
@@ -204,78 +202,78 @@ class CVirtualTunerFilter::OutputPin : public CSourceStream {
     source_->NotifyEvent(EC_ERRORABORT, hr, 0);
   }
 
-  std::shared_ptr<VirtualTunerDevice> device_;
+  std::shared_ptr<TunerStream> stream_;
   PidFilterState* pidFilter_;
   std::uint32_t deliveredTunes_ = 0;
 };
 
 // ---- filter ---------------------------------------------------------------------
 
-CVirtualTunerFilter::CVirtualTunerFilter(std::shared_ptr<vtuner::Broadcast> broadcast, HRESULT* hr)
-    : CSource("virtual tuner", nullptr, CLSID_CorvaneVirtualTuner, hr),
-      device_(std::make_shared<VirtualTunerDevice>(std::move(broadcast))),
-      model_(device_, kFamilies) {
+CTunerFilter::CTunerFilter(const char* objectName, REFCLSID clsid,
+                           std::shared_ptr<TunerDevice> device, std::shared_ptr<TunerStream> stream,
+                           std::vector<common::DemodulatorFamily> demodulators, HRESULT* hr)
+    : CSource(objectName, nullptr, clsid, hr),
+      stream_(std::move(stream)),
+      model_(std::move(device), std::move(demodulators)) {
   HRESULT result = S_OK;
   input_ = std::make_unique<InputPin>(this, &result);
   output_ = new OutputPin(this, &result);  // attaches itself to CSource
   if (hr) *hr = result;
 }
 
-CVirtualTunerFilter::~CVirtualTunerFilter() {
+CTunerFilter::~CTunerFilter() {
   delete output_;  // before the device it reads goes
   output_ = nullptr;
 }
 
-HRESULT CVirtualTunerFilter::NonDelegatingQueryInterface(REFIID iid, void** object) {
+HRESULT CTunerFilter::NonDelegatingQueryInterface(REFIID iid, void** object) {
   if (iid == IID_IBDA_Topology) return GetInterface(static_cast<IBDA_Topology*>(this), object);
   if (iid == IID_IBDA_DeviceControl)
     return GetInterface(static_cast<IBDA_DeviceControl*>(this), object);
   return CSource::NonDelegatingQueryInterface(iid, object);
 }
 
-int CVirtualTunerFilter::GetPinCount() {
+int CTunerFilter::GetPinCount() {
   return 1 + CSource::GetPinCount();
 }
 
-CBasePin* CVirtualTunerFilter::GetPin(int n) {
+CBasePin* CTunerFilter::GetPin(int n) {
   if (n == 0) return input_.get();
   return CSource::GetPin(n - 1);
 }
 
-HRESULT CVirtualTunerFilter::GetState(DWORD milliseconds, FILTER_STATE* state) {
+HRESULT CTunerFilter::GetState(DWORD milliseconds, FILTER_STATE* state) {
   const HRESULT hr = CSource::GetState(milliseconds, state);
   if (SUCCEEDED(hr) && *state == State_Paused) return VFW_S_CANT_CUE;
   return hr;
 }
 
-HRESULT CVirtualTunerFilter::GetNodeTypes(ULONG* count, ULONG max, ULONG* types) {
+HRESULT CTunerFilter::GetNodeTypes(ULONG* count, ULONG max, ULONG* types) {
   return model_.GetNodeTypes(count, max, types);
 }
-HRESULT CVirtualTunerFilter::GetNodeDescriptors(ULONG* count, ULONG max,
-                                                BDANODE_DESCRIPTOR* descriptors) {
+HRESULT CTunerFilter::GetNodeDescriptors(ULONG* count, ULONG max, BDANODE_DESCRIPTOR* descriptors) {
   return model_.GetNodeDescriptors(count, max, descriptors);
 }
-HRESULT CVirtualTunerFilter::GetNodeInterfaces(ULONG nodeType, ULONG* count, ULONG max,
-                                               GUID* interfaces) {
+HRESULT CTunerFilter::GetNodeInterfaces(ULONG nodeType, ULONG* count, ULONG max, GUID* interfaces) {
   return model_.GetNodeInterfaces(nodeType, count, max, interfaces);
 }
-HRESULT CVirtualTunerFilter::GetPinTypes(ULONG* count, ULONG max, ULONG* types) {
+HRESULT CTunerFilter::GetPinTypes(ULONG* count, ULONG max, ULONG* types) {
   return model_.GetPinTypes(count, max, types);
 }
-HRESULT CVirtualTunerFilter::GetControlNode(ULONG inputPinId, ULONG outputPinId, ULONG nodeType,
-                                            IUnknown** node) {
+HRESULT CTunerFilter::GetControlNode(ULONG inputPinId, ULONG outputPinId, ULONG nodeType,
+                                     IUnknown** node) {
   return model_.GetControlNode(inputPinId, outputPinId, nodeType, node);
 }
-HRESULT CVirtualTunerFilter::StartChanges() {
+HRESULT CTunerFilter::StartChanges() {
   return model_.StartChanges();
 }
-HRESULT CVirtualTunerFilter::CheckChanges() {
+HRESULT CTunerFilter::CheckChanges() {
   return model_.CheckChanges();
 }
-HRESULT CVirtualTunerFilter::CommitChanges() {
+HRESULT CTunerFilter::CommitChanges() {
   return model_.CommitChanges();
 }
-HRESULT CVirtualTunerFilter::GetChangeState(ULONG* state) {
+HRESULT CTunerFilter::GetChangeState(ULONG* state) {
   return model_.GetChangeState(state);
 }
 
