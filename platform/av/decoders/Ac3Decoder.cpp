@@ -182,7 +182,8 @@ void CAc3Decoder::OnFrame(const Frame& frame) {
   if (f->decode_error_flags != 0 || (f->flags & AV_FRAME_FLAG_CORRUPT) != 0) {
     CountError("damaged frame");
   }
-  if (FAILED(deliverResult_) || f->sample_rate <= 0 || f->nb_samples <= 0) {
+  if (FAILED(deliverResult_) || f->sample_rate <= 0 || f->nb_samples <= 0 ||
+      !OutputPin()->IsConnected()) {
     counters_.Update([](DecoderStats& s) { ++s.dropped; });
     return;
   }

@@ -44,7 +44,8 @@ std::optional<PictureFormat> ParseVideoInfo2(const AM_MEDIA_TYPE& mt) {
   return f;
 }
 
-PictureFormat FormatOf(const AVFrame* frame, const AVCodecContext* context) {
+// `interlaced`: the sequence is not progressive (its sequence extension).
+PictureFormat FormatOf(const AVFrame* frame, const AVCodecContext* context, bool interlaced) {
   PictureFormat f;
   f.width = frame->width;
   f.height = frame->height;
@@ -58,12 +59,33 @@ PictureFormat FormatOf(const AVFrame* frame, const AVCodecContext* context) {
   if (context->framerate.num > 0 && context->framerate.den > 0) {
     f.averageTimePerFrame = av_rescale(10'000'000, context->framerate.den, context->framerate.num);
   }
-  if (frame->interlaced_frame) {
+  if (interlaced) {
     f.interlaceFlags = AMINTERLACE_IsInterlaced | AMINTERLACE_FieldPatBothRegular |
                        AMINTERLACE_DisplayModeBobOrWeave;
     if (frame->top_field_first) f.interlaceFlags |= AMINTERLACE_Field1First;
   }
   return f;
+}
+
+// The field order of single pictures may change (film carried with repeated
+// fields); their samples say so, the type keeps the order of its first.
+bool SameType(PictureFormat a, PictureFormat b) {
+  a.interlaceFlags &= ~AMINTERLACE_Field1First;
+  b.interlaceFlags &= ~AMINTERLACE_Field1First;
+  return a == b;
+}
+
+// Finds the sequence extensions in a piece of the stream: -1 none, else
+// its progressive_sequence flag.
+int ProgressiveSequence(const std::uint8_t* data, int length) {
+  int found = -1;
+  for (int i = 0; i + 5 < length; ++i) {
+    if (data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1 && data[i + 3] == 0xB5 &&
+        (data[i + 4] >> 4) == 1) {
+      found = (data[i + 5] >> 3) & 1;
+    }
+  }
+  return found;
 }
 
 DWORD SampleFlags(const AVFrame* frame) {
@@ -173,7 +195,7 @@ HRESULT CMpeg2VideoDecoder::SetMediaType(PIN_DIRECTION direction, const CMediaTy
     if (mt->formattype == FORMAT_MPEG2Video) {
       if (auto f = ParseVideoInfo2(*mt)) connected_ = *f;
     }
-    current_ = connected_;
+    if (!OutputPin()->IsConnected()) current_ = connected_;
   } else if (auto f = ParseVideoInfo2(*mt)) {
     current_ = *f;
   }
@@ -202,6 +224,7 @@ HRESULT CMpeg2VideoDecoder::StartStreaming() {
   }
   discontinuity_ = true;
   haveNextTime_ = false;
+  progressiveSequence_ = true;
   codecErrorsSeen_ = 0;
   return S_OK;
 }
@@ -233,8 +256,12 @@ HRESULT CMpeg2VideoDecoder::Receive(IMediaSample* sample) {
   if (FAILED(sample->GetPointer(&data))) return S_OK;
   REFERENCE_TIME start = 0, stop = 0;
   const bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
+  const int length = sample->GetActualDataLength();
+  if (const int progressive = ProgressiveSequence(data, length); progressive >= 0) {
+    progressiveSequence_ = progressive == 1;
+  }
   deliverResult_ = S_OK;
-  codec_->decoder.Decode(data, sample->GetActualDataLength(), timed, start,
+  codec_->decoder.Decode(data, length, timed, start,
                          [this](AVFrame* frame) { OnPicture(Picture{frame}); });
   for (; codecErrorsSeen_ < codec_->decoder.Errors(); ++codecErrorsSeen_)
     CountError(codec_->decoder.LastError().c_str());
@@ -246,12 +273,12 @@ void CMpeg2VideoDecoder::OnPicture(const Picture& picture) {
   if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0) {
     CountError("damaged picture");
   }
-  if (FAILED(deliverResult_)) {
+  if (FAILED(deliverResult_) || !OutputPin()->IsConnected()) {
     counters_.Update([](DecoderStats& s) { ++s.dropped; });
     return;
   }
-  const PictureFormat format = FormatOf(frame, codec_->decoder.Context());
-  if (!(format == current_)) {
+  const PictureFormat format = FormatOf(frame, codec_->decoder.Context(), !progressiveSequence_);
+  if (!SameType(format, current_)) {
     const HRESULT hr = OutputPin()->ChangeMediaType(MakeI420Type(format));
     if (FAILED(hr)) {
       counters_.Update([](DecoderStats& s) { ++s.dropped; });

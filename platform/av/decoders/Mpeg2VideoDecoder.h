@@ -12,11 +12,11 @@
 // first decoded picture, and every later change of picture size, display
 // aspect or interlacing in the stream's sequence headers, brings a new type
 // that rides on the next output sample (the downstream pin must accept it).
-// The format's interlace flags say whether the pictures are interlaced and
-// which field comes first; each sample's type-specific flags give its own
-// field order, a repeated field, progressive frames (weave) and the picture
-// type. Pictures carry the times of their input (reordered into display
-// order); pictures without one follow the previous at the frame rate.
+// The format's interlace flags say whether the sequence is interlaced
+// (progressive_sequence 0) and which field its first picture shows first;
+// each sample's type-specific flags give its own field order, a repeated
+// field, progressive frames (weave) and the picture type. Pictures carry the times of their input
+// (reordered into display order); pictures without one follow the previous at the frame rate.
 //
 // After the start, a flush or a discontinuity the decoder waits for the next
 // sequence header, as on entering a broadcast. Damaged pictures and packets
@@ -86,6 +86,7 @@ class CMpeg2VideoDecoder : public CTransformFilter {
   bool typePending_ = false;      // the next sample carries the output type
   bool discontinuity_ = true;
   bool haveNextTime_ = false;
+  bool progressiveSequence_ = true;  // the last sequence extension's, in input order
   REFERENCE_TIME nextTime_ = 0;
   HRESULT deliverResult_ = S_OK;
   std::uint64_t codecErrorsSeen_ = 0;
