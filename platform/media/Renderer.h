@@ -4,9 +4,10 @@
 // Receive holds the sample: while paused it waits (the first sample completes
 // the pause: GetState stops answering VFW_S_STATE_INTERMEDIATE); while running
 // it waits until the clock reaches start time + the sample's start divided by
-// the rate of the current segment (NewSegment), and then calls DoRenderSample. Samples without
-// times, or all samples when the filter has no clock, render at once. Stop, a flush or a pause end
-// the wait. End of stream: EC_COMPLETE to the graph once running (at once, or at Run).
+// the rate of the current segment (NewSegment), and then calls
+// DoRenderSample. Samples without times, or all samples when the filter has
+// no clock, render at once. Stop, a flush or a pause end the wait.
+// End of stream: EC_COMPLETE to the graph once running (at once, or at Run).
 // IMediaSeeking is passed upstream (CPosPassThru).
 //
 // Lock order: the filter lock before the renderer's own state lock; Receive
