@@ -172,11 +172,20 @@ HRESULT CBaseRenderer::ShouldDrawSampleNow(IMediaSample*, REFERENCE_TIME*, REFER
 
 void CBaseRenderer::OnReceiveFirstSample(IMediaSample*) {}
 
+// A segment played at rate r presents its sample at time t at t / r: twice as
+// fast at rate 2. Rates of 0 or below are never set (sources refuse them).
+void CBaseRenderer::ScaleToRate(double rate, REFERENCE_TIME* start, REFERENCE_TIME* stop) {
+  if (!(rate > 0) || rate == 1.0) return;
+  *start = static_cast<REFERENCE_TIME>(static_cast<double>(*start) / rate);
+  *stop = static_cast<REFERENCE_TIME>(static_cast<double>(*stop) / rate);
+}
+
 HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
   HRESULT hr = pin_->CBaseInputPin::Receive(sample);
   if (hr != S_OK) return hr;
   REFERENCE_TIME start = 0, stop = 0;
   const bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
+  if (timed) ScaleToRate(pin_->CurrentRate(), &start, &stop);
   const bool now = ShouldDrawSampleNow(sample, &start, &stop) == S_OK;
   {
     std::unique_lock render(renderMutex_);

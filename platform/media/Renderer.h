@@ -3,9 +3,10 @@
 //
 // Receive holds the sample: while paused it waits (the first sample completes
 // the pause: GetState stops answering VFW_S_STATE_INTERMEDIATE); while running
-// it waits until the clock reaches start time + the sample's start and then
-// calls DoRenderSample. Samples without times, or all samples when the filter
-// has no clock, render at once. Stop, a flush or a pause end the wait.
+// it waits until the clock reaches start time + the sample's start divided by
+// the rate of the current segment (NewSegment), and then calls
+// DoRenderSample. Samples without times, or all samples when the filter has
+// no clock, render at once. Stop, a flush or a pause end the wait.
 // End of stream: EC_COMPLETE to the graph once running (at once, or at Run).
 // IMediaSeeking is passed upstream (CPosPassThru).
 //
@@ -68,6 +69,7 @@ class CBaseRenderer : public CBaseFilter {
   virtual HRESULT CompleteConnect(IPin* receivePin);
   virtual HRESULT BreakConnect();
   // S_OK renders the sample at once, S_FALSE schedules it by its times (default).
+  // The times are those of the stream clock, already divided by the rate.
   virtual HRESULT ShouldDrawSampleNow(IMediaSample* sample, REFERENCE_TIME* start,
                                       REFERENCE_TIME* stop);
   // Called for the first sample that arrives while paused (show a still).
@@ -87,6 +89,7 @@ class CBaseRenderer : public CBaseFilter {
   // Wakes a Receive that waits (state change, flush).
   void WakeReceive();
   void SendEndOfStream();
+  static void ScaleToRate(double rate, REFERENCE_TIME* start, REFERENCE_TIME* stop);
 
   std::unique_ptr<CRendererInputPin> pin_;
   CCritSec interfaceLock_;
