@@ -228,8 +228,9 @@ DemuxResult TsDemuxer::SetPcrPid(std::uint32_t pid) {
   return DemuxResult::kDone;
 }
 
-void TsDemuxer::Ingest(std::span<const std::uint8_t> bytes) {
+void TsDemuxer::Ingest(std::span<const std::uint8_t> bytes, std::optional<std::int64_t> arrival) {
   bytesIn_ += bytes.size();
+  arrival_ = arrival;
   delivering_ = true;
   aligner_.Push(bytes, [this](PacketView packet, std::uint64_t position) {
     ProcessPacket(packet, position);
@@ -261,6 +262,11 @@ void TsDemuxer::Flush() {
       target.pes->Abort();
     route->payloadLost = true;
   }
+}
+
+void TsDemuxer::Resync() {
+  Flush();
+  clock_.Reset();
 }
 
 void TsDemuxer::Reset() {
@@ -335,7 +341,8 @@ void TsDemuxer::HandlePcr(std::uint16_t pid, const PacketHeader& header,
     ChoosePcrPid(pid);
   }
   if (pcrPid_ != pid) return;
-  const auto update = clock_.OnPcr(header.pcr, packetIndex_, bytePosition, header.discontinuity);
+  const auto update =
+      clock_.OnPcr(header.pcr, packetIndex_, bytePosition, header.discontinuity, arrival_);
   if (update.newEpoch) MarkAllDiscontinuous();
   if (clockObserver_ != nullptr) {
     PcrEvent event;

@@ -60,8 +60,11 @@ class TsDemuxer {
   // The output's mappings in PID order.
   DemuxResult EnumPids(OutputId id, std::vector<PidMapping>& mappings) const;
 
-  // Input.
-  void Ingest(std::span<const std::uint8_t> bytes);
+  // Input. `arrival`: the stream time (100 ns) on the graph's reference clock
+  // at which the bytes arrived, for a stream received in real time; the PCRs
+  // in them then time the samples from their arrival (see ProgramClock.h).
+  void Ingest(std::span<const std::uint8_t> bytes,
+              std::optional<std::int64_t> arrival = std::nullopt);
   // End of the input: completes unbounded units in progress, hands out packets
   // still waiting for sync confirmation, drops partial sections.
   void EndOfStream();
@@ -69,6 +72,9 @@ class TsDemuxer {
   // continuity state; the next unit of every stream is a discontinuity. The
   // next chunk is expected to begin with a packet.
   void Flush();
+  // Bytes were lost or the source retuned: Flush(), and the clock starts a new
+  // epoch at the next PCR (at its arrival, when the input has one).
+  void Resync();
   // A tune: Flush(), and the clock starts a new epoch at the next PCR that
   // continues the timeline (or starts at the time given to Rebase); the
   // automatic PCR PID is chosen afresh.
@@ -118,6 +124,7 @@ class TsDemuxer {
   std::uint32_t fallbackPcrCount_ = 0;
   ClockObserver* clockObserver_ = nullptr;
 
+  std::optional<std::int64_t> arrival_;  // of the bytes being ingested
   std::uint64_t bytesIn_ = 0;
   std::uint64_t packetIndex_ = 0;
   std::uint32_t invalidPackets_ = 0;
