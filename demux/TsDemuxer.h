@@ -60,11 +60,12 @@ class TsDemuxer {
   // The output's mappings in PID order.
   DemuxResult EnumPids(OutputId id, std::vector<PidMapping>& mappings) const;
 
-  // Input. `arrival`: the stream time (100 ns) on the graph's reference clock
-  // at which the bytes arrived, for a stream received in real time; the PCRs
-  // in them then time the samples from their arrival (see ProgramClock.h).
-  void Ingest(std::span<const std::uint8_t> bytes,
-              std::optional<std::int64_t> arrival = std::nullopt);
+  // Input.
+  void Ingest(std::span<const std::uint8_t> bytes);
+  // Input received in real time, that arrived at stream time `arrival` (100
+  // ns) on the graph's reference clock: the PCRs in it time the samples from
+  // their arrival (see ProgramClock.h).
+  void Ingest(std::span<const std::uint8_t> bytes, std::int64_t arrival);
   // End of the input: completes unbounded units in progress, hands out packets
   // still waiting for sync confirmation, drops partial sections.
   void EndOfStream();
@@ -124,7 +125,8 @@ class TsDemuxer {
   std::uint32_t fallbackPcrCount_ = 0;
   ClockObserver* clockObserver_ = nullptr;
 
-  std::optional<std::int64_t> arrival_;  // of the bytes being ingested
+  bool arrived_ = false;      // the bytes being ingested came with an arrival time
+  std::int64_t arrival_ = 0;  // 100 ns
   std::uint64_t bytesIn_ = 0;
   std::uint64_t packetIndex_ = 0;
   std::uint32_t invalidPackets_ = 0;

@@ -297,20 +297,24 @@ void CDemuxFilter::Ingest(std::span<const std::uint8_t> bytes, bool discontinuit
   const std::optional<std::int64_t> arrival = ArrivalTime();
   CAutoLock receive(&receiveLock_);
   arrival_ = arrival;
-  const std::optional<std::int64_t> timing = arrivalTiming_ ? arrival : std::nullopt;
-  if (discontinuity && timing) {
+  const bool timed = arrivalTiming_ && arrival;
+  if (discontinuity && timed) {
     engine_.Resync();
   } else if (discontinuity) {
     engine_.Flush();
   }
-  engine_.Ingest(bytes, timing);
+  if (timed) {
+    engine_.Ingest(bytes, *arrival);
+  } else {
+    engine_.Ingest(bytes);
+  }
 }
 
 std::optional<std::int64_t> CDemuxFilter::ArrivalTime() {
+  if (State() != State_Running) return std::nullopt;
   std::lock_guard lock(clockMutex_);
   REFERENCE_TIME now = 0;
-  if (State() != State_Running || !arrivalClock_ || FAILED(arrivalClock_->GetTime(&now)))
-    return std::nullopt;
+  if (!arrivalClock_ || FAILED(arrivalClock_->GetTime(&now))) return std::nullopt;
   return now - StartTime();
 }
 
