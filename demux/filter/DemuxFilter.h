@@ -13,18 +13,19 @@
 // progress, then passes on. BeginFlush passes on first (so blocked receivers
 // let go), then drops everything in progress in the engine.
 //
-// Time. Activation (stopped to paused) resets the engine and anchors its
-// clock at stream time 0, where the graph's stream time begins at Run. While
-// the filter runs with a reference clock, each input sample's arrival on that
-// clock (its stream time) goes with its bytes: sample start times (PTS on the
-// PCR timeline) then follow the arrivals, re-anchored after a tune, a gap or
-// a discontinuity, so they stay on the graph's clock beside the text stream
-// (see ProgramClock.h). An input sample marked as a discontinuity (the tuner
-// marks the first after a tune) re-anchors the clock then. Without a running
-// clock, or with arrival timing off (a graph fed faster than real time, whose
-// clock says nothing of when the bytes are due), the PCR timeline alone times
-// the samples. A tune told through IDemuxControl::NotifyTune marks a
-// discontinuity on every stream and starts a new epoch.
+// Time. Activation (stopped to paused) resets the engine. While the filter
+// runs with a reference clock, each input sample's arrival on that clock (its
+// stream time) goes with its bytes, and sample start times (PTS on the PCR
+// timeline) follow the arrivals: the first PCR lies at its arrival, and the
+// timeline is re-anchored after a tune (the tuner marks the first input
+// sample after one as a discontinuity), a gap, a PCR jump or discontinuity
+// (see ProgramClock.h), so video and audio stay on the graph's clock beside
+// the text stream. Without a running clock, or with arrival timing off (a
+// graph fed faster than real time, whose clock says nothing of when the bytes
+// are due), the first PCR is stream time 0, where the graph's stream time
+// begins at Run, and the PCR timeline alone times the samples. A tune told
+// through IDemuxControl::NotifyTune marks a discontinuity on every stream and
+// starts a new epoch.
 //
 // Locks, in this order: the filter lock (state, pins), the receive lock (the
 // engine: ingest, maps, outputs), the pin-list lock (the pin vector only).
