@@ -139,6 +139,23 @@ TEST(DemuxGraph, ClockStateRecordsArrivalOnTheGraphClock) {
   EXPECT_GT(lead, 0);
 }
 
+// With arrival timing off (input fed faster than real time) the PCR timeline
+// alone counts: the first PCR is stream time 0 whatever the clock says.
+TEST(DemuxGraph, WithoutArrivalTimingThePcrTimelineStartsAtZero) {
+  TsWriter writer;
+  const Bytes stream = Concat({SyncRun(), writer.AdaptationOnly(kVideo, {.pcr = kPcr0}),
+                               writer.AdaptationOnly(kVideo, {.pcr = kPcr0 + 2'700'000})});
+  DemuxGraph g({stream}, 188, true);
+  ASSERT_EQ(DemuxGraph::Map(g.videoPin.Get(), {kVideo}, MEDIA_ELEMENTARY_STREAM), S_OK);
+  ASSERT_EQ(g.demux->SetArrivalTiming(FALSE), S_OK);
+  g.source->HoldUntil([&] { return g.demux->State() == State_Running; });
+  g.RunToCompletion();
+  DemuxClockState clock;
+  ASSERT_EQ(g.demux->GetClockState(&clock), S_OK);
+  EXPECT_TRUE(clock.arrivalValid);
+  EXPECT_EQ(clock.pcrStreamTime, 1'000'000);
+}
+
 // Units before and after a tune: the first unit after activation and the first
 // after the tune are discontinuities, the one in between is not.
 TEST(DemuxGraph, TuneMarksTheNextUnitOfEveryStreamAsDiscontinuity) {
