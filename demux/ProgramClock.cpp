@@ -29,12 +29,15 @@ std::int64_t UnitsToTicks(std::int64_t units) {
 }
 
 ProgramClock::Update ProgramClock::OnPcr(std::uint64_t pcr, std::uint64_t packetIndex,
-                                         std::uint64_t bytePosition, bool discontinuityIndicator) {
+                                         std::uint64_t bytePosition, bool discontinuityIndicator,
+                                         std::optional<std::int64_t> arrival) {
   const auto value = static_cast<std::int64_t>(pcr % kPcrModulus);
+  std::optional<std::int64_t> arrivalTicks;
+  if (arrival) arrivalTicks = UnitsToTicks(*arrival);
   Update update;
   if (!valid_) {
     lastUnwrapped_ = value;
-    offset_ = anchor_.value_or(0) - value;
+    offset_ = arrivalTicks.value_or(anchor_.value_or(0)) - value;
     anchor_.reset();
     forceEpoch_ = false;
     valid_ = true;
@@ -42,8 +45,11 @@ ProgramClock::Update ProgramClock::OnPcr(std::uint64_t pcr, std::uint64_t packet
   } else {
     const std::int64_t delta = CircularDelta(value, lastUnwrapped_, kPcrMod);
     const std::uint64_t packets = packetIndex - lastPacket_;
-    const bool jump =
-        forceEpoch_ || anchor_ || discontinuityIndicator || delta < 0 || delta > kMaxPcrGap;
+    bool jump = forceEpoch_ || anchor_ || discontinuityIndicator || delta < 0 || delta > kMaxPcrGap;
+    if (!jump && arrivalTicks) {
+      const std::int64_t slip = lastUnwrapped_ + delta + offset_ - *arrivalTicks;
+      jump = slip > kMaxArrivalSlip || slip < -kMaxArrivalSlip;
+    }
     if (!jump) {
       if (packets > 0 && delta > 0) {
         const double measured = static_cast<double>(delta) / static_cast<double>(packets);
@@ -52,11 +58,13 @@ ProgramClock::Update ProgramClock::OnPcr(std::uint64_t pcr, std::uint64_t packet
       }
       lastUnwrapped_ += delta;
     } else {
-      // Continue the timeline: the new PCR lies where the old one was plus the
-      // time the packets in between took at the measured rate.
+      // Without an arrival, continue the timeline: the new PCR lies where the
+      // old one was plus the time the packets in between took at the measured rate.
       const auto elapsed =
           static_cast<std::int64_t>(std::llround(ticksPerPacket_ * static_cast<double>(packets)));
-      const std::int64_t streamTicks = anchor_ ? *anchor_ : lastUnwrapped_ + offset_ + elapsed;
+      const std::int64_t streamTicks = arrivalTicks ? *arrivalTicks
+                                       : anchor_    ? *anchor_
+                                                    : lastUnwrapped_ + offset_ + elapsed;
       lastUnwrapped_ = value;
       offset_ = streamTicks - value;
       anchor_.reset();

@@ -14,6 +14,15 @@
 // the packets in between took (at the measured packet rate), so stream time
 // keeps running smoothly across splices, loops and tunes.
 //
+// Arrival. A stream received in real time gives each PCR the stream time on
+// the graph's reference clock at which its packet arrived. Then the first PCR
+// of an epoch lies at its arrival, later ones follow it by their PCR deltas
+// (so the jitter of delivery does not reach the samples), and a new epoch
+// starts, again at the arrival, after a tune, a jump or a discontinuity as
+// above, and when arrivals and PCR deltas part by more than kMaxArrivalSlip (a
+// gap in delivery that the PCR does not show). Sample times then stay on the
+// graph's clock across gaps and tunes, beside streams stamped with that clock.
+//
 // PTS and DTS (33-bit, 90 kHz) are unwrapped to the value nearest to the
 // current PCR (PTS lead the PCR by well under 13 hours), scaled by 300 and
 // mapped with the same offset: a sample's start time is the stream time at
@@ -30,6 +39,9 @@ inline constexpr std::uint64_t kPcrModulus = (std::uint64_t{1} << 33) * 300;
 inline constexpr std::uint64_t kPtsModulus = std::uint64_t{1} << 33;
 inline constexpr std::int64_t kTicksPerSecond = common::kSystemClockHz;
 inline constexpr std::int64_t kMaxPcrGap = kTicksPerSecond;  // PCRs come at least every 100 ms
+// Most the PCR timeline may stray from the arrivals before it is re-anchored:
+// more than delivery jitters, and as much as a paced reader may catch up.
+inline constexpr std::int64_t kMaxArrivalSlip = kTicksPerSecond;
 
 // 27 MHz ticks -> 100 ns units, rounding towards minus infinity.
 std::int64_t TicksToUnits(std::int64_t ticks);
@@ -51,9 +63,11 @@ class ProgramClock {
     bool newEpoch = false;        // re-anchored here (first PCR, jump or splice)
   };
 
-  // A PCR of the programme, carried by input packet `packetIndex`.
+  // A PCR of the programme, carried by input packet `packetIndex`, that
+  // arrived at stream time `arrival` (100 ns) on the graph's reference clock,
+  // or at no known time.
   Update OnPcr(std::uint64_t pcr, std::uint64_t packetIndex, std::uint64_t bytePosition,
-               bool discontinuityIndicator);
+               bool discontinuityIndicator, std::optional<std::int64_t> arrival = std::nullopt);
 
   bool Valid() const { return valid_; }
   // Stream time (100 ns) of a 33-bit 90 kHz PTS or DTS; empty before the first PCR.

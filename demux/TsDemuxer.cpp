@@ -228,6 +228,13 @@ DemuxResult TsDemuxer::SetPcrPid(std::uint32_t pid) {
   return DemuxResult::kDone;
 }
 
+void TsDemuxer::Ingest(std::span<const std::uint8_t> bytes, std::int64_t arrival) {
+  arrived_ = true;
+  arrival_ = arrival;
+  Ingest(bytes);
+  arrived_ = false;
+}
+
 void TsDemuxer::Ingest(std::span<const std::uint8_t> bytes) {
   bytesIn_ += bytes.size();
   delivering_ = true;
@@ -261,6 +268,11 @@ void TsDemuxer::Flush() {
       target.pes->Abort();
     route->payloadLost = true;
   }
+}
+
+void TsDemuxer::Resync() {
+  Flush();
+  clock_.Reset();
 }
 
 void TsDemuxer::Reset() {
@@ -335,7 +347,8 @@ void TsDemuxer::HandlePcr(std::uint16_t pid, const PacketHeader& header,
     ChoosePcrPid(pid);
   }
   if (pcrPid_ != pid) return;
-  const auto update = clock_.OnPcr(header.pcr, packetIndex_, bytePosition, header.discontinuity);
+  const auto update = clock_.OnPcr(header.pcr, packetIndex_, bytePosition, header.discontinuity,
+                                   arrived_ ? std::optional<std::int64_t>(arrival_) : std::nullopt);
   if (update.newEpoch) MarkAllDiscontinuous();
   if (clockObserver_ != nullptr) {
     PcrEvent event;

@@ -62,6 +62,10 @@ class TsDemuxer {
 
   // Input.
   void Ingest(std::span<const std::uint8_t> bytes);
+  // Input received in real time, that arrived at stream time `arrival` (100
+  // ns) on the graph's reference clock: the PCRs in it time the samples from
+  // their arrival (see ProgramClock.h).
+  void Ingest(std::span<const std::uint8_t> bytes, std::int64_t arrival);
   // End of the input: completes unbounded units in progress, hands out packets
   // still waiting for sync confirmation, drops partial sections.
   void EndOfStream();
@@ -69,6 +73,9 @@ class TsDemuxer {
   // continuity state; the next unit of every stream is a discontinuity. The
   // next chunk is expected to begin with a packet.
   void Flush();
+  // Bytes were lost or the source retuned: Flush(), and the clock starts a new
+  // epoch at the next PCR (at its arrival, when the input has one).
+  void Resync();
   // A tune: Flush(), and the clock starts a new epoch at the next PCR that
   // continues the timeline (or starts at the time given to Rebase); the
   // automatic PCR PID is chosen afresh.
@@ -118,6 +125,8 @@ class TsDemuxer {
   std::uint32_t fallbackPcrCount_ = 0;
   ClockObserver* clockObserver_ = nullptr;
 
+  bool arrived_ = false;      // the bytes being ingested came with an arrival time
+  std::int64_t arrival_ = 0;  // 100 ns
   std::uint64_t bytesIn_ = 0;
   std::uint64_t packetIndex_ = 0;
   std::uint32_t invalidPackets_ = 0;

@@ -294,9 +294,28 @@ HRESULT CDemuxFilter::EnumPids(CDemuxOutputPin* pin, std::vector<PidMapping>& ma
 // ---- streaming ---------------------------------------------------------------
 
 void CDemuxFilter::Ingest(std::span<const std::uint8_t> bytes, bool discontinuity) {
+  const std::optional<std::int64_t> arrival = ArrivalTime();
   CAutoLock receive(&receiveLock_);
-  if (discontinuity) engine_.Flush();
-  engine_.Ingest(bytes);
+  arrival_ = arrival;
+  const bool timed = arrivalTiming_ && arrival;
+  if (discontinuity && timed) {
+    engine_.Resync();
+  } else if (discontinuity) {
+    engine_.Flush();
+  }
+  if (timed) {
+    engine_.Ingest(bytes, *arrival);
+  } else {
+    engine_.Ingest(bytes);
+  }
+}
+
+std::optional<std::int64_t> CDemuxFilter::ArrivalTime() {
+  if (State() != State_Running) return std::nullopt;
+  std::lock_guard lock(clockMutex_);
+  REFERENCE_TIME now = 0;
+  if (!arrivalClock_ || FAILED(arrivalClock_->GetTime(&now))) return std::nullopt;
+  return now - StartTime();
 }
 
 void CDemuxFilter::EndOfInput() {
@@ -350,6 +369,12 @@ HRESULT CDemuxFilter::SetPcrPid(ULONG pid) {
   return ToHResult(engine_.SetPcrPid(pid));
 }
 
+HRESULT CDemuxFilter::SetArrivalTiming(BOOL on) {
+  CAutoLock receive(&receiveLock_);
+  arrivalTiming_ = on != FALSE;
+  return S_OK;
+}
+
 HRESULT CDemuxFilter::GetClockState(DemuxClockState* state) {
   if (state == nullptr) return E_POINTER;
   std::lock_guard lock(clockMutex_);
@@ -358,20 +383,16 @@ HRESULT CDemuxFilter::GetClockState(DemuxClockState* state) {
 }
 
 void CDemuxFilter::OnPcr(const PcrEvent& event) {
-  // On the streaming thread, inside Ingest (receive lock held): the filter
-  // lock must not be taken here, so the stream time comes from the clock kept
-  // for this purpose rather than from StreamTime().
+  // On the streaming thread, inside Ingest (receive lock held): the arrival is
+  // the one Ingest took for these bytes.
   const double rate = engine_.Clock().bitsPerSecond;
   std::lock_guard lock(clockMutex_);
-  REFERENCE_TIME now = 0;
-  const bool timed =
-      State() == State_Running && arrivalClock_ && SUCCEEDED(arrivalClock_->GetTime(&now));
   clockState_.valid = true;
   clockState_.pcrPid = event.pid;
   clockState_.pcr = event.pcr;
   clockState_.pcrStreamTime = event.streamTime;
-  clockState_.arrivalValid = timed;
-  clockState_.arrivalStreamTime = timed ? now - StartTime() : 0;
+  clockState_.arrivalValid = arrival_.has_value();
+  clockState_.arrivalStreamTime = arrival_.value_or(0);
   ++clockState_.pcrCount;
   if (event.discontinuity) ++clockState_.epochs;
   clockState_.bitsPerSecond = rate;

@@ -13,11 +13,19 @@
 // progress, then passes on. BeginFlush passes on first (so blocked receivers
 // let go), then drops everything in progress in the engine.
 //
-// Time. Activation (stopped to paused) resets the engine and anchors its
-// clock at stream time 0, where the graph's stream time begins at Run, so
-// sample start times (PTS on the PCR timeline) fall on the graph's stream
-// time. A tune (IDemuxControl::NotifyTune) keeps the timeline running and
-// marks a discontinuity on every stream.
+// Time. Activation (stopped to paused) resets the engine. While the filter
+// runs with a reference clock, each input sample's arrival on that clock (its
+// stream time) goes with its bytes, and sample start times (PTS on the PCR
+// timeline) follow the arrivals: the first PCR lies at its arrival, and the
+// timeline is re-anchored after a tune (the tuner marks the first input
+// sample after one as a discontinuity), a gap, a PCR jump or discontinuity
+// (see ProgramClock.h), so video and audio stay on the graph's clock beside
+// the text stream. Without a running clock, or with arrival timing off (a
+// graph fed faster than real time, whose clock says nothing of when the bytes
+// are due), the first PCR is stream time 0, where the graph's stream time
+// begins at Run, and the PCR timeline alone times the samples. A tune told
+// through IDemuxControl::NotifyTune marks a discontinuity on every stream and
+// starts a new epoch.
 //
 // Locks, in this order: the filter lock (state, pins), the receive lock (the
 // engine: ingest, maps, outputs), the pin-list lock (the pin vector only).
@@ -27,6 +35,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -79,6 +88,7 @@ class CDemuxFilter : public CBaseFilter,
   // IDemuxControl
   HRESULT NotifyTune() override;
   HRESULT SetPcrPid(ULONG pid) override;
+  HRESULT SetArrivalTiming(BOOL on) override;
   HRESULT GetClockState(DemuxClockState* state) override;
 
   // CBaseFilter
@@ -105,6 +115,8 @@ class CDemuxFilter : public CBaseFilter,
 
  private:
   void OnPcr(const PcrEvent& event) override;
+  // The filter's stream time now, when it runs with a reference clock.
+  std::optional<std::int64_t> ArrivalTime();
   CDemuxOutputPin* FindOutput(LPCWSTR name);
   std::vector<CDemuxOutputPin*> Outputs();
   // Gives the pin a fresh engine output for its configuration, keeping its PIDs.
@@ -112,7 +124,9 @@ class CDemuxFilter : public CBaseFilter,
 
   CCritSec filterLock_;
   CCritSec receiveLock_;
-  TsDemuxer engine_;  // under receiveLock_
+  TsDemuxer engine_;                     // under receiveLock_
+  bool arrivalTiming_ = true;            // under receiveLock_
+  std::optional<std::int64_t> arrival_;  // of the input being ingested, under receiveLock_
   std::unique_ptr<CDemuxInputPin> input_;
 
   std::mutex pinsMutex_;
@@ -121,7 +135,7 @@ class CDemuxFilter : public CBaseFilter,
 
   std::mutex clockMutex_;
   DemuxClockState clockState_;
-  ComPtr<IReferenceClock> arrivalClock_;  // the filter's clock, for OnPcr
+  ComPtr<IReferenceClock> arrivalClock_;  // the filter's clock, for ArrivalTime
 };
 
 }  // namespace demux

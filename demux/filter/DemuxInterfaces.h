@@ -26,8 +26,9 @@
 //   EnumPIDMap            a copy of the pin's map in PID order.
 //
 // IDemuxControl is this program's own addition: the network provider tells
-// the demultiplexer about a tune, and a graph manager reads the programme
-// clock (PCR) to slave a reference clock to the broadcast.
+// the demultiplexer about a tune, a graph manager reads the programme clock
+// (PCR) to slave a reference clock to the broadcast, and a graph that is fed
+// faster than real time turns arrival timing off.
 #pragma once
 
 #include <cstdint>
@@ -69,4 +70,9 @@ struct IDemuxControl : virtual IUnknown {
   // the PMT of the mapped elementary streams (the default).
   virtual HRESULT SetPcrPid(ULONG pid) = 0;
   virtual HRESULT GetClockState(DemuxClockState* state) = 0;
+  // TRUE (the default): while the filter runs with a reference clock, sample
+  // times follow the arrival of the PCRs on it. FALSE: the stream's own PCR
+  // timeline alone times the samples, for input that does not arrive in real
+  // time (a capture played as fast as the graph takes it).
+  virtual HRESULT SetArrivalTiming(BOOL on) = 0;
 };

@@ -54,6 +54,9 @@ bool CaptureReceiver::Build(std::string* error) {
   }
   hr = ingest_.Build(tuner.Get(), bda::VirtualTunerFriendlyName(1), error);
   if (FAILED(hr)) return false;
+  // The capture moves as fast as the graph takes it: its own PCRs, not the
+  // arrivals, time the samples.
+  ingest_.Demux()->SetArrivalTiming(FALSE);
   hr = ingest_.Provider()->Tune(tuning_.physical, tuning_.map, where_.modulation);
   if (FAILED(hr)) {
     *error = "cannot tune: " + com::ResultName(hr);

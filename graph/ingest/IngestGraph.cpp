@@ -7,6 +7,7 @@
 
 #include "graph/ingest/ConnectFilters.h"
 #include "graph/ingest/TunerDevices.h"
+#include "platform/bda/tuner/VirtualTunerFilter.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/com/HResult.h"
 #include "platform/media/MediaClasses.h"
@@ -65,7 +66,13 @@ HRESULT IngestGraph::Build(IBaseFilter* tuner, const std::u16string& tunerName, 
   if (FAILED(hr)) return Fail(hr, "Can not add tuner filter to graph. Error: %s\n", error);
   chain_[0] = tuner;
   chainCount_ = 1;
-  return BuildAfterTuner(mode, error);
+  hr = BuildAfterTuner(mode, error);
+  // A virtual tuner that is not paced delivers faster than any clock: its
+  // samples keep the stream's own timeline rather than their arrival.
+  auto* virtualTuner = dynamic_cast<bda::CVirtualTunerFilter*>(chain_[0].Get());
+  if (SUCCEEDED(hr) && virtualTuner && !virtualTuner->Device().Tuner().Paced())
+    demux_->SetArrivalTiming(FALSE);
+  return hr;
 }
 
 HRESULT IngestGraph::BuildFromDevice(const std::u16string& displayName, Mode mode,
@@ -76,7 +83,13 @@ HRESULT IngestGraph::BuildFromDevice(const std::u16string& displayName, Mode mod
   hr = LoadTuner(graph_.Get(), displayName, &friendlyName, &chain_[0]);
   if (FAILED(hr)) return Fail(hr, "Can not load the tuner. Error: %s\n", error);
   chainCount_ = 1;
-  return BuildAfterTuner(mode, error);
+  hr = BuildAfterTuner(mode, error);
+  // A virtual tuner that is not paced delivers faster than any clock: its
+  // samples keep the stream's own timeline rather than their arrival.
+  auto* virtualTuner = dynamic_cast<bda::CVirtualTunerFilter*>(chain_[0].Get());
+  if (SUCCEEDED(hr) && virtualTuner && !virtualTuner->Device().Tuner().Paced())
+    demux_->SetArrivalTiming(FALSE);
+  return hr;
 }
 
 HRESULT IngestGraph::BuildAfterTuner(Mode mode, std::string* error) {

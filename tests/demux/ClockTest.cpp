@@ -64,6 +64,90 @@ TEST(ProgramClock, RebaseAnchorsTheNextPcr) {
   EXPECT_EQ(next.streamTime, 7000 * kUnitsPerMs);
 }
 
+// With arrivals: stream times (100 ns) on the graph's reference clock at
+// which each PCR's packet came in.
+constexpr std::int64_t kSecond = 1000 * kUnitsPerMs;
+
+TEST(ProgramClockArrival, FirstPcrLiesAtItsArrivalAndLaterOnesFollowThePcr) {
+  ProgramClock clock;
+  const auto first = clock.OnPcr(5000 * kMs, 0, 0, false, 3 * kSecond);
+  EXPECT_TRUE(first.newEpoch);
+  EXPECT_EQ(first.streamTime, 3 * kSecond);
+  EXPECT_EQ(clock.TimeOf((5000 + 450) * 90), 3 * kSecond + 450 * kUnitsPerMs);
+  // Delivered 60 ms late: the PCR delta counts, not the arrival.
+  const auto next = clock.OnPcr(5040 * kMs, 100, 0, false, 3 * kSecond + 100 * kUnitsPerMs);
+  EXPECT_FALSE(next.newEpoch);
+  EXPECT_EQ(next.streamTime, 3 * kSecond + 40 * kUnitsPerMs);
+}
+
+TEST(ProgramClockArrival, AGapReanchorsAtTheArrival) {
+  ProgramClock clock;
+  clock.OnPcr(5000 * kMs, 0, 0, false, 0);
+  clock.OnPcr(5040 * kMs, 100, 0, false, 40 * kUnitsPerMs);
+  // Delivery stalled: the PCR runs on by 40 ms, the packet came 2 s later.
+  const auto stalled = clock.OnPcr(5080 * kMs, 200, 0, false, 2040 * kUnitsPerMs);
+  EXPECT_TRUE(stalled.newEpoch);
+  EXPECT_EQ(stalled.streamTime, 2040 * kUnitsPerMs);
+  // The signal was lost for 3 s, and the PCR shows it too.
+  const auto resumed = clock.OnPcr(8080 * kMs, 300, 0, false, 5040 * kUnitsPerMs);
+  EXPECT_TRUE(resumed.newEpoch);
+  EXPECT_EQ(resumed.streamTime, 5040 * kUnitsPerMs);
+}
+
+TEST(ProgramClockArrival, ATuneReanchorsAtTheArrivalThoughThePcrRunsOn) {
+  ProgramClock clock;
+  clock.OnPcr(5000 * kMs, 0, 0, false, 0);
+  clock.Reset();
+  // The new multiplex's PCR lies 100 ms on; its packet came 700 ms later.
+  const auto tuned = clock.OnPcr(5100 * kMs, 100, 0, false, 700 * kUnitsPerMs);
+  EXPECT_TRUE(tuned.newEpoch);
+  EXPECT_EQ(tuned.streamTime, 700 * kUnitsPerMs);
+}
+
+TEST(ProgramClockArrival, ADiscontinuityIndicatorReanchorsAtTheArrival) {
+  ProgramClock clock;
+  clock.OnPcr(5000 * kMs, 0, 0, false, 0);
+  const auto splice = clock.OnPcr(5040 * kMs, 100, 0, true, 300 * kUnitsPerMs);
+  EXPECT_TRUE(splice.newEpoch);
+  EXPECT_EQ(splice.streamTime, 300 * kUnitsPerMs);
+}
+
+TEST(ProgramClockArrival, ThePcrWrapIsNoGap) {
+  ProgramClock clock;
+  clock.OnPcr(kPcrModulus - 20 * kMs, 0, 0, false, 10 * kSecond);
+  const auto wrapped = clock.OnPcr(20 * kMs, 100, 0, false, 10 * kSecond + 45 * kUnitsPerMs);
+  EXPECT_FALSE(wrapped.newEpoch);
+  EXPECT_EQ(wrapped.streamTime, 10 * kSecond + 40 * kUnitsPerMs);
+  EXPECT_EQ(clock.TimeOf(500 * 90), 10 * kSecond + 520 * kUnitsPerMs);
+}
+
+// The engine hands each chunk's arrival to the clock; a resync (a tune on the
+// input) re-anchors at the next PCR's arrival.
+TEST(DemuxClock, SamplesAreTimedFromTheArrivalOfTheirPcr) {
+  TsDemuxer demuxer;
+  Collector audio;
+  OutputId id = 0;
+  demuxer.CreateOutput({}, &audio, &id);
+  const std::uint32_t pid[] = {0x34};
+  demuxer.MapPids(id, pid, MediaSampleContent::kElementaryStream);
+  TsWriter writer;
+  const Bytes frame = Pattern(300, 1);
+  // Each chunk: a PCR, a frame 100 ms on, and a null packet that confirms the
+  // frame's last packet.
+  auto chunk = [&](std::uint64_t pcrMs) {
+    return Concat({writer.AdaptationOnly(0x34, {.pcr = pcrMs * kMs}),
+                   writer.Pes(0x34, 0xBD, frame, (pcrMs + 100) * 90, std::nullopt, true),
+                   TsWriter::Null()});
+  };
+  demuxer.Ingest(chunk(5000), 2 * kSecond);
+  demuxer.Resync();
+  demuxer.Ingest(chunk(5040), 9 * kSecond);
+  ASSERT_EQ(audio.items.size(), 2u);
+  EXPECT_EQ(audio.items[0].sample.startTime, 2 * kSecond + 100 * kUnitsPerMs);
+  EXPECT_EQ(audio.items[1].sample.startTime, 9 * kSecond + 100 * kUnitsPerMs);
+  EXPECT_NE(audio.items[1].sample.flags & kSampleDiscontinuity, 0u);
+}
+
 class Observer : public ClockObserver {
  public:
   void OnPcr(const PcrEvent& event) override { events.push_back(event); }

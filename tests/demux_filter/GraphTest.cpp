@@ -114,7 +114,8 @@ TEST(DemuxGraph, ElementaryStreamsCarryStartTimesFromPtsOnThePcrTimeline) {
 }
 
 // With a reference clock the filter notes the graph's stream time at which
-// each PCR came in, next to the stream time the PCR stands for.
+// each PCR came in, next to the stream time the PCR stands for: the first PCR
+// lies at its arrival, the next 100 ms on (it came in right after).
 TEST(DemuxGraph, ClockStateRecordsArrivalOnTheGraphClock) {
   TsWriter writer;
   const Bytes stream = Concat({SyncRun(), writer.AdaptationOnly(kVideo, {.pcr = kPcr0}),
@@ -128,11 +129,31 @@ TEST(DemuxGraph, ClockStateRecordsArrivalOnTheGraphClock) {
   ASSERT_EQ(g.demux->GetClockState(&clock), S_OK);
   ASSERT_TRUE(clock.valid);
   EXPECT_EQ(clock.pcrCount, 2u);
-  EXPECT_EQ(clock.pcrStreamTime, 1'000'000);  // 2 700 000 ticks = 100 ms
+  EXPECT_EQ(clock.epochs, 1u);
   ASSERT_TRUE(clock.arrivalValid);
   // Stream time 0 lies a few milliseconds after Run; the PCRs came soon after.
   EXPECT_GE(clock.arrivalStreamTime, -100 * kUnitsPerMillisecond);
   EXPECT_LT(clock.arrivalStreamTime, 5000 * kUnitsPerMillisecond);
+  const std::int64_t lead = clock.pcrStreamTime - clock.arrivalStreamTime;
+  EXPECT_LE(lead, 1'000'000);  // 2 700 000 ticks = 100 ms
+  EXPECT_GT(lead, 0);
+}
+
+// With arrival timing off (input fed faster than real time) the PCR timeline
+// alone counts: the first PCR is stream time 0 whatever the clock says.
+TEST(DemuxGraph, WithoutArrivalTimingThePcrTimelineStartsAtZero) {
+  TsWriter writer;
+  const Bytes stream = Concat({SyncRun(), writer.AdaptationOnly(kVideo, {.pcr = kPcr0}),
+                               writer.AdaptationOnly(kVideo, {.pcr = kPcr0 + 2'700'000})});
+  DemuxGraph g({stream}, 188, true);
+  ASSERT_EQ(DemuxGraph::Map(g.videoPin.Get(), {kVideo}, MEDIA_ELEMENTARY_STREAM), S_OK);
+  ASSERT_EQ(g.demux->SetArrivalTiming(FALSE), S_OK);
+  g.source->HoldUntil([&] { return g.demux->State() == State_Running; });
+  g.RunToCompletion();
+  DemuxClockState clock;
+  ASSERT_EQ(g.demux->GetClockState(&clock), S_OK);
+  EXPECT_TRUE(clock.arrivalValid);
+  EXPECT_EQ(clock.pcrStreamTime, 1'000'000);
 }
 
 // Units before and after a tune: the first unit after activation and the first
