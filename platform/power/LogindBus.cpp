@@ -1,0 +1,178 @@
+#include "platform/power/LogindBus.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <systemd/sd-bus.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+
+namespace power {
+namespace {
+
+constexpr char kService[] = "org.freedesktop.login1";
+constexpr char kPath[] = "/org/freedesktop/login1";
+constexpr char kManager[] = "org.freedesktop.login1.Manager";
+constexpr char kWho[] = "Corvane DVR";
+
+struct BusDeleter {
+  void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
+};
+using BusPtr = std::unique_ptr<sd_bus, BusDeleter>;
+
+class FdLock final : public IInhibitLock {
+ public:
+  explicit FdLock(int fd) : fd_(fd) {}
+  ~FdLock() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
+class LogindBus final : public IPowerBus {
+ public:
+  LogindBus(BusPtr calls, BusPtr signals, int wakeFd)
+      : calls_(std::move(calls)), signals_(std::move(signals)), wakeFd_(wakeFd) {}
+  ~LogindBus() override {
+    slots_[0] = sd_bus_slot_unref(slots_[0]);
+    slots_[1] = sd_bus_slot_unref(slots_[1]);
+    ::close(wakeFd_);
+  }
+
+  int Subscribe() {
+    static constexpr const char* kMembers[] = {"PrepareForSleep", "PrepareForShutdown"};
+    for (int i = 0; i < 2; ++i) {
+      const int r = sd_bus_match_signal(signals_.get(), &slots_[i], kService, kPath, kManager,
+                                        kMembers[i], &LogindBus::OnMessage, this);
+      if (r < 0) return r;
+    }
+    return 0;
+  }
+
+  std::unique_ptr<IInhibitLock> Inhibit(const InhibitRequest& request, int* error) override {
+    std::lock_guard lock(callMutex_);
+    sd_bus_error busError = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    int r = sd_bus_call_method(calls_.get(), kService, kPath, kManager, "Inhibit", &busError,
+                               &reply, "ssss", request.what.c_str(), kWho, request.why.c_str(),
+                               request.mode.c_str());
+    int fd = -1;
+    if (r >= 0) r = sd_bus_message_read(reply, "h", &fd);
+    // The descriptor belongs to the reply: keep a copy of our own.
+    if (r >= 0 && (fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 3)) < 0) r = -errno;
+    sd_bus_message_unref(reply);
+    sd_bus_error_free(&busError);
+    if (r < 0) {
+      if (error != nullptr) *error = -r;
+      return nullptr;
+    }
+    return std::make_unique<FdLock>(fd);
+  }
+
+  bool CanBlockShutdown() const override { return true; }
+
+  void Wait(int milliseconds, const std::function<void(const BusSignal&)>& signal) override {
+    signal_ = &signal;
+    // Everything already read is handled before waiting.
+    while (sd_bus_process(signals_.get(), nullptr) > 0) {
+    }
+    std::uint64_t busTimeout = UINT64_MAX;
+    sd_bus_get_timeout(signals_.get(), &busTimeout);
+    int timeout = milliseconds;
+    if (busTimeout != UINT64_MAX) {
+      timespec now{};
+      clock_gettime(CLOCK_MONOTONIC, &now);
+      const std::uint64_t nowUs =
+          static_cast<std::uint64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+      const std::uint64_t left = busTimeout > nowUs ? (busTimeout - nowUs + 999) / 1000 : 0;
+      if (left < static_cast<std::uint64_t>(timeout)) timeout = static_cast<int>(left);
+    }
+    pollfd fds[2] = {
+        {sd_bus_get_fd(signals_.get()), static_cast<short>(sd_bus_get_events(signals_.get())), 0},
+        {wakeFd_, POLLIN, 0}};
+    if (::poll(fds, 2, timeout) > 0) {
+      if (fds[1].revents & POLLIN) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
+      }
+      while (sd_bus_process(signals_.get(), nullptr) > 0) {
+      }
+    }
+    signal_ = nullptr;
+  }
+
+  void Wake() override {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+  }
+
+ private:
+  static int OnMessage(sd_bus_message* message, void* self, sd_bus_error*) {
+    auto* bus = static_cast<LogindBus*>(self);
+    int start = 0;
+    if (sd_bus_message_read(message, "b", &start) < 0 || bus->signal_ == nullptr) return 0;
+    const BusSignalKind kind =
+        std::strcmp(sd_bus_message_get_member(message), "PrepareForSleep") == 0
+            ? BusSignalKind::kPrepareForSleep
+            : BusSignalKind::kPrepareForShutdown;
+    (*bus->signal_)(BusSignal{kind, start != 0});
+    return 0;
+  }
+
+  std::mutex callMutex_;
+  BusPtr calls_;
+  BusPtr signals_;
+  int wakeFd_;
+  sd_bus_slot* slots_[2] = {nullptr, nullptr};
+  const std::function<void(const BusSignal&)>* signal_ = nullptr;
+};
+
+BusPtr OpenSystemBus(std::string* error) {
+  sd_bus* bus = nullptr;
+  const int r = sd_bus_open_system(&bus);
+  if (r < 0) {
+    if (error != nullptr) *error = std::string("no system bus: ") + std::strerror(-r);
+    return nullptr;
+  }
+  return BusPtr(bus);
+}
+
+}  // namespace
+
+std::unique_ptr<IPowerBus> OpenLogindBus(std::string* error) {
+  BusPtr calls = OpenSystemBus(error);
+  if (!calls) return nullptr;
+  BusPtr signals = OpenSystemBus(error);
+  if (!signals) return nullptr;
+  // A bus without logind (a container with its own bus) has no locks to give.
+  int owned = 0;
+  sd_bus_error busError = SD_BUS_ERROR_NULL;
+  sd_bus_message* reply = nullptr;
+  int r =
+      sd_bus_call_method(calls.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                         "org.freedesktop.DBus", "NameHasOwner", &busError, &reply, "s", kService);
+  if (r >= 0) r = sd_bus_message_read(reply, "b", &owned);
+  sd_bus_message_unref(reply);
+  sd_bus_error_free(&busError);
+  if (r < 0 || !owned) {
+    if (error != nullptr) *error = "logind is not on the system bus";
+    return nullptr;
+  }
+  const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wakeFd < 0) {
+    if (error != nullptr) *error = std::string("eventfd: ") + std::strerror(errno);
+    return nullptr;
+  }
+  auto bus = std::make_unique<LogindBus>(std::move(calls), std::move(signals), wakeFd);
+  if (const int s = bus->Subscribe(); s < 0) {
+    if (error != nullptr) *error = std::string("signal match: ") + std::strerror(-s);
+    return nullptr;
+  }
+  return bus;
+}
+
+}  // namespace power
