@@ -1,0 +1,65 @@
+// The power service on logind, over a private bus with a fake logind.
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "platform/power/SystemPower.h"
+#include "tests/power/FakeLogind.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/Wait.h"
+
+namespace power {
+namespace {
+
+class LogindTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (logind_.Address().empty()) GTEST_SKIP() << logind_.Failure();
+    env_ = std::make_unique<testsupport::ScopedEnv>("DBUS_SYSTEM_BUS_ADDRESS", logind_.Address());
+    power_ = std::make_unique<SystemPower>();
+    ASSERT_TRUE(power_->Available());
+  }
+
+  testing::FakeLogind logind_;
+  std::unique_ptr<testsupport::ScopedEnv> env_;
+  std::unique_ptr<SystemPower> power_;
+};
+
+TEST_F(LogindTest, TheRecordingLockIsHeldUntilReleased) {
+  power_->Service().HoldForRecording();
+  const auto calls = logind_.Calls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].what, "sleep:shutdown");
+  EXPECT_EQ(calls[0].who, "Corvane DVR");
+  EXPECT_EQ(calls[0].why, "Recording in progress.");
+  EXPECT_EQ(calls[0].mode, "block");
+  EXPECT_TRUE(logind_.LockHeld(0));
+  power_->Service().ReleaseRecordingHold();
+  EXPECT_TRUE(logind_.WaitReleased(0));
+}
+
+TEST_F(LogindTest, ShutdownCanBeBlocked) {
+  EXPECT_TRUE(power_->Service().CanBlockShutdown());
+}
+
+TEST_F(LogindTest, PrepareForSleepBecomesASuspendNotice) {
+  std::mutex mutex;
+  std::vector<PowerNotice> notices;
+  power_->Service().Start([&](PowerNotice n) {
+    std::lock_guard lock(mutex);
+    notices.push_back(n);
+  });
+  ASSERT_EQ(logind_.Calls().size(), 2u);  // the delay locks
+  logind_.Emit("PrepareForSleep", true);
+  ASSERT_TRUE(testsupport::WaitUntil([&] {
+    std::lock_guard lock(mutex);
+    return !notices.empty();
+  }));
+  EXPECT_EQ(notices[0], PowerNotice::kSuspend);
+  power_->Service().NoticeHandled(PowerNotice::kSuspend);
+  EXPECT_TRUE(logind_.WaitReleased(0));
+  power_->Service().Stop();
+}
+
+}  // namespace
+}  // namespace power
