@@ -3,13 +3,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <systemd/sd-bus.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+
+#include "platform/power/SdBus.h"
 
 namespace power {
 namespace {
@@ -18,11 +19,6 @@ constexpr char kService[] = "org.freedesktop.login1";
 constexpr char kPath[] = "/org/freedesktop/login1";
 constexpr char kManager[] = "org.freedesktop.login1.Manager";
 constexpr char kWho[] = "Corvane DVR";
-
-struct BusDeleter {
-  void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-using BusPtr = std::unique_ptr<sd_bus, BusDeleter>;
 
 class FdLock final : public IInhibitLock {
  public:
@@ -131,34 +127,15 @@ class LogindBus final : public IPowerBus {
   const std::function<void(const BusSignal&)>* signal_ = nullptr;
 };
 
-BusPtr OpenSystemBus(std::string* error) {
-  sd_bus* bus = nullptr;
-  const int r = sd_bus_open_system(&bus);
-  if (r < 0) {
-    if (error != nullptr) *error = std::string("no system bus: ") + std::strerror(-r);
-    return nullptr;
-  }
-  return BusPtr(bus);
-}
-
 }  // namespace
 
 std::unique_ptr<IPowerBus> OpenLogindBus(std::string* error) {
-  BusPtr calls = OpenSystemBus(error);
+  BusPtr calls = OpenBus(true, error);
   if (!calls) return nullptr;
-  BusPtr signals = OpenSystemBus(error);
+  BusPtr signals = OpenBus(true, error);
   if (!signals) return nullptr;
   // A bus without logind (a container with its own bus) has no locks to give.
-  int owned = 0;
-  sd_bus_error busError = SD_BUS_ERROR_NULL;
-  sd_bus_message* reply = nullptr;
-  int r =
-      sd_bus_call_method(calls.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                         "org.freedesktop.DBus", "NameHasOwner", &busError, &reply, "s", kService);
-  if (r >= 0) r = sd_bus_message_read(reply, "b", &owned);
-  sd_bus_message_unref(reply);
-  sd_bus_error_free(&busError);
-  if (r < 0 || !owned) {
+  if (!NameHasOwner(calls.get(), kService)) {
     if (error != nullptr) *error = "logind is not on the system bus";
     return nullptr;
   }

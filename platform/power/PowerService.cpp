@@ -9,10 +9,11 @@ const InhibitRequest kShutdownDelay{"shutdown", kShutdownDelayReason, "delay"};
 }  // namespace
 
 PowerService::PowerService(IPowerBus& bus, WakeTimer& wakeTimer,
-                           std::function<std::int64_t()> nowUtc)
+                           std::function<std::int64_t()> nowUtc, IScreenSaver* screenSaver)
     : bus_(bus),
       wakeTimer_(wakeTimer),
       nowUtc_(std::move(nowUtc)),
+      screenSaver_(screenSaver),
       watching_(bus, {"idle", kWatchingReason, "block"}),
       recording_(bus, {"sleep:shutdown", kRecordingReason, "block"}) {}
 
@@ -46,10 +47,11 @@ void PowerService::Run() {
   }
 }
 
-// logind's idle lock is what holds off the screen saver and the idle
-// suspend here, so both requests renew it.
+// The idle lock holds off logind's idle actions; desktops that keep their
+// own idle time hear of the activity too.
 void PowerService::ResetScreenSaver() {
   Renew();
+  if (screenSaver_ != nullptr) screenSaver_->SimulateUserActivity();
 }
 
 void PowerService::KeepSystemAndDisplayOn() {

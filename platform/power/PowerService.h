@@ -1,6 +1,7 @@
 // The power services of the scheduler on Linux, over systemd-logind (or its
 // recorded stand-in) and the machine's alarm clocks:
-// - while someone watches, an "idle" lock that lapses unless renewed within
+// - while someone watches, the desktop's screen saver told of activity and an
+//   "idle" lock that lapses unless renewed within
 //   kKeepAwakeSeconds (the scheduler renews it every second);
 // - while a recording runs, a "sleep:shutdown" lock with the reason
 //   "Recording in progress.";
@@ -21,6 +22,7 @@
 
 #include "platform/power/PowerBus.h"
 #include "platform/power/PowerNotice.h"
+#include "platform/power/ScreenSaver.h"
 #include "platform/power/SharedInhibitor.h"
 #include "platform/power/WakeTimer.h"
 #include "recording/scheduler/Power.h"
@@ -37,8 +39,9 @@ class PowerService final : public recording::IPower {
  public:
   static constexpr std::int64_t kKeepAwakeSeconds = 30;
 
-  // `nowUtc` gives the current UTC seconds.
-  PowerService(IPowerBus& bus, WakeTimer& wakeTimer, std::function<std::int64_t()> nowUtc);
+  // `nowUtc` gives the current UTC seconds; `screenSaver` may be null.
+  PowerService(IPowerBus& bus, WakeTimer& wakeTimer, std::function<std::int64_t()> nowUtc,
+               IScreenSaver* screenSaver = nullptr);
   ~PowerService() override;
   PowerService(const PowerService&) = delete;
   PowerService& operator=(const PowerService&) = delete;
@@ -81,6 +84,7 @@ class PowerService final : public recording::IPower {
   IPowerBus& bus_;
   WakeTimer& wakeTimer_;
   std::function<std::int64_t()> nowUtc_;
+  IScreenSaver* screenSaver_;
   PowerNoticeSink sink_;
 
   mutable std::mutex mutex_;

@@ -21,13 +21,12 @@ SystemPower::SystemPower() {
         reason.c_str());
     bus_ = std::make_unique<RecordedPowerBus>();
   }
+  screenSaver_ = OpenSessionScreenSaver();
   wakeTimer_ = std::make_unique<WakeTimer>(SystemWakeAlarms());
-  service_ = std::make_unique<PowerService>(*bus_, *wakeTimer_, [] { return common::NowUtc(); });
+  service_ = std::make_unique<PowerService>(
+      *bus_, *wakeTimer_, [] { return common::NowUtc(); }, screenSaver_.get());
 }
 
-// The service's thread waits on the bus, so the service goes first.
-SystemPower::~SystemPower() {
-  service_.reset();
-}
+SystemPower::~SystemPower() = default;
 
 }  // namespace power

@@ -1,12 +1,14 @@
 // The power services of this machine, as the program starts them: logind when
 // the system bus has it, the recorded stand-in (with one trace line) when it
-// does not, and the machine's alarm clocks for the wake timer.
+// does not, the session's screen saver when one answers, and the machine's
+// alarm clocks for the wake timer.
 #pragma once
 
 #include <memory>
 
 #include "platform/power/PowerBus.h"
 #include "platform/power/PowerService.h"
+#include "platform/power/ScreenSaver.h"
 #include "platform/power/WakeTimer.h"
 
 namespace power {
@@ -24,7 +26,9 @@ class SystemPower {
   bool Available() const { return available_; }
 
  private:
+  // Destroyed last to first: the service, whose thread waits on the bus, goes first.
   std::unique_ptr<IPowerBus> bus_;
+  std::unique_ptr<IScreenSaver> screenSaver_;
   std::unique_ptr<WakeTimer> wakeTimer_;
   std::unique_ptr<PowerService> service_;
   bool available_ = false;

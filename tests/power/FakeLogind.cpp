@@ -56,11 +56,21 @@ FakeLogind::FakeLogind() {
           SD_BUS_VTABLE_UNPRIVILEGED),
       SD_BUS_SIGNAL("PrepareForSleep", "b", 0), SD_BUS_SIGNAL("PrepareForShutdown", "b", 0),
       SD_BUS_VTABLE_END};
+  static const sd_bus_vtable kScreenSaver[] = {
+      SD_BUS_VTABLE_START(0),
+      SD_BUS_METHOD(
+          "SimulateUserActivity", "", "",
+          [](sd_bus_message* m, void* self, sd_bus_error*) { return OnUserActivity(m, self); },
+          SD_BUS_VTABLE_UNPRIVILEGED),
+      SD_BUS_VTABLE_END};
   if (sd_bus_new(&bus_) < 0 || sd_bus_set_address(bus_, address.c_str()) < 0 ||
       sd_bus_set_bus_client(bus_, 1) < 0 || sd_bus_start(bus_) < 0 ||
-      sd_bus_add_object_vtable(bus_, &slot_, "/org/freedesktop/login1",
+      sd_bus_add_object_vtable(bus_, &slots_[0], "/org/freedesktop/login1",
                                "org.freedesktop.login1.Manager", kManager, this) < 0 ||
-      sd_bus_request_name(bus_, "org.freedesktop.login1", 0) < 0) {
+      sd_bus_add_object_vtable(bus_, &slots_[1], "/org/freedesktop/ScreenSaver",
+                               "org.freedesktop.ScreenSaver", kScreenSaver, this) < 0 ||
+      sd_bus_request_name(bus_, "org.freedesktop.login1", 0) < 0 ||
+      sd_bus_request_name(bus_, "org.freedesktop.ScreenSaver", 0) < 0) {
     failure_ = "the fake logind did not get onto the bus";
     return;
   }
@@ -71,7 +81,8 @@ FakeLogind::FakeLogind() {
 FakeLogind::~FakeLogind() {
   stop_ = true;
   if (thread_.joinable()) thread_.join();
-  sd_bus_slot_unref(slot_);
+  sd_bus_slot_unref(slots_[0]);
+  sd_bus_slot_unref(slots_[1]);
   sd_bus_flush_close_unref(bus_);
   for (const InhibitCall& call : calls_)
     ::close(call.readEnd);
@@ -89,6 +100,12 @@ int FakeLogind::OnInhibit(sd_bus_message* message, void* self) {
   std::lock_guard lock(logind->mutex_);
   logind->calls_.push_back({what, who, why, mode, ends[0]});
   return r;
+}
+
+int FakeLogind::OnUserActivity(sd_bus_message* message, void* self) {
+  ++static_cast<FakeLogind*>(self)->userActivity_;
+  // The caller expects no reply; a reply would be dropped by the bus.
+  return sd_bus_message_get_expect_reply(message) ? sd_bus_reply_method_return(message, "") : 1;
 }
 
 void FakeLogind::Run() {

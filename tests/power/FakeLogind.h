@@ -1,7 +1,8 @@
 // A private message bus (dbus-daemon with a configuration of its own) with a
 // small logind on it: Inhibit hands out the write end of a pipe and keeps the
 // read end, so a test sees when the lock is released; PrepareForSleep and
-// PrepareForShutdown are emitted on request.
+// PrepareForShutdown are emitted on request. A screen saver on the same bus
+// counts the activity it is told of.
 #pragma once
 
 #include <atomic>
@@ -38,6 +39,7 @@ class FakeLogind {
 
   void Emit(const char* member, bool start);
   std::vector<InhibitCall> Calls() const;
+  int UserActivity() const { return userActivity_; }
   // Whether the lock of call `index` is still held by its taker.
   bool LockHeld(std::size_t index) const;
   // Waits until the lock of call `index` is released (every copy of the
@@ -47,6 +49,7 @@ class FakeLogind {
 
  private:
   static int OnInhibit(sd_bus_message* message, void* self);
+  static int OnUserActivity(sd_bus_message* message, void* self);
   void Run();
 
   testsupport::TempFolder folder_{"corvane-logind"};
@@ -54,7 +57,8 @@ class FakeLogind {
   std::string failure_;
   int daemonPid_ = -1;
   sd_bus* bus_ = nullptr;
-  sd_bus_slot* slot_ = nullptr;
+  sd_bus_slot* slots_[2] = {nullptr, nullptr};
+  std::atomic<int> userActivity_{0};
   mutable std::mutex mutex_;
   std::vector<InhibitCall> calls_;
   std::deque<std::pair<std::string, bool>> emits_;

@@ -15,13 +15,17 @@ class LogindTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (logind_.Address().empty()) GTEST_SKIP() << logind_.Failure();
-    env_ = std::make_unique<testsupport::ScopedEnv>("DBUS_SYSTEM_BUS_ADDRESS", logind_.Address());
+    system_ =
+        std::make_unique<testsupport::ScopedEnv>("DBUS_SYSTEM_BUS_ADDRESS", logind_.Address());
+    session_ =
+        std::make_unique<testsupport::ScopedEnv>("DBUS_SESSION_BUS_ADDRESS", logind_.Address());
     power_ = std::make_unique<SystemPower>();
     ASSERT_TRUE(power_->Available());
   }
 
   testing::FakeLogind logind_;
-  std::unique_ptr<testsupport::ScopedEnv> env_;
+  std::unique_ptr<testsupport::ScopedEnv> system_;
+  std::unique_ptr<testsupport::ScopedEnv> session_;
   std::unique_ptr<SystemPower> power_;
 };
 
@@ -36,6 +40,11 @@ TEST_F(LogindTest, TheRecordingLockIsHeldUntilReleased) {
   EXPECT_TRUE(logind_.LockHeld(0));
   power_->Service().ReleaseRecordingHold();
   EXPECT_TRUE(logind_.WaitReleased(0));
+}
+
+TEST_F(LogindTest, ResettingTheScreenSaverTellsTheDesktopOfActivity) {
+  power_->Service().ResetScreenSaver();
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return logind_.UserActivity() == 1; }));
 }
 
 TEST_F(LogindTest, ShutdownCanBeBlocked) {
