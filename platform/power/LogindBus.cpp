@@ -18,7 +18,6 @@ namespace {
 constexpr char kService[] = "org.freedesktop.login1";
 constexpr char kPath[] = "/org/freedesktop/login1";
 constexpr char kManager[] = "org.freedesktop.login1.Manager";
-constexpr char kWho[] = "Corvane DVR";
 
 class FdLock final : public IInhibitLock {
  public:
@@ -54,8 +53,8 @@ class LogindBus final : public IPowerBus {
     sd_bus_error busError = SD_BUS_ERROR_NULL;
     sd_bus_message* reply = nullptr;
     int r = sd_bus_call_method(calls_.get(), kService, kPath, kManager, "Inhibit", &busError,
-                               &reply, "ssss", request.what.c_str(), kWho, request.why.c_str(),
-                               request.mode.c_str());
+                               &reply, "ssss", request.what.c_str(), kInhibitorWho,
+                               request.why.c_str(), request.mode.c_str());
     int fd = -1;
     if (r >= 0) r = sd_bus_message_read(reply, "h", &fd);
     // The descriptor belongs to the reply: keep a copy of our own.

@@ -10,6 +10,9 @@
 
 namespace power {
 
+// Who takes the locks, as the system shows it beside their reasons.
+inline constexpr char kInhibitorWho[] = "Corvane DVR";
+
 // One inhibitor lock as logind takes them: "what" is a colon-separated list of
 // "idle", "sleep" and "shutdown"; "mode" is "block" or "delay".
 struct InhibitRequest {

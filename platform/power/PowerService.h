@@ -29,7 +29,6 @@
 
 namespace power {
 
-inline constexpr char kProgramName[] = "Corvane DVR";
 inline constexpr char kWatchingReason[] = "Watching television.";
 inline constexpr char kRecordingReason[] = "Recording in progress.";
 inline constexpr char kSleepDelayReason[] = "Setting the wake-up for the next recording.";

@@ -34,7 +34,7 @@ TEST_F(LogindTest, TheRecordingLockIsHeldUntilReleased) {
   const auto calls = logind_.Calls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].what, "sleep:shutdown");
-  EXPECT_EQ(calls[0].who, "Corvane DVR");
+  EXPECT_EQ(calls[0].who, kInhibitorWho);
   EXPECT_EQ(calls[0].why, "Recording in progress.");
   EXPECT_EQ(calls[0].mode, "block");
   EXPECT_TRUE(logind_.LockHeld(0));
