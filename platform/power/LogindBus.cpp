@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -73,29 +74,20 @@ class LogindBus final : public IPowerBus {
   void Wait(int milliseconds, const std::function<void(const BusSignal&)>& signal) override {
     signal_ = &signal;
     // Everything already read is handled before waiting.
-    while (sd_bus_process(signals_.get(), nullptr) > 0) {
-    }
-    std::uint64_t busTimeout = UINT64_MAX;
-    sd_bus_get_timeout(signals_.get(), &busTimeout);
+    Process();
+    pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {-1, 0, 0}};
     int timeout = milliseconds;
-    if (busTimeout != UINT64_MAX) {
-      timespec now{};
-      clock_gettime(CLOCK_MONOTONIC, &now);
-      const std::uint64_t nowUs =
-          static_cast<std::uint64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-      const std::uint64_t left = busTimeout > nowUs ? (busTimeout - nowUs + 999) / 1000 : 0;
-      if (left < static_cast<std::uint64_t>(timeout)) timeout = static_cast<int>(left);
+    if (!lost_) {
+      fds[1] = {sd_bus_get_fd(signals_.get()),
+                static_cast<short>(sd_bus_get_events(signals_.get())), 0};
+      timeout = BusTimeout(milliseconds);
     }
-    pollfd fds[2] = {
-        {sd_bus_get_fd(signals_.get()), static_cast<short>(sd_bus_get_events(signals_.get())), 0},
-        {wakeFd_, POLLIN, 0}};
-    if (::poll(fds, 2, timeout) > 0) {
-      if (fds[1].revents & POLLIN) {
+    if (::poll(fds, lost_ ? 1 : 2, timeout) > 0) {
+      if (fds[0].revents & POLLIN) {
         std::uint64_t count = 0;
         [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
       }
-      while (sd_bus_process(signals_.get(), nullptr) > 0) {
-      }
+      Process();
     }
     signal_ = nullptr;
   }
@@ -106,6 +98,31 @@ class LogindBus final : public IPowerBus {
   }
 
  private:
+  // Handles what the signal connection has read. A lost connection is traced
+  // once and not waited on again: the notices end, the locks taken stay.
+  void Process() {
+    if (lost_) return;
+    int r = 0;
+    while ((r = sd_bus_process(signals_.get(), nullptr)) > 0) {
+    }
+    if (r < 0) {
+      lost_ = true;
+      std::printf("The system bus connection was lost (%d): no more sleep notices\n", -r);
+    }
+  }
+
+  // `milliseconds`, or less when sd-bus wants to be called back sooner.
+  int BusTimeout(int milliseconds) {
+    std::uint64_t due = UINT64_MAX;
+    if (sd_bus_get_timeout(signals_.get(), &due) < 0 || due == UINT64_MAX) return milliseconds;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t nowUs =
+        static_cast<std::uint64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+    const std::uint64_t left = due > nowUs ? (due - nowUs + 999) / 1000 : 0;
+    return left < static_cast<std::uint64_t>(milliseconds) ? static_cast<int>(left) : milliseconds;
+  }
+
   static int OnMessage(sd_bus_message* message, void* self, sd_bus_error*) {
     auto* bus = static_cast<LogindBus*>(self);
     int start = 0;
@@ -124,6 +141,7 @@ class LogindBus final : public IPowerBus {
   int wakeFd_;
   sd_bus_slot* slots_[2] = {nullptr, nullptr};
   const std::function<void(const BusSignal&)>* signal_ = nullptr;
+  bool lost_ = false;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "tests/support/ExternalTool.h"
@@ -86,7 +87,12 @@ FakeLogind::~FakeLogind() {
   sd_bus_flush_close_unref(bus_);
   for (const InhibitCall& call : calls_)
     ::close(call.readEnd);
+  KillBus();
+}
+
+void FakeLogind::KillBus() {
   if (daemonPid_ > 0) ::kill(daemonPid_, SIGTERM);
+  daemonPid_ = -1;
 }
 
 int FakeLogind::OnInhibit(sd_bus_message* message, void* self) {
@@ -120,7 +126,8 @@ void FakeLogind::Run() {
                          member.c_str(), "b", static_cast<int>(start));
     }
     lock.unlock();
-    sd_bus_wait(bus_, 20'000);
+    // After the bus has gone the wait returns at once; sleep instead.
+    if (sd_bus_wait(bus_, 20'000) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
 

@@ -38,6 +38,8 @@ class FakeLogind {
   std::string Failure() const { return failure_; }
 
   void Emit(const char* member, bool start);
+  // Ends the message bus, as when the system's bus daemon goes away.
+  void KillBus();
   std::vector<InhibitCall> Calls() const;
   int UserActivity() const { return userActivity_; }
   // Whether the lock of call `index` is still held by its taker.

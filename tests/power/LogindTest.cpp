@@ -1,7 +1,11 @@
 // The power service on logind, over a private bus with a fake logind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <mutex>
+#include <thread>
 
 #include "platform/power/SystemPower.h"
 #include "tests/power/FakeLogind.h"
@@ -68,6 +72,23 @@ TEST_F(LogindTest, PrepareForSleepBecomesASuspendNotice) {
   power_->Service().NoticeHandled(PowerNotice::kSuspend);
   EXPECT_TRUE(logind_.WaitReleased(0));
   power_->Service().Stop();
+}
+
+TEST_F(LogindTest, ALostBusIsTracedOnceAndNotWaitedOnAgain) {
+  ::testing::internal::CaptureStdout();
+  power_->Service().Start([](PowerNotice) {});
+  logind_.KillBus();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  timespec before{}, after{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+  power_->Service().Stop();
+  const std::string trace = ::testing::internal::GetCapturedStdout();
+  const double busy = (after.tv_sec - before.tv_sec) + (after.tv_nsec - before.tv_nsec) * 1e-9;
+  EXPECT_LT(busy, 0.1);  // the power thread does not spin on the dead connection
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 1) << trace;
+  EXPECT_NE(trace.find("The system bus connection was lost"), std::string::npos);
 }
 
 }  // namespace

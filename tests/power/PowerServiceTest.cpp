@@ -65,10 +65,6 @@ TEST_F(PowerServiceTest, KeepAwakeLapsesWithoutRenewal) {
   EXPECT_TRUE(bus_.Held().empty());
 }
 
-TEST_F(PowerServiceTest, TheStandInCannotBlockShutdown) {
-  EXPECT_FALSE(service_.CanBlockShutdown());
-}
-
 // --- Wake timer ------------------------------------------------------------
 
 TEST_F(PowerServiceTest, TheWakeTimerIsArmedAtNowPlusTheDelay) {
