@@ -29,4 +29,9 @@ SystemPower::SystemPower() {
 
 SystemPower::~SystemPower() = default;
 
+std::vector<std::string> SystemPower::RecordedAsks() const {
+  if (available_) return {};
+  return static_cast<const RecordedPowerBus&>(*bus_).Log();
+}
+
 }  // namespace power

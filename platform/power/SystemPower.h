@@ -5,6 +5,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/power/PowerBus.h"
 #include "platform/power/PowerService.h"
@@ -24,6 +26,8 @@ class SystemPower {
   PowerService& Service() { return *service_; }
   // False when the stand-in records in logind's place.
   bool Available() const { return available_; }
+  // What the stand-in was asked, in order (empty with logind).
+  std::vector<std::string> RecordedAsks() const;
 
  private:
   // Destroyed last to first: the service, whose thread waits on the bus, goes first.

@@ -152,6 +152,8 @@ TEST(SystemPowerTest, WithoutASystemBusTheStandInRecordsWithOneTrace) {
   EXPECT_EQ(trace.rfind("Power management is not available", 0), 0u);
   EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 1);
   EXPECT_FALSE(power.Service().CanBlockShutdown());
+  power.Service().HoldForRecording();
+  EXPECT_EQ(power.RecordedAsks(), Lines{"take sleep:shutdown block: Recording in progress."});
 }
 
 }  // namespace
