@@ -1,0 +1,50 @@
+// CFrameSink: the video surface of a program without a window. It counts the
+// frames presented, keeps a copy of the last one with its stream time and
+// the caption layer, and saves snapshots of them as PNG files.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "platform/av/video/FrameImage.h"
+#include "platform/av/video/VideoSurface.h"
+
+namespace av::video {
+
+class CFrameSink : public VideoSurface {
+ public:
+  // The surface's size: what a layout into it sees.
+  explicit CFrameSink(long width = 0, long height = 0);
+
+  void Present(const VideoFrame& frame) override;
+  void SetPlacement(const Placement& placement) override;
+  void SetCaption(const CaptionPicture& caption) override;
+  void Clear() override;
+  void Repaint() override;
+  bool Snapshot(const std::string& path) override;
+  common::VideoRect ClientRect() const override;
+  void Resize(long width, long height) override;
+
+  std::uint64_t FramesPresented() const;
+  // Stream time of the last frame presented (0 before any).
+  std::int64_t LastStreamTime() const;
+  // The last frame's size (0 x 0 before any, and after Clear).
+  int LastWidth() const;
+  int LastHeight() const;
+  Placement CurrentPlacement() const;
+  int Repaints() const;
+  // What a snapshot would save now (empty without a frame).
+  RgbaImage Picture() const;
+
+ private:
+  mutable std::mutex mutex_;
+  long width_;
+  long height_;
+  std::uint64_t frames_ = 0;
+  int repaints_ = 0;
+  OwnedFrame last_;
+  CaptionPicture caption_;
+  Placement placement_;
+};
+
+}  // namespace av::video
