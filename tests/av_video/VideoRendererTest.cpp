@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "platform/av/AvClasses.h"
 #include "platform/av/video/FrameSink.h"
@@ -13,6 +14,7 @@
 #include "tests/av_video/TestPictures.h"
 #include "tests/support/PushSource.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Wait.h"
 
 namespace av::video::test {
 namespace {
@@ -150,6 +152,16 @@ TEST(VideoRenderer, PicturesReachTheSurfaceNotBeforeTheirTimes) {
   EXPECT_GE(elapsed, std::chrono::milliseconds(290));
   EXPECT_EQ(g.sink->FramesPresented(), 3u);
   EXPECT_EQ(g.sink->LastStreamTime(), 300 * kMs);
+}
+
+TEST(VideoRenderer, APictureWhilePausedIsShownAtOnceAndOnlyOnce) {
+  WindowlessGraph g;
+  ASSERT_TRUE(SUCCEEDED(g.control->Pause()));
+  std::thread streaming([&] { g.source->Push(FlatI420(kWidth, kHeight, 100), 0); });
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return g.sink->FramesPresented() == 1; }));
+  ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+  streaming.join();
+  EXPECT_EQ(g.sink->FramesPresented(), 1u);
 }
 
 TEST(VideoRenderer, ASnapshotIsAPngOfTheSourceRectangle) {

@@ -1,0 +1,89 @@
+#include "platform/av/video/qt/VideoWidget.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <thread>
+
+#include "platform/av/video/FrameSink.h"
+#include "tests/av_video/TestPictures.h"
+#include "tests/support/Wait.h"
+
+namespace av::video::test {
+namespace {
+
+QApplication& App() {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static int argc = 1;
+  static char name[] = "av_video_qt_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+// A white I420 picture presented from another thread, as a renderer does.
+void PresentWhite(VideoSurface& surface, int width, int height) {
+  const auto picture = FlatI420(width, height, 235);
+  VideoFrame frame;
+  frame.width = width;
+  frame.height = height;
+  frame.planes[0] = picture.data();
+  frame.planes[1] = picture.data() + width * height;
+  frame.planes[2] = frame.planes[1] + (width / 2) * (height / 2);
+  frame.strides[0] = width;
+  frame.strides[1] = frame.strides[2] = width / 2;
+  std::thread streaming([&] { surface.Present(frame); });
+  streaming.join();
+}
+
+TEST(VideoWidget, DrawsTheFrameInTheDestinationWithTheBorderAround) {
+  App();
+  CVideoWidget widget;
+  widget.resize(200, 100);
+  widget.show();
+  const auto surface = widget.Surface();
+  surface->SetPlacement({{}, {50, 0, 150, 100}, 0x0000FF});
+  PresentWhite(*surface, 32, 16);
+  QCoreApplication::processEvents();
+  const QImage shown = widget.grab().toImage();
+  EXPECT_EQ(shown.pixelColor(10, 50), QColor(255, 0, 0));
+  EXPECT_EQ(shown.pixelColor(100, 50), QColor(255, 255, 255));
+  EXPECT_EQ(shown.pixelColor(190, 50), QColor(255, 0, 0));
+}
+
+TEST(VideoWidget, TheSurfaceKnowsTheWidgetSize) {
+  App();
+  CVideoWidget widget;
+  widget.resize(320, 240);
+  widget.show();
+  EXPECT_TRUE(testsupport::WaitUntil([&] {
+    QCoreApplication::processEvents();
+    return widget.Surface()->ClientRect() == common::VideoRect{0, 0, 320, 240};
+  }));
+}
+
+TEST(VideoWidget, ARendererResizeReachesTheWidget) {
+  App();
+  CVideoWidget widget;
+  widget.show();
+  widget.Surface()->Resize(160, 90);
+  EXPECT_TRUE(testsupport::WaitUntil([&] {
+    QCoreApplication::processEvents();
+    return widget.size() == QSize(160, 90);
+  }));
+}
+
+TEST(VideoWidget, TheSurfaceOutlivesItsWidget) {
+  App();
+  std::shared_ptr<VideoSurface> surface;
+  {
+    CVideoWidget widget;
+    surface = widget.Surface();
+  }
+  PresentWhite(*surface, 32, 16);
+  EXPECT_EQ(static_cast<CFrameSink&>(*surface).FramesPresented(), 1u);
+}
+
+}  // namespace
+}  // namespace av::video::test
