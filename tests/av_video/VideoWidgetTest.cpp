@@ -63,14 +63,17 @@ TEST(VideoWidget, TheSurfaceKnowsTheWidgetSize) {
   }));
 }
 
-TEST(VideoWidget, ARendererResizeReachesTheWidget) {
+TEST(VideoWidget, APlacementFromAnotherThreadMovesTheWidget) {
   App();
-  CVideoWidget widget;
-  widget.show();
-  widget.Surface()->Resize(160, 90);
+  QWidget window;
+  window.resize(400, 300);
+  auto* widget = new CVideoWidget(&window);
+  window.show();
+  std::thread graph([&] { widget->Surface()->Place({10, 20, 170, 110}); });
+  graph.join();
   EXPECT_TRUE(testsupport::WaitUntil([&] {
     QCoreApplication::processEvents();
-    return widget.size() == QSize(160, 90);
+    return widget->geometry() == QRect(10, 20, 160, 90);
   }));
 }
 

@@ -4,7 +4,7 @@
 
 namespace av::video {
 
-CFrameSink::CFrameSink(long width, long height) : width_(width), height_(height) {}
+CFrameSink::CFrameSink(long width, long height) : geometry_{0, 0, width, height} {}
 
 void CFrameSink::Present(const VideoFrame& frame) {
   OwnedFrame copy(frame);  // copied outside the lock
@@ -48,13 +48,17 @@ bool CFrameSink::Snapshot(const std::string& path) {
 
 common::VideoRect CFrameSink::ClientRect() const {
   std::lock_guard lock(mutex_);
-  return {0, 0, width_, height_};
+  return {0, 0, geometry_.Width(), geometry_.Height()};
 }
 
-void CFrameSink::Resize(long width, long height) {
+void CFrameSink::Place(const common::VideoRect& geometry) {
   std::lock_guard lock(mutex_);
-  width_ = width;
-  height_ = height;
+  geometry_ = geometry;
+}
+
+common::VideoRect CFrameSink::Geometry() const {
+  std::lock_guard lock(mutex_);
+  return geometry_;
 }
 
 std::uint64_t CFrameSink::FramesPresented() const {

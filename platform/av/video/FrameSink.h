@@ -23,7 +23,7 @@ class CFrameSink : public VideoSurface {
   void Repaint() override;
   bool Snapshot(const std::string& path) override;
   common::VideoRect ClientRect() const override;
-  void Resize(long width, long height) override;
+  void Place(const common::VideoRect& geometry) override;
 
   std::uint64_t FramesPresented() const;
   // Stream time of the last frame presented (0 before any).
@@ -33,13 +33,14 @@ class CFrameSink : public VideoSurface {
   int LastHeight() const;
   Placement CurrentPlacement() const;
   int Repaints() const;
+  // Where the surface was placed last.
+  common::VideoRect Geometry() const;
   // What a snapshot would save now (empty without a frame).
   RgbaImage Picture() const;
 
  private:
   mutable std::mutex mutex_;
-  long width_;
-  long height_;
+  common::VideoRect geometry_;
   std::uint64_t frames_ = 0;
   int repaints_ = 0;
   OwnedFrame last_;

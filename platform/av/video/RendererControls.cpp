@@ -239,7 +239,7 @@ HRESULT CVideoMixingRenderer9::SetWindowPosition(LONG left, LONG top, LONG width
   if (width < 0 || height < 0) return E_INVALIDARG;
   std::lock_guard lock(mutex_);
   windowPosition_ = {left, top, left + width, top + height};
-  SurfaceLocked()->Resize(width, height);
+  SurfaceLocked()->Place(windowPosition_);
   UpdatePlacementLocked();
   return S_OK;
 }

@@ -64,8 +64,9 @@ class VideoSurface {
   virtual bool Snapshot(const std::string& path) = 0;
   // The surface's size in pixels (0 x 0 when unknown).
   virtual common::VideoRect ClientRect() const = 0;
-  // Gives the surface a new size (a renderer's own window moved or resized).
-  virtual void Resize(long width, long height) = 0;
+  // Moves the surface in its parent window and gives it the size of the
+  // rectangle (a video window laid out, a renderer's own window placed).
+  virtual void Place(const common::VideoRect& geometry) = 0;
 };
 
 }  // namespace av::video

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QImage>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <mutex>
@@ -14,7 +15,7 @@ namespace {
 
 // Posted by the surface: draw the latest frame; resize to the size asked for.
 const QEvent::Type kRepaintEvent = static_cast<QEvent::Type>(QEvent::User + 0x51);
-const QEvent::Type kResizeEvent = static_cast<QEvent::Type>(QEvent::User + 0x52);
+const QEvent::Type kPlaceEvent = static_cast<QEvent::Type>(QEvent::User + 0x52);
 
 QColor ColourOf(std::uint32_t bgr) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -49,13 +50,12 @@ class CWidgetSurface final : public CFrameSink {
     CFrameSink::Repaint();
     Post(kRepaintEvent);
   }
-  void Resize(long width, long height) override {
+  void Place(const common::VideoRect& geometry) override {
     {
       std::lock_guard lock(link_);
-      wantedWidth_ = width;
-      wantedHeight_ = height;
+      wanted_ = geometry;
     }
-    Post(kResizeEvent);
+    Post(kPlaceEvent);
   }
 
   // On the widget's thread.
@@ -67,11 +67,15 @@ class CWidgetSurface final : public CFrameSink {
     std::lock_guard lock(link_);
     repaintPending_ = false;
   }
-  QSize WantedSize() {
+  QRect WantedGeometry() {
     std::lock_guard lock(link_);
-    return QSize(static_cast<int>(wantedWidth_), static_cast<int>(wantedHeight_));
+    return QRect(static_cast<int>(wanted_.left), static_cast<int>(wanted_.top),
+                 static_cast<int>(wanted_.Width()), static_cast<int>(wanted_.Height()));
   }
-  void Resized(long width, long height) { CFrameSink::Resize(width, height); }
+  void Placed(const QRect& geometry) {
+    CFrameSink::Place({geometry.left(), geometry.top(), geometry.left() + geometry.width(),
+                       geometry.top() + geometry.height()});
+  }
 
  private:
   void Post(QEvent::Type type) {
@@ -87,14 +91,13 @@ class CWidgetSurface final : public CFrameSink {
   std::mutex link_;
   CVideoWidget* widget_;
   bool repaintPending_ = false;
-  long wantedWidth_ = 0;
-  long wantedHeight_ = 0;
+  common::VideoRect wanted_;
 };
 
 CVideoWidget::CVideoWidget(QWidget* parent)
     : QWidget(parent), surface_(std::make_shared<CWidgetSurface>(this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
-  surface_->Resized(width(), height());
+  surface_->Placed(geometry());
 }
 
 CVideoWidget::~CVideoWidget() {
@@ -110,8 +113,8 @@ bool CVideoWidget::event(QEvent* event) {
     update();
     return true;
   }
-  if (event->type() == kResizeEvent) {
-    resize(surface_->WantedSize());
+  if (event->type() == kPlaceEvent) {
+    setGeometry(surface_->WantedGeometry());
     return true;
   }
   return QWidget::event(event);
@@ -133,8 +136,13 @@ void CVideoWidget::paintEvent(QPaintEvent*) {
 }
 
 void CVideoWidget::resizeEvent(QResizeEvent* event) {
-  surface_->Resized(event->size().width(), event->size().height());
+  surface_->Placed(QRect(pos(), event->size()));
   QWidget::resizeEvent(event);
+}
+
+void CVideoWidget::moveEvent(QMoveEvent* event) {
+  surface_->Placed(QRect(event->pos(), size()));
+  QWidget::moveEvent(event);
 }
 
 }  // namespace av::video

@@ -29,6 +29,7 @@ class CVideoWidget : public QWidget {
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   std::shared_ptr<CWidgetSurface> surface_;
