@@ -57,6 +57,7 @@ TEST(VideoWindow, WindowlessKindDrawsOnAVideoWindowAtTheDestination) {
   // 4:3 in a square of 1000: height 750, margins of 125.
   EXPECT_EQ(sink->Geometry(), (common::VideoRect{0, 125, 1000, 875}));
   EXPECT_EQ(sink->CurrentPlacement().destination, (common::VideoRect{0, 0, 1000, 750}));
+  EXPECT_GE(sink->Repaints(), 1);
   ComPtr<IPin> captionInput;
   EXPECT_EQ(g.slot.renderer->FindPin(u"VMR Input1", &captionInput), S_OK);
 }

@@ -22,6 +22,9 @@ class OwnedFrame {
  public:
   OwnedFrame() = default;
   explicit OwnedFrame(const VideoFrame& frame);
+  // The planes point into the bytes: a copy would point into the original.
+  OwnedFrame(const OwnedFrame&) = delete;
+  OwnedFrame& operator=(const OwnedFrame&) = delete;
 
   bool IsEmpty() const { return frame_.width <= 0 || frame_.height <= 0; }
   const VideoFrame& Frame() const { return frame_; }

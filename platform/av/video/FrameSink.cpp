@@ -7,10 +7,10 @@ namespace av::video {
 CFrameSink::CFrameSink(long width, long height) : geometry_{0, 0, width, height} {}
 
 void CFrameSink::Present(const VideoFrame& frame) {
-  OwnedFrame copy(frame);  // copied outside the lock
+  auto copy = std::make_shared<const OwnedFrame>(frame);
   std::lock_guard lock(mutex_);
   ++frames_;
-  last_ = std::move(copy);
+  last_.swap(copy);
 }
 
 void CFrameSink::SetPlacement(const Placement& placement) {
@@ -19,13 +19,14 @@ void CFrameSink::SetPlacement(const Placement& placement) {
 }
 
 void CFrameSink::SetCaption(const CaptionPicture& caption) {
+  auto copy = caption.width > 0 ? std::make_shared<const CaptionPicture>(caption) : nullptr;
   std::lock_guard lock(mutex_);
-  caption_ = caption;
+  caption_.swap(copy);
 }
 
 void CFrameSink::Clear() {
   std::lock_guard lock(mutex_);
-  last_ = OwnedFrame();
+  last_.reset();
 }
 
 void CFrameSink::Repaint() {
@@ -34,10 +35,18 @@ void CFrameSink::Repaint() {
 }
 
 RgbaImage CFrameSink::Picture() const {
-  std::lock_guard lock(mutex_);
-  if (last_.IsEmpty()) return {};
-  RgbaImage image = ConvertFrame(last_.Frame(), placement_.source);
-  BlendCaption(image, caption_);
+  std::shared_ptr<const OwnedFrame> frame;
+  std::shared_ptr<const CaptionPicture> caption;
+  common::VideoRect source;
+  {
+    std::lock_guard lock(mutex_);
+    frame = last_;
+    caption = caption_;
+    source = placement_.source;
+  }
+  if (!frame || frame->IsEmpty()) return {};
+  RgbaImage image = ConvertFrame(frame->Frame(), source);
+  if (caption) BlendCaption(image, *caption);
   return image;
 }
 
@@ -68,17 +77,17 @@ std::uint64_t CFrameSink::FramesPresented() const {
 
 std::int64_t CFrameSink::LastStreamTime() const {
   std::lock_guard lock(mutex_);
-  return last_.Frame().streamTime;
+  return last_ ? last_->Frame().streamTime : 0;
 }
 
 int CFrameSink::LastWidth() const {
   std::lock_guard lock(mutex_);
-  return last_.Frame().width;
+  return last_ ? last_->Frame().width : 0;
 }
 
 int CFrameSink::LastHeight() const {
   std::lock_guard lock(mutex_);
-  return last_.Frame().height;
+  return last_ ? last_->Frame().height : 0;
 }
 
 Placement CFrameSink::CurrentPlacement() const {

@@ -1,9 +1,12 @@
 // CFrameSink: the video surface of a program without a window. It counts the
 // frames presented, keeps a copy of the last one with its stream time and
-// the caption layer, and saves snapshots of them as PNG files.
+// the caption layer, and saves snapshots of them as PNG files. Frames are
+// copied and pictures converted outside its lock, so a presenting thread
+// never waits for a conversion.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "platform/av/video/FrameImage.h"
@@ -43,8 +46,8 @@ class CFrameSink : public VideoSurface {
   common::VideoRect geometry_;
   std::uint64_t frames_ = 0;
   int repaints_ = 0;
-  OwnedFrame last_;
-  CaptionPicture caption_;
+  std::shared_ptr<const OwnedFrame> last_;
+  std::shared_ptr<const CaptionPicture> caption_;
   Placement placement_;
 };
 
