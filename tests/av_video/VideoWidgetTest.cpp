@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <memory>
 #include <thread>
 
 #include "platform/av/video/FrameSink.h"
@@ -13,14 +14,24 @@
 namespace av::video::test {
 namespace {
 
-QApplication& App() {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int argc = 1;
-  static char name[] = "av_video_qt_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
+// One application for the binary, made before the first test and deleted
+// after the last (not at exit, after Qt's own globals are gone).
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[18] = "av_video_qt_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // A white I420 picture presented from another thread, as a renderer does.
 void PresentWhite(VideoSurface& surface, int width, int height) {
@@ -38,7 +49,6 @@ void PresentWhite(VideoSurface& surface, int width, int height) {
 }
 
 TEST(VideoWidget, DrawsTheFrameInTheDestinationWithTheBorderAround) {
-  App();
   CVideoWidget widget;
   widget.resize(200, 100);
   widget.show();
@@ -53,7 +63,6 @@ TEST(VideoWidget, DrawsTheFrameInTheDestinationWithTheBorderAround) {
 }
 
 TEST(VideoWidget, TheSurfaceKnowsTheWidgetSize) {
-  App();
   CVideoWidget widget;
   widget.resize(320, 240);
   widget.show();
@@ -64,7 +73,6 @@ TEST(VideoWidget, TheSurfaceKnowsTheWidgetSize) {
 }
 
 TEST(VideoWidget, APlacementFromAnotherThreadMovesTheWidget) {
-  App();
   QWidget window;
   window.resize(400, 300);
   auto* widget = new CVideoWidget(&window);
@@ -78,7 +86,6 @@ TEST(VideoWidget, APlacementFromAnotherThreadMovesTheWidget) {
 }
 
 TEST(VideoWidget, TheSurfaceOutlivesItsWidget) {
-  App();
   std::shared_ptr<VideoSurface> surface;
   {
     CVideoWidget widget;
