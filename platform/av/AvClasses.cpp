@@ -3,6 +3,7 @@
 #include "platform/av/NullRenderer.h"
 #include "platform/av/VideoAnalyzer.h"
 #include "platform/av/audio/AudioRenderer.h"
+#include "platform/av/video/VideoRenderer.h"
 #include "platform/com/ClassFactory.h"
 
 namespace av {
@@ -14,6 +15,8 @@ const CFactoryTemplate kClasses[] = {
     {u"Null Renderer", &CLSID_NullRenderer, CNullRenderer::CreateInstance, nullptr, nullptr},
     {audio::kAudioRendererName, &CLSID_DSoundRender, audio::CAudioRenderer::CreateInstance, nullptr,
      nullptr},
+    {u"Video Mixing Renderer 9", &CLSID_VideoMixingRenderer9,
+     video::CVideoMixingRenderer9::CreateInstance, nullptr, nullptr},
 };
 
 }  // namespace

@@ -101,10 +101,13 @@ int FakeLogind::OnInhibit(sd_bus_message* message, void* self) {
   if (const int r = sd_bus_message_read(message, "ssss", &what, &who, &why, &mode); r < 0) return r;
   int ends[2];
   if (::pipe(ends) != 0) return -errno;
+  {
+    // Noted before the answer, so a caller that has its answer finds the call.
+    std::lock_guard lock(logind->mutex_);
+    logind->calls_.push_back({what, who, why, mode, ends[0]});
+  }
   const int r = sd_bus_reply_method_return(message, "h", ends[1]);
   ::close(ends[1]);
-  std::lock_guard lock(logind->mutex_);
-  logind->calls_.push_back({what, who, why, mode, ends[0]});
   return r;
 }
 

@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libasound2-dev libsystemd-dev dbus-daemon
+  qt6-base-dev zlib1g-dev
 )
 
 missing=()
