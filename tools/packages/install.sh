@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libasound2-dev
+  qt6-base-dev
 )
 
 missing=()
