@@ -36,6 +36,8 @@ class TrayIcon {
   // other frame of the blink, otherwise the normal icon; adds the icon again
   // when it was lost.
   void Refresh(std::string_view tip, bool recording);
+  // True while the second frame of the blink is shown.
+  bool RecordingFrameShown() const;
 
  private:
   struct Impl;

@@ -9,7 +9,8 @@ namespace ui {
 
 class Window {
  public:
-  // Created on the user-interface thread, after the Application.
+  // Created on the user-interface thread, after the Application (without
+  // one the window has no id and receives nothing).
   Window();
   // Kills the window's timers; messages still on their way to it are dropped.
   virtual ~Window();

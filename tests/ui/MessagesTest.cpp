@@ -22,6 +22,8 @@ static_assert(static_cast<std::uint32_t>(Message::WM_VIDEO_RESIZED) ==
 static_assert(static_cast<std::uint32_t>(Message::WM_TUNER_GRAPH_EVENT) ==
               static_cast<std::uint32_t>(graph::WindowMessage::WM_TUNER_GRAPH_EVENT));
 
+// The poster never waits for the user-interface thread: here it has finished
+// before that thread looks at its messages at all.
 TEST(WindowMessages, PostedFromAnotherThreadArriveInOrderOnTheUiThread) {
   RecordingWindow window;
   constexpr int kCount = 500;
@@ -31,8 +33,8 @@ TEST(WindowMessages, PostedFromAnotherThreadArriveInOrderOnTheUiThread) {
     }
     ui::Application::Quit(0);
   });
-  EXPECT_EQ(uitest::RunLoop(), 0);
   worker.join();
+  EXPECT_EQ(uitest::RunLoop(), 0);
 
   ASSERT_EQ(window.received.size(), static_cast<std::size_t>(kCount));
   for (int i = 0; i < kCount; ++i) {

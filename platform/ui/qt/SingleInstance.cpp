@@ -103,25 +103,28 @@ SingleInstance::Claim SingleInstance::Start(std::string_view title,
                                             const std::filesystem::path& dataFolder,
                                             std::uint32_t command,
                                             std::chrono::milliseconds patience) {
-  auto impl = std::make_unique<Impl>();
+  auto first = [](std::optional<DataFolderLock> lock, const QString& channel) {
+    auto impl = std::make_unique<Impl>();
+    impl->lock = std::move(lock);
+    impl->Listen(channel);
+    return Claim{Outcome::First,
+                 std::unique_ptr<SingleInstance>(new SingleInstance(std::move(impl)))};
+  };
+  if (dataFolder.empty()) {
+    const QString channel = ChannelName("title:" + std::string(title));
+    if (HandOver(channel, command)) return {Outcome::HandedOver, nullptr};
+    return first(std::nullopt, channel);
+  }
   const auto deadline = std::chrono::steady_clock::now() + patience;
   for (;;) {
-    if (!dataFolder.empty()) {
-      if ((impl->lock = DataFolderLock::Take(dataFolder))) {
-        impl->Listen(ChannelName(impl->lock->Folder().string()));
-        return {Outcome::First,
-                std::unique_ptr<SingleInstance>(new SingleInstance(std::move(impl)))};
-      }
-      std::error_code ec;
-      const std::filesystem::path canonical = std::filesystem::canonical(dataFolder, ec);
-      if (!ec && HandOver(ChannelName(canonical.string()), command)) {
-        return {Outcome::HandedOver, nullptr};
-      }
-    } else {
-      const QString channel = ChannelName("title:" + std::string(title));
-      if (HandOver(channel, command)) return {Outcome::HandedOver, nullptr};
-      impl->Listen(channel);
-      return {Outcome::First, std::unique_ptr<SingleInstance>(new SingleInstance(std::move(impl)))};
+    if (auto lock = DataFolderLock::Take(dataFolder)) {
+      const QString channel = ChannelName(lock->Folder().string());
+      return first(std::move(lock), channel);
+    }
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::canonical(dataFolder, ec);
+    if (!ec && HandOver(ChannelName(canonical.string()), command)) {
+      return {Outcome::HandedOver, nullptr};
     }
     if (std::chrono::steady_clock::now() >= deadline) return {Outcome::Busy, nullptr};
     std::this_thread::sleep_for(kRetryPause);

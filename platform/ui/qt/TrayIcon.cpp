@@ -98,4 +98,8 @@ void TrayIcon::Refresh(std::string_view tip, bool recording) {
   impl_->WatchHost();
 }
 
+bool TrayIcon::RecordingFrameShown() const {
+  return impl_->recordingFrame;
+}
+
 }  // namespace ui

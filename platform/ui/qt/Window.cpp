@@ -7,7 +7,10 @@
 
 namespace ui {
 
-Window::Window() : id_(qt::Dispatcher::Instance()->Register(this)) {}
+Window::Window() {
+  qt::Dispatcher* d = qt::Dispatcher::Instance();
+  id_ = d ? d->Register(this) : kNoWindow;
+}
 
 Window::~Window() {
   if (qt::Dispatcher* d = qt::Dispatcher::Instance()) d->Unregister(id_);
