@@ -27,7 +27,8 @@ struct Monitor {
 };
 
 // The monitors, the primary one first. While an Application lives they are
-// the real ones; without one (headless tools) a single 1920 x 1080 monitor.
+// the real ones (ask on the user-interface thread then); without one
+// (headless tools) a single 1920 x 1080 monitor.
 std::vector<Monitor> Monitors();
 
 // The monitor that shares the largest area with `rect`, or when none does,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -62,6 +63,20 @@ TEST(Accelerators, KeyPressInTheWindowPostsItsCommand) {
   EXPECT_EQ(window.received[0].wParam, 40120u);
   EXPECT_EQ(window.received[1].message, ui::Message::WM_APPCOMMAND);
   EXPECT_EQ(window.received[1].lParam, static_cast<ui::LParam>(ui::AppCommand::VolumeUp));
+}
+
+TEST(Accelerators, KeysInADialogOwnedByTheWindowAreTheDialogs) {
+  uitest::RecordingWindow window;
+  QWidget widget;
+  QDialog dialog(&widget);
+  ui::qt::AttachWidget(window.Id(), &widget);
+  ui::SetAccelerators(window.Id(), kTable);
+
+  QKeyEvent s(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, "s");
+  QCoreApplication::sendEvent(&dialog, &s);
+  ui::Application::Quit(0);
+  uitest::RunLoop();
+  EXPECT_TRUE(window.received.empty());
 }
 
 }  // namespace
