@@ -40,7 +40,19 @@ CommandLineOptions ParseCommandLine(std::span<const std::u16string> args, std::F
       options.instanceName = std::move(name);
     }
   }
+  if (!IsPlainInstanceName(options.instanceName)) {
+    options.refusedInstanceName = std::move(options.instanceName);
+    options.instanceName.clear();
+  }
   return options;
+}
+
+bool IsPlainInstanceName(std::u16string_view name) {
+  if (name == u"." || name == u"..") return false;
+  for (const char16_t c : name) {
+    if (c == u'/' || c == u'\\' || c < 0x20 || (c >= 0x7F && c <= 0x9F)) return false;
+  }
+  return true;
 }
 
 std::u16string WindowTitle(std::u16string_view instanceName) {

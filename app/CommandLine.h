@@ -18,7 +18,15 @@ struct CommandLineOptions {
   bool showSettings = false;    // "-settings": the Settings dialog before the first start
   bool log = false;             // "-log"
   std::u16string instanceName;  // "-instance" <name>, at most 63 characters
+  // A "-instance" value that is not a plain folder name (see
+  // IsPlainInstanceName): refused, the instance name stays empty and the
+  // program says so and ends instead of running under another copy's folder.
+  std::u16string refusedInstanceName;
 };
+
+// True for a name that is one folder of its own below "Corvane DVR": not "."
+// or "..", and without "/", "\" or control characters.
+bool IsPlainInstanceName(std::u16string_view name);
 
 // Parses the arguments (the program path first). Every argument is compared
 // with every option, case-insensitively; the value after "-instance" is not

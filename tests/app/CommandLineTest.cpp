@@ -54,6 +54,17 @@ TEST(CommandLine, LongInstanceNamesAreCutTo63Characters) {
   EXPECT_EQ(Parse({u"dvr", u"-instance", withPair}).instanceName, std::u16string(62, u'x'));
 }
 
+TEST(CommandLine, InstanceNamesThatAreNoPlainFolderNameAreRefused) {
+  for (const std::u16string bad : {u".", u"..", u"x/..", u"a/", u"a\\b", u"tab\there"}) {
+    const auto o = Parse({u"dvr", u"-instance", bad});
+    EXPECT_TRUE(o.instanceName.empty());
+    EXPECT_EQ(o.refusedInstanceName, bad);
+  }
+  const auto o = Parse({u"dvr", u"-instance", u"Den .2"});
+  EXPECT_EQ(o.instanceName, u"Den .2");
+  EXPECT_TRUE(o.refusedInstanceName.empty());
+}
+
 TEST(CommandLine, TitleAndDataFolderFollowTheInstanceName) {
   EXPECT_EQ(WindowTitle(u""), u"Corvane DVR");
   EXPECT_EQ(WindowTitle(u"Bedroom"), u"Corvane DVR (Bedroom)");

@@ -1,0 +1,59 @@
+// The messages windows of the program receive. Each carries the number the
+// program's windows have always used for it, so traces and the hand-over
+// between processes (command 40151) keep their numbers; the set is closed:
+// a window handles these and nothing else.
+#pragma once
+
+#include <cstdint>
+
+namespace ui {
+
+// Names a window for posting. Ids are never reused, so a message posted to a
+// window that is gone meanwhile is dropped instead of reaching another one.
+using WindowId = std::uint32_t;
+inline constexpr WindowId kNoWindow = 0;
+
+using WParam = std::uintptr_t;
+using LParam = std::intptr_t;
+using LResult = std::intptr_t;
+
+enum class Message : std::uint32_t {
+  WM_CLOSE = 0x0010,
+  WM_COMMAND = 0x0111,     // wParam: the command id
+  WM_TIMER = 0x0113,       // wParam: the timer id
+  WM_APPCOMMAND = 0x0319,  // lParam: the AppCommand of a media key
+  WM_CONTROL_PANEL_REFRESH = 1026,
+  WM_CHANNEL_CHANGED = 1027,     // to the "Channels" dialog: the physical channel tuned
+  WM_PLAYBACK_COUNTDOWN = 1032,  // to the playback bar: seconds until it hides
+  WM_TRAY_NOTIFY = 1033,         // lParam: the mouse message on the tray icon
+  WM_PLAYER_GRAPH_EVENT = 1037,
+  WM_VIDEO_RESIZED = 1038,
+  WM_TUNER_GRAPH_EVENT = 1039,
+};
+
+// The mouse messages WM_TRAY_NOTIFY reports.
+inline constexpr LParam kTrayLeftClick = 0x0202;        // WM_LBUTTONUP
+inline constexpr LParam kTrayLeftDoubleClick = 0x0203;  // WM_LBUTTONDBLCLK
+
+// Media keys as application commands (the numbers of WM_APPCOMMAND).
+enum class AppCommand : std::uint32_t {
+  VolumeMute = 8,
+  VolumeDown = 9,
+  VolumeUp = 10,
+  MediaNextTrack = 11,
+  MediaPreviousTrack = 12,
+  MediaStop = 13,
+  MediaPlayPause = 14,
+  MediaPlay = 46,
+  MediaPause = 47,
+  MediaRecord = 48,
+  MediaFastForward = 49,
+  MediaRewind = 50,
+  MediaChannelUp = 51,
+  MediaChannelDown = 52,
+};
+
+// What a modal dialog or message box ends with.
+enum class DialogResult : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+}  // namespace ui

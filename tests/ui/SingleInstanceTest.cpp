@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/DataFolderLock.h"
+#include "platform/ui/SingleInstance.h"
+#include "tests/support/TempFolder.h"
+#include "tests/ui/UiTestApplication.h"
+
+namespace {
+
+using ui::SingleInstance;
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kOpen = 40151;
+
+TEST(DataFolderLock, RefusedWhileHeldAlsoThroughAnotherPath) {
+  testsupport::TempFolder temp;
+  const std::filesystem::path folder = temp.Path() / "Corvane DVR";
+  std::filesystem::create_directories(folder);
+  std::filesystem::create_directory_symlink(folder, temp.Path() / "alias");
+
+  auto held = ui::DataFolderLock::Take(folder);
+  ASSERT_TRUE(held);
+  EXPECT_FALSE(ui::DataFolderLock::Take(folder));
+  EXPECT_FALSE(ui::DataFolderLock::Take(temp.Path() / "alias" / "."));
+  held.reset();
+  EXPECT_TRUE(ui::DataFolderLock::Take(temp.Path() / "alias"));
+}
+
+TEST(SingleInstance, SecondStartWithTheSameTitleHandsOverTheOpenCommand) {
+  testsupport::TempFolder temp;
+  const std::filesystem::path folder = temp.Path() / "Corvane DVR";
+  std::filesystem::create_directories(folder);
+  SingleInstance::Claim first = SingleInstance::Start("Corvane DVR", folder, kOpen);
+  ASSERT_EQ(first.outcome, SingleInstance::Outcome::First);
+  std::vector<std::uint32_t> received;
+  first.instance->SetCommandHandler([&](std::uint32_t command) {
+    received.push_back(command);
+    ui::Application::Quit(0);
+  });
+
+  SingleInstance::Outcome second = SingleInstance::Outcome::First;
+  std::thread secondStart(
+      [&] { second = SingleInstance::Start("Corvane DVR", folder, kOpen, 2s).outcome; });
+  uitest::RunLoop();
+  secondStart.join();
+
+  EXPECT_EQ(second, SingleInstance::Outcome::HandedOver);
+  EXPECT_EQ(received, std::vector<std::uint32_t>{kOpen});
+}
+
+TEST(SingleInstance, AnotherTitleRunsBeside) {
+  testsupport::TempFolder temp;
+  std::filesystem::create_directories(temp.Path() / "Corvane DVR" / "Bedroom");
+  SingleInstance::Claim first =
+      SingleInstance::Start("Corvane DVR", temp.Path() / "Corvane DVR", kOpen);
+  SingleInstance::Claim bedroom = SingleInstance::Start(
+      "Corvane DVR (Bedroom)", temp.Path() / "Corvane DVR" / "Bedroom", kOpen);
+  EXPECT_EQ(first.outcome, SingleInstance::Outcome::First);
+  EXPECT_EQ(bedroom.outcome, SingleInstance::Outcome::First);
+}
+
+TEST(SingleInstance, HolderThatTakesNoCommandLeavesTheSecondStartBusy) {
+  testsupport::TempFolder temp;
+  auto held = ui::DataFolderLock::Take(temp.Path());
+  ASSERT_TRUE(held);
+  EXPECT_EQ(SingleInstance::Start("Corvane DVR", temp.Path(), kOpen, 100ms).outcome,
+            SingleInstance::Outcome::Busy);
+}
+
+}  // namespace
