@@ -1,0 +1,161 @@
+#include "tools/cli/daemon/DaemonRun.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "common/Utf16.h"
+#include "graph/manager/CBDAFilterGraph.h"
+#include "graph/manager/RecorderGraph.h"
+#include "platform/power/SystemPower.h"
+#include "recording/Clock.h"
+#include "recording/scheduler/Scheduler.h"
+#include "tools/cli/psip/TuningText.h"
+#include "tools/cli/session/ToolSession.h"
+
+namespace cli {
+namespace {
+
+std::atomic<bool> gStop{false};
+
+void OnSignal(int) {
+  gStop = true;
+}
+
+struct Options {
+  std::string instance;
+  std::string tuner;
+  int seconds = 0;  // 0: until a signal
+};
+
+bool Parse(std::span<const std::string> args, Options& o) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (i + 1 >= args.size()) return false;
+    const std::string& value = args[++i];
+    if (a == "--instance") {
+      o.instance = value;
+    } else if (a == "--tuner") {
+      o.tuner = value;
+    } else if (a == "--seconds") {
+      const auto seconds = ParseInt(value);
+      if (!seconds || *seconds <= 0) return false;
+      o.seconds = *seconds;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The console in the window's place: notices and errors are lines, nothing
+// waits for an answer.
+class Console final : public graph::IGraphMessageTarget, public recording::ISchedulerShell {
+ public:
+  explicit Console(std::FILE* out) : out_(out) {}
+  void Post(graph::WindowMessage, std::uint32_t) override {}
+  void ShowError(const std::string& text) override { Line(text); }
+  void Notice(const std::string& text) override { Line(text); }
+  void ShowChannelBanner(int) override {}
+  bool AskContinueShutdown() override { return false; }
+  void ExitProgram() override { gStop = true; }
+
+ private:
+  void Line(const std::string& text) {
+    std::fprintf(out_, "%s\n", text.c_str());
+    std::fflush(out_);
+  }
+  std::FILE* out_;
+};
+
+// Power notices arrive on the power thread; the scheduler takes them on the
+// main loop.
+class Notices {
+ public:
+  void Push(power::PowerNotice notice) {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(notice);
+  }
+  std::deque<power::PowerNotice> Take() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(queue_, {});
+  }
+
+ private:
+  std::mutex mutex_;
+  std::deque<power::PowerNotice> queue_;
+};
+
+}  // namespace
+
+int RunDaemon(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
+  Options o;
+  if (!Parse(args, o)) {
+    std::fprintf(err, "usage: corvane-cli daemon %s\n", kDaemonUsage);
+    return 2;
+  }
+  ToolSession session;
+  std::string error;
+  if (!session.Open(common::FromUtf8(o.instance), o.tuner, &error)) {
+    std::fprintf(err, "corvane-cli: %s\n", error.c_str());
+    return 1;
+  }
+  Console console(out);
+  auto graph = std::make_unique<graph::CBDAFilterGraph>(session.ConfigOfFirstTuner(),
+                                                        session.Services(&console));
+  graph::RecorderGraph recorder(*graph);
+  power::SystemPower power;
+  Notices notices;
+  power.Service().Start([&notices](power::PowerNotice n) { notices.Push(n); });
+
+  const recording::SystemClock clock;
+  bool busy = false;
+  app::TunerManager& manager = session.Manager();
+  recording::Scheduler scheduler(
+      {manager.timers, clock, power.Service(), console, session.Channels(), busy});
+  scheduler.SetGraphs({&recorder});
+  scheduler.AwayModeNotice(power::PowerService::AwayMode());
+  scheduler.SetStartupComplete();
+  std::fprintf(out, "Recording timers on %s: %d timer%s\n",
+               common::ToUtf8(session.ConfigOfFirstTuner().friendlyName).c_str(),
+               manager.timers.count(), manager.timers.count() == 1 ? "" : "s");
+  std::fflush(out);
+
+  gStop = false;
+  auto oldInt = std::signal(SIGINT, OnSignal);
+  auto oldTerm = std::signal(SIGTERM, OnSignal);
+  auto oldHup = std::signal(SIGHUP, OnSignal);
+  const auto start = std::chrono::steady_clock::now();
+  for (int second = 1; !gStop && (o.seconds == 0 || second <= o.seconds); ++second) {
+    std::this_thread::sleep_until(start + std::chrono::seconds(second));
+    for (power::PowerNotice notice : notices.Take()) {
+      if (notice == power::PowerNotice::kSuspend) scheduler.SuspendNotice();
+      if (notice == power::PowerNotice::kShutdown) gStop = true;
+      power.Service().NoticeHandled(notice);
+    }
+    graph->MonitorTick();
+    scheduler.Tick();
+  }
+  std::signal(SIGINT, oldInt);
+  std::signal(SIGTERM, oldTerm);
+  std::signal(SIGHUP, oldHup);
+
+  // A running recording stops as at its end; then everything is saved.
+  const std::filesystem::path recorded = graph->RecordingPath();
+  graph->RequestGraphState(0, 0);
+  if (!recorded.empty()) std::fprintf(out, "Stopped recording \"%s\"\n", recorded.string().c_str());
+  power.Service().Stop();
+  const tuning::ChannelLocator current = graph->CurrentChannel();
+  graph.reset();
+  if (!session.Save(current)) {
+    std::fprintf(err, "corvane-cli: the settings file was not saved\n");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,18 @@
+// "daemon": the recorder without a window. The scheduler of the program runs
+// on the data folder's timers and the first tuner: what is due is recorded,
+// sleep and shut-down are held off while it records, the wake timer is armed
+// when the machine goes to sleep. SIGINT/SIGTERM stop a running recording
+// cleanly (the file stays playable) and save the settings (tools/cli/daemon).
+#pragma once
+
+#include <cstdio>
+#include <span>
+#include <string>
+
+namespace cli {
+
+inline constexpr const char* kDaemonUsage = "[--instance NAME] [--tuner NAME] [--seconds N]";
+
+int RunDaemon(std::span<const std::string> args, std::FILE* out, std::FILE* err);
+
+}  // namespace cli
