@@ -13,6 +13,7 @@
 #include "platform/av/AvClasses.h"
 #include "platform/av/line21/CaptionScreen.h"
 #include "platform/av/line21/Line21Interfaces.h"
+#include "platform/av/video/VmrInterfaces.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MediaClasses.h"
@@ -186,6 +187,33 @@ TEST(CaptionPath, MissingLibraryShowsTheMessageAndBuildsNothing) {
   EXPECT_EQ(count, 2);
   IPin* peer = nullptr;
   EXPECT_EQ(chain.source->Output()->ConnectedTo(&peer), VFW_E_NOT_CONNECTED);
+}
+
+TEST(CaptionPath, TheLine21DecoderFeedsTheRenderersSecondInput) {
+  CaptionChain chain;
+  ASSERT_EQ(graph::AddCaptionPath(chain.graph.Get(), chain.source.Get(), true, chain.slots,
+                                  CAPSIFT_DLL_PATH),
+            S_OK);
+  ComPtr<IBaseFilter> renderer;
+  ASSERT_EQ(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_PPV_ARGS(&renderer)),
+            S_OK);
+  ComPtr<IVMRFilterConfig9> config;
+  ASSERT_EQ(renderer.As(&config), S_OK);
+  ASSERT_EQ(config->SetNumberOfStreams(2), S_OK);
+  ASSERT_EQ(chain.graph->AddFilter(renderer.Get(), u"VMR 9"), S_OK);
+  ComPtr<IPin> video, captions;
+  ASSERT_EQ(renderer->FindPin(u"VMR Input0", &video), S_OK);
+  ASSERT_EQ(renderer->FindPin(u"VMR Input1", &captions), S_OK);
+  ComPtr<IPin> line21Output;
+  ASSERT_EQ(chain.slots.line21Decoder->FindPin(u"Line 21 Out", &line21Output), S_OK);
+
+  // The video input is still free: the pictures go to the caption input only.
+  ASSERT_EQ(graph::ConnectCaptionRenderer(chain.graph.Get(), chain.slots, renderer.Get()), S_OK);
+  ComPtr<IPin> peer;
+  EXPECT_EQ(captions->ConnectedTo(&peer), S_OK);
+  EXPECT_EQ(peer.Get(), line21Output.Get());
+  EXPECT_EQ(video->ConnectedTo(&peer), VFW_E_NOT_CONNECTED);
 }
 
 TEST(CaptionPath, RemovalGoesByTheSlotsAndClearsThem) {
