@@ -3,6 +3,7 @@
 #include "platform/av/NullRenderer.h"
 #include "platform/av/VideoAnalyzer.h"
 #include "platform/av/audio/AudioRenderer.h"
+#include "platform/av/line21/Line21Decoder.h"
 #include "platform/av/video/VideoRenderer.h"
 #include "platform/com/ClassFactory.h"
 
@@ -17,6 +18,8 @@ const CFactoryTemplate kClasses[] = {
      nullptr},
     {u"Video Mixing Renderer 9", &CLSID_VideoMixingRenderer9,
      video::CVideoMixingRenderer9::CreateInstance, nullptr, nullptr},
+    {line21::kLine21DecoderName, &CLSID_Line21Decoder2, line21::CLine21Decoder2::CreateInstance,
+     nullptr, nullptr},
 };
 
 }  // namespace

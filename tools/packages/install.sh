@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
-  libasound2-dev libsystemd-dev dbus-daemon
+  libasound2-dev libsystemd-dev dbus-daemon libzvbi-dev
   qt6-base-dev zlib1g-dev
 )
 
