@@ -90,7 +90,13 @@ HRESULT PlayerGraph::SeekToFraction(LONGLONG numerator, LONGLONG denominator) {
   LONGLONG earliest = 0, latest = 0;
   HRESULT hr = seeking->GetAvailable(&earliest, &latest);
   if (FAILED(hr)) return hr;
-  LONGLONG position = earliest + (latest - earliest) * numerator / denominator;
+  return SeekTo(earliest + (latest - earliest) * numerator / denominator);
+}
+
+HRESULT PlayerGraph::SeekTo(LONGLONG position) {
+  std::lock_guard lock(lock_);
+  ComPtr<IMediaSeeking> seeking = Seeking();
+  if (!seeking) return E_UNEXPECTED;
   return seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr,
                                AM_SEEKING_NoPositioning);
 }
@@ -100,10 +106,8 @@ HRESULT PlayerGraph::JumpToLive() {
   ComPtr<IMediaSeeking> seeking = Seeking();
   if (!seeking || kind_ == PlayerState::kPlayerLive) return S_FALSE;
   LONGLONG earliest = 0, latest = 0;
-  HRESULT hr = seeking->GetAvailable(&earliest, &latest);
-  if (FAILED(hr)) return hr;
-  return seeking->SetPositions(&latest, AM_SEEKING_AbsolutePositioning, nullptr,
-                               AM_SEEKING_NoPositioning);
+  const HRESULT hr = seeking->GetAvailable(&earliest, &latest);
+  return FAILED(hr) ? hr : SeekTo(latest);
 }
 
 HRESULT PlayerGraph::SetRate(double rate) {

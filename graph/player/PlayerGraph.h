@@ -87,6 +87,8 @@ class PlayerGraph : public IPlayerSteps {
   HRESULT Pause();
   // Moves to earliest + (latest - earliest) * numerator / denominator.
   HRESULT SeekToFraction(LONGLONG numerator, LONGLONG denominator);
+  // Moves to an absolute position.
+  HRESULT SeekTo(LONGLONG position);
   HRESULT SetRate(double rate);
   double Rate();
   HRESULT GetPosition(PlayerPosition* position);
