@@ -77,11 +77,6 @@ std::u16string PlayerGraph::PlaybackFile() const {
   return playbackFile_;
 }
 
-void PlayerGraph::SetEventHook(GraphHook hook) {
-  std::lock_guard lock(lock_);
-  eventHook_ = std::move(hook);
-}
-
 HRESULT PlayerGraph::Build(PlayerState kind, IFilterGraph2* tunerGraph,
                            const std::u16string& path) {
   std::lock_guard lock(lock_);
@@ -125,7 +120,6 @@ HRESULT PlayerGraph::Build(PlayerState kind, IFilterGraph2* tunerGraph,
   if (!options_.paced) {
     if (ComPtr<IMediaFilter> filter = graph_.As<IMediaFilter>()) filter->SetSyncSource(nullptr);
   }
-  if (eventHook_) eventHook_(graph_.Get());
   // A time-shift player shows what is on now, however long the buffer; a
   // file plays from its start.
   if (kind == PlayerState::kPlayerTimeShift) {
@@ -249,7 +243,6 @@ void PlayerGraph::RemoveChain() {
       if (textRenderer_ && FAILED(graph_->RemoveFilter(textRenderer_.Get())))
         common::ErrorBox("Can not remove text render filter from graph. Error: %s", "E_FAIL");
       textRenderer_.Reset();
-      if (eventHook_) eventHook_(nullptr);
     }
   }
   sourceKind_ = SourceKind::kNone;

@@ -21,7 +21,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <string>
 
@@ -62,9 +61,6 @@ struct PlayerPosition {
 
 class PlayerGraph : public IPlayerSteps {
  public:
-  // Called once a player graph exists, before it runs (events, clocks).
-  using GraphHook = std::function<void(IGraphBuilder* playerGraph)>;
-
   explicit PlayerGraph(VideoWindowState& window);
   ~PlayerGraph() override;
   PlayerGraph(const PlayerGraph&) = delete;
@@ -74,8 +70,6 @@ class PlayerGraph : public IPlayerSteps {
   // The file the file player reads (the open-file command's choice).
   void SetPlaybackFile(std::u16string path);
   std::u16string PlaybackFile() const;
-  // Attach (non-null graph) and detach (null) the player graph's events.
-  void SetEventHook(GraphHook hook);
 
   // IPlayerSteps
   HRESULT Build(PlayerState kind, IFilterGraph2* tunerGraph, const std::u16string& path) override;
@@ -103,7 +97,7 @@ class PlayerGraph : public IPlayerSteps {
   // The filters, for readers of their statistics; null when absent.
   ComPtr<IBaseFilter> VideoDecoder() const;
   ComPtr<IBaseFilter> AudioDecoder() const;
-  ComPtr<IGraphBuilder> Graph() const;
+  ComPtr<IGraphBuilder> Graph() const override;
   VideoRendererSlot Video() const;
 
  private:
@@ -122,7 +116,6 @@ class PlayerGraph : public IPlayerSteps {
   VideoWindowState& window_;
   PlayerOptions options_;
   std::u16string playbackFile_;
-  GraphHook eventHook_;
 
   PlayerState kind_ = PlayerState::kNone;
   PlayerRunState runState_ = PlayerRunState::kStopped;

@@ -5,7 +5,10 @@
 #include <chrono>
 #include <thread>
 
+#include "common/ErrorBox.h"
+#include "common/Utf16.h"
 #include "graph/manager/CBDAFilterGraph.h"
+#include "graph/player/OpenFile.h"
 #include "platform/av/decoders/Ac3Decoder.h"
 #include "platform/av/decoders/Mpeg2VideoDecoder.h"
 #include "platform/bda/tuner/VirtualTuners.h"
@@ -68,6 +71,20 @@ TEST_F(LiveViewingTest, TheTimeShiftPlayerDecodesVideoAndSound) {
   EXPECT_GE(position.current, position.latest - 10'000'000);
   EXPECT_EQ(manager.RequestGraphState(0, 0), S_OK);
   EXPECT_EQ(player_.Kind(), graph::PlayerState::kNone);
+}
+
+TEST_F(LiveViewingTest, AFileThatCannotBePlayedReturnsToLiveViewing) {
+  graph::CBDAFilterGraph manager(config_, {&channels_, &tables_, nullptr, &player_});
+  ASSERT_EQ(manager.RequestGraphState(32, 2), S_OK);
+  // Chosen, then gone before it was opened.
+  const auto file = folder_.Path() / "gone.mpg";
+  common::ErrorCapture errors;
+  EXPECT_TRUE(FAILED(graph::OpenPlaybackFile(manager, player_, common::FromUtf8(file.string()))));
+  EXPECT_EQ(manager.Tuner(), graph::TunerState::kTunerBuffered);
+  EXPECT_EQ(manager.Player(), graph::PlayerState::kPlayerTimeShift);
+  EXPECT_TRUE(player_.PlaybackFile().empty());
+  ASSERT_FALSE(errors.Messages().empty());
+  EXPECT_TRUE(errors.Messages()[0].starts_with("Player can not load file"));
 }
 
 }  // namespace
