@@ -285,7 +285,7 @@ ComPtr<IBaseFilter> PlayerGraph::AudioDecoder() const {
 
 ComPtr<IGraphBuilder> PlayerGraph::Graph() const {
   std::lock_guard lock(lock_);
-  return graph_;
+  return kind_ == PlayerState::kPlayerLive ? nullptr : graph_;
 }
 
 VideoRendererSlot PlayerGraph::Video() const {

@@ -73,6 +73,15 @@ TEST_F(LiveViewingTest, TheTimeShiftPlayerDecodesVideoAndSound) {
   EXPECT_EQ(player_.Kind(), graph::PlayerState::kNone);
 }
 
+TEST_F(LiveViewingTest, TheLivePlayerDecodesInsideTheTunerGraph) {
+  graph::CBDAFilterGraph manager(config_, {&channels_, &tables_, nullptr, &player_});
+  ASSERT_EQ(manager.RequestGraphState(16, 1), S_OK);
+  EXPECT_FALSE(player_.Graph());
+  std::this_thread::sleep_for(2s);
+  EXPECT_GT(StatsOf<av::CMpeg2VideoDecoder>(player_.VideoDecoder()).frames, 10u);
+  EXPECT_GT(StatsOf<av::CAc3Decoder>(player_.AudioDecoder()).frames, 10u);
+}
+
 TEST_F(LiveViewingTest, AFileThatCannotBePlayedReturnsToLiveViewing) {
   graph::CBDAFilterGraph manager(config_, {&channels_, &tables_, nullptr, &player_});
   ASSERT_EQ(manager.RequestGraphState(32, 2), S_OK);
