@@ -263,7 +263,14 @@ void CBDAFilterGraph::TearDownTunerGraph() {
 
 HRESULT CBDAFilterGraph::BuildPlayer(PlayerState kind) {
   if (services_.player == nullptr) return kNoPlayer;
-  return services_.player->Build(kind, ingest_.Graph(), bufferPath_);
+  const HRESULT hr = services_.player->Build(kind, ingest_.Graph(), bufferPath_);
+  if (FAILED(hr) || kind == PlayerState::kPlayerLive) return hr;
+  // The player graph's events go to the main window.
+  std::string error;
+  if (FAILED(playerNotify_.Start(services_.player->Graph().Get(), services_.target,
+                                 WindowMessage::WM_PLAYER_GRAPH_EVENT, &error)))
+    Report(error + "\n");
+  return hr;
 }
 
 HRESULT CBDAFilterGraph::RunPlayer() {
@@ -276,6 +283,8 @@ HRESULT CBDAFilterGraph::StopPlayer() {
 }
 
 HRESULT CBDAFilterGraph::TearDownPlayer() {
+  // Events of a player going down are not looked at any more.
+  playerNotify_.Stop();
   if (machine_.Player() == PlayerState::kNone) return S_OK;
   return services_.player ? services_.player->TearDown() : kNoPlayer;
 }

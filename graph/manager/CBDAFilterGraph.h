@@ -43,8 +43,9 @@ struct GraphConfig {
   int tagNumber = 1;  // "T%d"
 };
 
-// What every graph shares: the channel list, the program's tables, the
-// windows, and the player (null: no player states).
+// What a graph works with: the channel list and the program's tables (shared
+// by every graph), the windows, and this graph's player (null: no player
+// states).
 struct GraphServices {
   tuning::ChannelList* channels = nullptr;
   tables::ProgramTables* tables = nullptr;
@@ -133,6 +134,7 @@ class CBDAFilterGraph : private IGraphSteps {
   IngestGraph ingest_;
   BufferChain buffer_;
   GraphNotify notify_;
+  GraphNotify playerNotify_;
   std::u16string bufferPath_;
   tables::GraphTables tables_;
   std::int32_t signalQuality_ = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graph/manager/GraphState.h"
+#include "platform/com/ComPtr.h"
 #include "platform/com/HResult.h"
 #include "platform/media/Interfaces.h"
 
@@ -23,6 +24,9 @@ class IPlayerSteps {
   virtual HRESULT TearDown() = 0;
   // Moves a time-shift player to the newest position (before a tune).
   virtual HRESULT JumpToLive() = 0;
+  // The player graph of a time-shift or file player (its events go to the
+  // main window); null otherwise.
+  virtual ComPtr<IGraphBuilder> Graph() const = 0;
 };
 
 // The answer of the player steps while no player exists.

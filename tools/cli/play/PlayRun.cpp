@@ -8,6 +8,8 @@
 
 #include "common/Utf16.h"
 #include "graph/player/RecordingReader.h"
+#include "platform/com/HResult.h"
+#include "tools/cli/play/Decoding.h"
 
 namespace cli {
 namespace {
@@ -16,6 +18,9 @@ struct Options {
   std::filesystem::path file;
   std::optional<double> seek;
   std::optional<double> rate;
+  bool decode = false;
+  bool captions = false;
+  std::filesystem::path frames;
 };
 
 std::optional<double> ParseNumber(const std::string& text) {
@@ -36,13 +41,19 @@ int ParseOptions(std::span<const std::string> args, Options& o, std::FILE* err) 
     } else if (a == "--rate" && hasValue) {
       o.rate = ParseNumber(args[++i]);
       ok = o.rate.has_value();
+    } else if (a == "--decode") {
+      o.decode = true;
+    } else if (a == "--captions") {
+      o.captions = true;
+    } else if (a == "--frames" && hasValue) {
+      o.frames = args[++i];
     } else if (!a.starts_with("--") && o.file.empty()) {
       o.file = a;
     } else {
       ok = false;
     }
   }
-  if (!ok || o.file.empty()) {
+  if (!ok || o.file.empty() || (!o.decode && (o.captions || !o.frames.empty()))) {
     std::fprintf(err, "usage: corvane-cli play %s\n", kPlayUsage);
     return 2;
   }
@@ -90,6 +101,50 @@ class TextLog {
   unsigned long long undecodable_ = 0;
 };
 
+// The real player over the file, without a clock, until the end of the file
+// or, for a list, until nothing more arrives.
+int RunDecoded(const Options& o, std::FILE* out, std::FILE* err) {
+  if (o.captions) return Fail(err, "--captions needs the Line 21 decoder, which is not built in");
+  std::optional<SecondSnapshots> snapshots;
+  if (!o.frames.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(o.frames, ec);
+    if (!std::filesystem::is_directory(o.frames, ec))
+      return Fail(err, "cannot create \"" + o.frames.string() + "\"");
+    snapshots.emplace(o.frames);
+  }
+  graph::VideoWindowState window;
+  graph::PlayerGraph player(window);
+  player.SetOptions(HeadlessPlayerOptions({}, {}, false));
+  const std::u16string path = common::FromUtf8(o.file.string());
+  const bool list = o.file.extension() == ".lst";
+  HRESULT hr = S_OK;
+  if (list) {
+    hr = player.Build(graph::PlayerState::kPlayerTimeShift, nullptr, path);
+  } else {
+    player.SetPlaybackFile(path);
+    hr = player.Build(graph::PlayerState::kPlayerFile, nullptr, u"");
+  }
+  if (FAILED(hr))
+    return Fail(err, "cannot play \"" + o.file.string() + "\": " + com::ResultName(hr));
+  if (o.rate && FAILED(hr = player.SetRate(*o.rate)))
+    return Fail(err, "rate refused: " + com::ResultName(hr));
+  graph::PlayerPosition position;
+  player.GetPosition(&position);
+  // A list plays from its start too, unless told where.
+  hr = o.seek ? player.SeekTo(position.earliest + static_cast<LONGLONG>(*o.seek * 10'000'000.0))
+              : player.SeekToFraction(0, 1);
+  if (FAILED(hr)) return Fail(err, "cannot seek: " + com::ResultName(hr));
+  if (FAILED(hr = player.Run())) return Fail(err, "cannot run: " + com::ResultName(hr));
+  const bool ended = WaitForEnd(player);
+  player.Stop();
+  PrintDecoding(out, player);
+  if (snapshots) std::fprintf(out, "frames: %d pictures saved\n", snapshots->Saved());
+  std::fprintf(out, "%s\n", ended ? "end of stream" : "no more data (live edge)");
+  player.TearDown();
+  return 0;
+}
+
 }  // namespace
 
 int RunPlay(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
@@ -98,6 +153,8 @@ int RunPlay(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(o.file, ec))
     return Fail(err, "no file \"" + o.file.string() + "\"");
+
+  if (o.decode) return RunDecoded(o, out, err);
 
   TextLog texts;
   graph::RecordingReader reader;

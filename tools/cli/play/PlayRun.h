@@ -2,6 +2,9 @@
 // "MPEG-2 Source" into renderers that show nothing, as fast as it reads, and
 // reports what each stream carried: sample counts, first and last times, the
 // programme text records seen, and the range the source says is available.
+// With --decode the program's player runs instead, headless and unpaced, and
+// reports per stream the frames decoded, the first and last times and the
+// decode errors; --frames saves a PNG of every second of stream.
 #pragma once
 
 #include <cstdio>
@@ -14,6 +17,7 @@ namespace cli {
 // done, 1 failed (one line on `err`), 2 bad usage.
 int RunPlay(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 
-inline constexpr const char* kPlayUsage = "FILE.mpg|LIST.lst [--seek SECONDS] [--rate R]";
+inline constexpr const char* kPlayUsage =
+    "FILE.mpg|LIST.lst [--decode [--frames DIR]] [--seek SECONDS] [--rate R]";
 
 }  // namespace cli

@@ -8,7 +8,9 @@
 #include "common/TimeBase.h"
 #include "common/Utf16.h"
 #include "graph/manager/CBDAFilterGraph.h"
+#include "graph/player/PlayerGraph.h"
 #include "tables/guide/GuideStore.h"
+#include "tools/cli/play/Decoding.h"
 #include "tools/cli/psip/TuningText.h"
 #include "tools/cli/scan/ScanDriver.h"
 #include "tools/cli/session/ToolSession.h"
@@ -24,6 +26,8 @@ struct Options {
   int seconds = 5;
   std::string instance;
   std::string tuner;
+  bool decode = false;
+  bool captions = false;
 };
 
 bool Parse(std::span<const std::string> args, Options& o) {
@@ -38,13 +42,17 @@ bool Parse(std::span<const std::string> args, Options& o) {
       o.instance = args[++i];
     } else if (a == "--tuner" && hasValue) {
       o.tuner = args[++i];
+    } else if (a == "--decode") {
+      o.decode = true;
+    } else if (a == "--captions") {
+      o.captions = true;
     } else if (!a.starts_with("--") && o.channel.empty()) {
       o.channel = a;
     } else {
       return false;
     }
   }
-  return true;
+  return !o.captions || o.decode;
 }
 
 int Fail(std::FILE* err, const std::string& message) {
@@ -115,6 +123,7 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
     std::fprintf(err, "usage: corvane-cli watch %s\n", kWatchUsage);
     return 2;
   }
+  if (o.captions) return Fail(err, "--captions needs the Line 21 decoder, which is not built in");
   ToolSession session;
   std::string error;
   if (!session.Open(common::FromUtf8(o.instance), o.tuner, &error)) return Fail(err, error);
@@ -136,7 +145,18 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
                     err);
   graph::GraphConfig config = session.ConfigOfFirstTuner();
   config.currentChannel = channel;
-  auto graph = std::make_unique<graph::CBDAFilterGraph>(config, session.Services(&driver));
+  // The player outlives the graph manager, which takes it down.
+  graph::VideoWindowState window;
+  graph::PlayerGraph player(window);
+  graph::GraphServices services = session.Services(&driver);
+  if (o.decode) {
+    const app::TunerManager& m = session.Manager();
+    player.SetOptions(HeadlessPlayerOptions(std::u16string(common::FieldView(m.videoDecoder)),
+                                            std::u16string(common::FieldView(m.audioDecoder)),
+                                            true));
+    services.player = &player;
+  }
+  auto graph = std::make_unique<graph::CBDAFilterGraph>(config, services);
   driver.Attach(graph.get());
   // The buffered tuner graph, as the program builds it to show live video.
   if (FAILED(graph->RequestGraphState(32, 0))) return Fail(err, "the tuner graph did not start");
@@ -177,12 +197,16 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   }
   graph->MonitorTick();
   std::fprintf(out, "Locked, signal quality %d%%\n", graph->SignalQuality());
+  // Live viewing: the time-shift player over the buffer, at the live position.
+  if (o.decode && FAILED(graph->RequestGraphState(32, 2)))
+    return Fail(err, "the player did not start");
 
   const auto start = std::chrono::steady_clock::now();
   for (int second = 1; second <= o.seconds; ++second) {
     RunUntilStreamSecond(*graph, paced, second, start);
     PrintNowPlaying(out, session, *graph, channel, second);
   }
+  if (o.decode) PrintDecoding(out, player);
   graph.reset();
   session.Save(channel);
   return 0;

@@ -1,5 +1,6 @@
 // "watch": a channel on the program's graph manager, with what is on the air
-// once a second (tools/cli/watch).
+// once a second (tools/cli/watch); with --decode the program's player shows
+// it (headless, paced by the broadcast) and the decoders' work is reported.
 #pragma once
 
 #include <cstdio>
@@ -13,7 +14,7 @@
 namespace cli {
 
 inline constexpr const char* kWatchUsage =
-    "[CHANNEL] [--seconds N] [--instance NAME] [--tuner NAME]";
+    "[CHANNEL] [--decode] [--seconds N] [--instance NAME] [--tuner NAME]";
 
 int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 

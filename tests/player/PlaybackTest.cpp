@@ -1,0 +1,70 @@
+// A real recording through the file player, faster than real time.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "common/Utf16.h"
+#include "platform/av/decoders/Mpeg2VideoDecoder.h"
+#include "tests/av_decoders/SampleRecording.h"
+#include "tests/player/PlayerFixture.h"
+#include "tests/support/TempFolder.h"
+
+namespace player::test {
+namespace {
+
+using graph::PlayerRunState;
+using graph::PlayerState;
+
+// Waits for the graph's end of stream, as the main window would see it.
+bool WaitForComplete(IGraphBuilder* graph) {
+  ComPtr<IMediaEventEx> events;
+  if (FAILED(graph->QueryInterface(IID_PPV_ARGS(&events)))) return false;
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < limit) {
+    LONG code = 0;
+    LONG_PTR first = 0, second = 0;
+    if (events->GetEvent(&code, &first, &second, 100) != S_OK) continue;
+    events->FreeEventParams(code, first, second);
+    if (code == EC_COMPLETE) return true;
+  }
+  return false;
+}
+
+std::uint64_t VideoFrames(graph::PlayerGraph& player) {
+  const ComPtr<IBaseFilter> decoder = player.VideoDecoder();
+  auto* mpeg2 = dynamic_cast<av::CMpeg2VideoDecoder*>(decoder.Get());
+  return mpeg2 ? mpeg2->Stats().frames : 0;
+}
+
+TEST(Playback, ARecordingPlaysToItsEndPausesAndPlaysAgainFromTheStart) {
+  testsupport::TempFolder folder("corvane-playback");
+  avtest::SampleRecording recording;
+  std::string error;
+  ASSERT_TRUE(avtest::WriteSampleRecording(folder.Path(), -1, recording, error)) << error;
+
+  graph::PlayerOptions options = TestOptions();
+  options.paced = false;
+  graph::VideoWindowState window;
+  graph::PlayerGraph player(window);
+  player.SetOptions(options);
+  player.SetPlaybackFile(common::FromUtf8(recording.path.string()));
+  ASSERT_EQ(player.Build(PlayerState::kPlayerFile, nullptr, u""), S_OK);
+
+  ASSERT_EQ(player.Run(), S_OK);
+  ASSERT_TRUE(WaitForComplete(player.Graph().Get()));
+  player.EndOfFile();
+  EXPECT_EQ(player.RunState(), PlayerRunState::kPaused);
+  EXPECT_TRUE(player.AtEndOfFile());
+  const std::uint64_t once = VideoFrames(player);
+  EXPECT_GE(once, recording.pictures - 2);
+
+  ASSERT_EQ(player.Run(), S_OK);
+  EXPECT_FALSE(player.AtEndOfFile());
+  ASSERT_TRUE(WaitForComplete(player.Graph().Get()));
+  EXPECT_EQ(VideoFrames(player), 2 * once);
+  player.Stop();
+  player.TearDown();
+}
+
+}  // namespace
+}  // namespace player::test
