@@ -3,6 +3,7 @@
 #include "platform/com/ClassFactory.h"
 #include "platform/sbe/StreamBufferConfig.h"
 #include "platform/sbe/StreamBufferSink.h"
+#include "platform/sbe/StreamBufferSource.h"
 
 namespace sbe {
 namespace {

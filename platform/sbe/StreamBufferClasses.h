@@ -1,6 +1,6 @@
-// The creatable classes of the stream-buffer engine: CLSID_StreamBufferSink
-// and CLSID_StreamBufferConfig. The program calls RegisterClasses() once at
-// start-up, beside the other platform classes; calling it again does no harm.
+// The creatable classes of the stream-buffer engine: CLSID_StreamBufferSink,
+// CLSID_StreamBufferSource and CLSID_StreamBufferConfig. The program calls RegisterClasses() once
+// at start-up, beside the other platform classes; calling it again does no harm.
 #pragma once
 
 namespace sbe {

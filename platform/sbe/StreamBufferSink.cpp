@@ -122,6 +122,19 @@ HRESULT CStreamBufferSink::CreateRecorder(LPCWSTR fileName, DWORD recordingType,
   return object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(recorder));
 }
 
+void CStreamBufferSink::AfterReceive() {
+  const filters::SinkStats stats = Core().Stats();
+  if (stats.packsLost > packsLost_ && !writeFailing_) {
+    writeFailing_ = true;
+    NotifyEvent(STREAMBUFFER_EC_WRITE_FAILURE, 0, 0);
+  } else if (stats.packsLost == packsLost_ && stats.packsWritten > packsWritten_ && writeFailing_) {
+    writeFailing_ = false;
+    NotifyEvent(STREAMBUFFER_EC_WRITE_FAILURE_CLEAR, 0, 0);
+  }
+  packsLost_ = stats.packsLost;
+  packsWritten_ = stats.packsWritten;
+}
+
 HRESULT CStreamBufferSink::BeginRecording(const CStreamBufferRecorder* recorder,
                                           const std::filesystem::path& file) {
   if (recording_ != nullptr) return E_UNEXPECTED;

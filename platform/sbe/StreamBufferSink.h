@@ -9,6 +9,7 @@
 // names the list, so a source given the stub plays the live buffer. The list
 // keeps five backing files, each holding a fifth of the configured depth
 // (maximum count x duration), so the buffer reaches as far back as asked.
+// Write failures and their end are sent to the graph as the engine's events.
 #pragma once
 
 #include <filesystem>
@@ -26,7 +27,9 @@ class CStreamBufferSink : public CMPEG2Sink,
                           public IStreamBufferSink,
                           public IStreamBufferInitialize {
  public:
-  CStreamBufferSink() = default;
+  // `fileSystem` must outlive the filter; tests pass one that runs out of space.
+  explicit CStreamBufferSink(filters::FileSystem& fileSystem = filters::SystemFileSystem())
+      : CMPEG2Sink(fileSystem) {}
   ~CStreamBufferSink() override;
 
   static CUnknown* CreateInstance(IUnknown* outer, HRESULT* hr);
@@ -36,6 +39,11 @@ class CStreamBufferSink : public CMPEG2Sink,
   HRESULT LockProfile(LPCWSTR stubFile) override;
   HRESULT CreateRecorder(LPCWSTR fileName, DWORD recordingType, IUnknown** recorder) override;
   HRESULT IsProfileLocked() override;
+
+  // Reports STREAMBUFFER_EC_WRITE_FAILURE when packs could not be written
+  // (a full disk), and STREAMBUFFER_EC_WRITE_FAILURE_CLEAR once writing
+  // succeeds again.
+  void AfterReceive() override;
 
   // The stub of the running buffer and its chunk list (empty before LockProfile).
   const std::filesystem::path& Stub() const { return stub_; }
@@ -52,6 +60,10 @@ class CStreamBufferSink : public CMPEG2Sink,
   std::filesystem::path list_;
   std::optional<FileLock> stubLock_;
   const CStreamBufferRecorder* recording_ = nullptr;
+  // Under the receive locks.
+  std::uint64_t packsWritten_ = 0;
+  std::uint64_t packsLost_ = 0;
+  bool writeFailing_ = false;
 };
 
 // Reads the chunk list a stub file names; empty when it names none.

@@ -7,6 +7,7 @@
 
 #include "common/Utf16.h"
 #include "platform/com/ComPtr.h"
+#include "platform/media/FilterGraph.h"
 #include "platform/sbe/StreamBufferConfig.h"
 #include "platform/sbe/StreamBufferSink.h"
 #include "tests/sink/SinkFeeder.h"
@@ -111,6 +112,40 @@ TEST_F(SinkRecorderTest, ADvrMsRecordingIsAProgrammeStreamForFfmpeg) {
       testsupport::RunTool("ffprobe -v quiet -show_entries format=format_name -of csv=p=0 " +
                            testsupport::ShellQuote(file.string()));
   EXPECT_EQ(probe.output, "mpeg\n");
+}
+
+// A full disk while the buffer runs: the graph hears of the failure once, and
+// of its end when packs are written again.
+TEST(SinkWriteFailure, AFullDiskIsReportedOnceAndItsEndToo) {
+  testsupport::ScopedConfigRoot configRoot;
+  TempFolder folder;
+  filters::test::QuotaFileSystem disk(1 << 30);
+  auto stub = sbe::TakeStub(folder.Path());
+  ASSERT_TRUE(stub);
+  ComPtr<sbe::CStreamBufferSink> sink(new sbe::CStreamBufferSink(disk));
+  ComPtr<CFilterGraph> graph(new CFilterGraph);
+  graph->AddFilter(static_cast<IBaseFilter*>(sink.Get()), u"SB Sink");
+  ASSERT_EQ(sink->LockProfile(Wide(stub->Path()).c_str()), S_OK);
+  filters::test::SinkFeeder feeder{sink->Core()};
+  auto feed = [&](double from) {
+    filters::test::FeedProgramme(feeder, 1.0, static_cast<std::int64_t>(from * 1e7));
+    sink->AfterReceive();
+  };
+  feed(0);
+  disk.SetBudget(0);
+  feed(1);
+  feed(2);
+  disk.SetBudget(1 << 30);
+  feed(3);
+
+  ComPtr<IMediaEvent> events = ComPtr<IFilterGraph2>(graph.Get()).As<IMediaEvent>();
+  std::vector<LONG> codes;
+  LONG code = 0;
+  LONG_PTR param1 = 0, param2 = 0;
+  while (events->GetEvent(&code, &param1, &param2, 0) == S_OK)
+    codes.push_back(code);
+  EXPECT_EQ(codes, (std::vector<LONG>{STREAMBUFFER_EC_WRITE_FAILURE,
+                                      STREAMBUFFER_EC_WRITE_FAILURE_CLEAR}));
 }
 
 }  // namespace
