@@ -60,6 +60,9 @@ class CMPEG2Sink : public CBaseFilter,
   // Running state and stream time now, without the filter lock (Receive
   // holds the receive locks, which come after the filter lock).
   filters::FilterClock ClockNow();
+  // Called by the pins after each sample went to the core, under the receive
+  // locks; a derived sink watches its writing here.
+  virtual void AfterReceive() {}
 
  private:
   friend class ReceiveLocks;

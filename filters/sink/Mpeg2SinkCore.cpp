@@ -72,9 +72,9 @@ void Mpeg2SinkCore::Receive(PinType pin, const InputSample& sample, const Filter
   const std::int64_t audioLastDts = Pin(PinType::kAudio).LastDts();
   Pin(pin).Receive(sample, audioLastDts, [this](const SampleGroup& group) { WriteGroup(group); });
 
-  // Chunk rollover: an automatic chunk older than 15 minutes of stream time.
+  // Chunk rollover: an automatic chunk older than the chunk duration.
   if (clock.running && listOpen_ && list_.newest >= 0 && list_.Slot(list_.newest).keep == 0 &&
-      clock.streamTime - fileStartTime_ > kChunkDuration) {
+      clock.streamTime - fileStartTime_ > chunkDuration_) {
     SetFileNameLocked(u"dummy.mpg", clock);
   }
 }
@@ -108,6 +108,11 @@ void Mpeg2SinkCore::WriteGroup(const SampleGroup& group) {
     file_->Truncate(fileBytes_);
     stats_.packsLost += packs;
   }
+}
+
+void Mpeg2SinkCore::SetChunkDuration(std::int64_t duration) {
+  std::lock_guard guard(lock_);
+  chunkDuration_ = duration > 0 ? duration : kChunkDuration;
 }
 
 FileNameResult Mpeg2SinkCore::SetFileName(const char16_t* name, const FilterClock& clock) {

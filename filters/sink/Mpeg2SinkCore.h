@@ -73,6 +73,10 @@ class Mpeg2SinkCore {
   // the current file's path (empty when none).
   std::u16string GetCurFile() const;
 
+  // The stream time after which an automatic chunk rolls over to the next
+  // (kChunkDuration unless a buffer of another depth asks for more or less).
+  void SetChunkDuration(std::int64_t duration);
+
   // Stop: closes the current file (program end code first).
   void Stop();
 
@@ -123,6 +127,7 @@ class Mpeg2SinkCore {
   std::uint64_t fileBytes_ = 0;  // bytes known to be in the file
   bool headerWritten_ = false;
   std::int64_t fileStartTime_ = 0;
+  std::int64_t chunkDuration_ = kChunkDuration;
   int endOfStreamCount_ = 0;
   SinkStats stats_;
 };

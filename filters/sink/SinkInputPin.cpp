@@ -67,6 +67,7 @@ HRESULT CInputPin0::Receive(IMediaSample* sample) {
   in.discontinuity = sample->IsDiscontinuity() == S_OK;
   in.syncPoint = sample->IsSyncPoint() == S_OK;
   owner_->Core().Receive(type_, in, owner_->ClockNow());
+  owner_->AfterReceive();
   return S_OK;
 }
 

@@ -173,7 +173,7 @@ ComPtr<IMediaControl> CBDAFilterGraph::Control() {
 void CBDAFilterGraph::Wire() {
   tables_.packetBuffer = ingest_.PollBuffer();
   tables_.networkProvider = ingest_.PollProvider();
-  tables_.textSource = buffer_.PollText();
+  tables_.textSource = streamBuffer_.PollText() ? streamBuffer_.PollText() : buffer_.PollText();
   tables_.sectionPinPresent = ingest_.Demux() != nullptr;
 }
 
@@ -186,15 +186,9 @@ HRESULT CBDAFilterGraph::BuildTunerGraph(TunerState mode) {
     Report(error);
     return hr;
   }
-  if (mode != TunerState::kTunerLive && config_.recordFormat == 0) {
-    bufferPath_ = NewListName(config_.bufferFolder);
-    hr = buffer_.Build(ingest_, bufferPath_, &error);
-    if (FAILED(hr)) {
-      Report(error);
-      bufferPath_.clear();
-      ingest_.TearDown();
-      return hr;
-    }
+  if (mode != TunerState::kTunerLive) {
+    hr = BuildBufferSink();
+    if (FAILED(hr)) return hr;
   }
   if (mode != TunerState::kTunerLive) {
     hr = notify_.Start(ingest_.Graph(), services_.target, WindowMessage::WM_TUNER_GRAPH_EVENT,
@@ -207,6 +201,28 @@ HRESULT CBDAFilterGraph::BuildTunerGraph(TunerState mode) {
   }
   Wire();
   return S_OK;
+}
+
+// The buffer sink the record format asks for: the list buffer (0), the
+// stream buffer (1), or none.
+HRESULT CBDAFilterGraph::BuildBufferSink() {
+  graphRecordFormat_ = config_.recordFormat;
+  std::string error;
+  HRESULT hr = S_OK;
+  if (graphRecordFormat_ == 0) {
+    bufferPath_ = NewListName(config_.bufferFolder);
+    hr = buffer_.Build(ingest_, bufferPath_, &error);
+  } else if (graphRecordFormat_ == 1) {
+    hr = streamBuffer_.Build(ingest_, config_.bufferFolder, &error);
+    if (SUCCEEDED(hr)) bufferPath_ = common::FromUtf8(streamBuffer_.StubPath().string());
+  }
+  if (FAILED(hr)) {
+    Report(error);
+    bufferPath_.clear();
+    streamBuffer_.TearDown();
+    ingest_.TearDown();
+  }
+  return hr;
 }
 
 HRESULT CBDAFilterGraph::RunTunerGraph() {
@@ -257,6 +273,7 @@ void CBDAFilterGraph::TearDownTunerGraph() {
   tables_.textSource = nullptr;
   tables_.sectionPinPresent = false;
   buffer_.TearDown();
+  streamBuffer_.TearDown();
   ingest_.TearDown();
   bufferPath_.clear();
 }
@@ -307,11 +324,10 @@ std::uint8_t CBDAFilterGraph::RecordingOrigin() const {
 // The live buffer's sink writes the programme into the recording file as well
 // until StopRecording; the transport dump writes the multiplex beside it.
 HRESULT CBDAFilterGraph::StartRecording() {
-  // The stream-buffer chain comes with its engine; until then only the list
-  // buffer records.
+  const bool streamBuffer = streamBuffer_.Sink() != nullptr;
   ComPtr<IFileSinkFilter> sink;
   if (buffer_.Sink()) sink = ComPtr<IBaseFilter>(buffer_.Sink()).As<IFileSinkFilter>();
-  if (!sink) return E_NOTIMPL;
+  if (!sink && !streamBuffer) return E_NOTIMPL;
 
   std::error_code ec;
   std::filesystem::create_directories(config_.recordFolder, ec);
@@ -324,6 +340,7 @@ HRESULT CBDAFilterGraph::StartRecording() {
   const std::u16string base =
       recording::RecordingBase(common::FromUtf8(config_.recordFolder.string()), recordingTitle_,
                                {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+  if (streamBuffer) return StartStreamBufferRecording(base);
   std::string error;
   const auto files = recording::ReserveRecordingFiles(base, config_.recordTransportStream, &error);
   if (!files) {
@@ -351,7 +368,37 @@ HRESULT CBDAFilterGraph::StartRecording() {
   return S_OK;
 }
 
+// The stream buffer records through a recorder object of its sink; the
+// engine answers a taken name, and the next number is tried.
+HRESULT CBDAFilterGraph::StartStreamBufferRecording(const std::u16string& base) {
+  std::filesystem::path path;
+  std::optional<std::filesystem::path> ts;
+  std::string error;
+  const HRESULT hr =
+      streamBuffer_.StartRecording(base, config_.recordTransportStream, &path, &ts, &error);
+  if (FAILED(hr)) {
+    if (!error.empty()) Report(error);
+    return hr;
+  }
+  if (ts && ingest_.Dump()) {
+    const std::u16string name = common::FromUtf8(ts->string());
+    ingest_.Dump()->SetFileName(name.c_str(), nullptr);
+  }
+  recordingPath_ = path;
+  tunes_.DiscardPending();
+  return S_OK;
+}
+
 HRESULT CBDAFilterGraph::StopRecording() {
+  if (streamBuffer_.Sink()) {
+    // Releasing the recorder object ends its file.
+    const HRESULT hr = streamBuffer_.StopRecording();
+    if (FAILED(hr)) return hr;
+    if (ingest_.Dump()) ingest_.Dump()->SetFileName(u"", nullptr);
+    recordingPath_.clear();
+    recordingOrigin_ = 0;
+    return S_OK;
+  }
   ComPtr<IFileSinkFilter> sink;
   if (buffer_.Sink()) sink = ComPtr<IBaseFilter>(buffer_.Sink()).As<IFileSinkFilter>();
   if (!sink) return E_NOTIMPL;

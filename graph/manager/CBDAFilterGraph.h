@@ -17,6 +17,7 @@
 #include <string>
 
 #include "graph/buffer/BufferChain.h"
+#include "graph/buffer/StreamBufferChain.h"
 #include "graph/ingest/IngestGraph.h"
 #include "graph/manager/GraphMessages.h"
 #include "graph/manager/GraphNotify.h"
@@ -38,7 +39,7 @@ struct GraphConfig {
   tuning::ChannelLocator currentChannel;
   std::filesystem::path bufferFolder;
   std::filesystem::path recordFolder;
-  std::uint8_t recordFormat = 0;  // 0 list buffer; others add no buffer sink
+  std::uint8_t recordFormat = 0;  // 0 list buffer, 1 stream buffer; others add no buffer sink
   bool recordTransportStream = false;
   int tagNumber = 1;  // "T%d"
 };
@@ -103,7 +104,12 @@ class CBDAFilterGraph : private IGraphSteps {
   tuning::ChannelLocator CurrentChannel() const { return tunes_.Current(); }
   std::int32_t SignalQuality() const { return signalQuality_; }
   const std::string& Tag() const { return tag_; }
+  // The live buffer: the list file, or the stream buffer's stub (".tmp"),
+  // which the player loads into the "StreamBufferSource" (CoCreateInstance
+  // of CLSID_StreamBufferSource once sbe::RegisterClasses() has run), giving
+  // it StreamBufferKey() through IStreamBufferInitialize.
   const std::u16string& BufferPath() const { return bufferPath_; }
+  HKEY StreamBufferKey() const { return streamBuffer_.Key(); }
   const GraphConfig& Config() const { return config_; }
   IngestGraph& Ingest() { return ingest_; }
   tables::GraphTables& Tables() { return tables_; }
@@ -113,6 +119,8 @@ class CBDAFilterGraph : private IGraphSteps {
   void Tune(const tuning::ChannelLocator& locator);
   void Report(const std::string& message);
   void Wire();
+  HRESULT BuildBufferSink();
+  HRESULT StartStreamBufferRecording(const std::u16string& base);
   ComPtr<IMediaControl> Control();
 
   // IGraphSteps over the real graphs.
@@ -133,6 +141,8 @@ class CBDAFilterGraph : private IGraphSteps {
   mutable std::recursive_mutex lock_;
   IngestGraph ingest_;
   BufferChain buffer_;
+  StreamBufferChain streamBuffer_;
+  std::uint8_t graphRecordFormat_ = 0;  // recordFormat when the buffered graph was built
   GraphNotify notify_;
   GraphNotify playerNotify_;
   std::u16string bufferPath_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,6 +12,8 @@
 #include "graph/manager/StreamMapping.h"
 #include "platform/bda/tuner/VirtualTuners.h"
 #include "platform/bda/virtual/Broadcast.h"
+#include "platform/sbe/BufferSettings.h"
+#include "tests/support/ConfigRoot.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Wait.h"
 
@@ -145,6 +148,63 @@ TEST_F(ManagerTest, ARecordingThatCannotStartSaysWhy) {
   EXPECT_EQ(graph->Tuner(), TunerState::kNone);
   ASSERT_FALSE(target_.errors.empty());
   EXPECT_EQ(target_.errors[0], "Can not create folder \"" + config_.recordFolder.string() + "\".");
+}
+
+// Record format 1: the stream buffer keeps its live buffer under a stub in
+// the buffer folder, and records into ".dvr-ms" files.
+class StreamBufferManagerTest : public ManagerTest {
+ protected:
+  void SetUp() override {
+    ManagerTest::SetUp();
+    config_.recordFormat = 1;
+    config_.recordFolder = folder_.Path() / "Videos";
+  }
+  testsupport::ScopedConfigRoot configRoot_;
+};
+
+TEST_F(StreamBufferManagerTest, TheBufferedGraphRunsItsBufferUnderAStub) {
+  auto graph = Make();
+  ASSERT_EQ(graph->RequestGraphState(32, 0), S_OK);
+  EXPECT_EQ(std::filesystem::path(graph->BufferPath()), folder_ / "dvr-ms stub 00.tmp");
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "TempSBE" / "dvr-ms stub 00.lst"));
+  const sbe::BufferSettings settings = sbe::BufferSettings::Read(graph->StreamBufferKey());
+  EXPECT_EQ(settings.directory, folder_.Path());
+  EXPECT_EQ(settings.maximumCount, 22u);
+  EXPECT_EQ(settings.fileSeconds, 300u);
+  ASSERT_EQ(graph->RequestGraphState(0, 0), S_OK);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "dvr-ms stub 00.tmp"));
+  EXPECT_TRUE(std::filesystem::is_empty(folder_ / "TempSBE"));
+}
+
+TEST_F(StreamBufferManagerTest, OneHundredStubFilesLeaveNoBufferedGraph) {
+  for (int number = 0; number < 100; ++number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "dvr-ms stub %02d.tmp", number);
+    folder_.WriteText(name, "");
+  }
+  auto graph = Make();
+  EXPECT_LT(graph->RequestGraphState(32, 0), 0);
+  EXPECT_EQ(graph->Tuner(), TunerState::kNone);
+  ASSERT_FALSE(target_.errors.empty());
+  EXPECT_EQ(target_.errors[0], "Too many stub files in use.");
+}
+
+TEST_F(StreamBufferManagerTest, TheSecondRecordingOfATitleTakesTheNumberTwo) {
+  auto graph = Make();
+  graph->SetRecordingTitle(u"News: Late");
+  ASSERT_EQ(graph->RequestGraphState(48, 0), S_OK);
+  const std::filesystem::path first = graph->RecordingPath();
+  EXPECT_TRUE(first.filename().string().ends_with(" News_ Late.dvr-ms"));
+  ASSERT_EQ(graph->RequestGraphState(32, 0), S_OK);
+  EXPECT_TRUE(graph->RecordingPath().empty());
+  ASSERT_EQ(graph->RequestGraphState(0, 0), S_OK);
+  ASSERT_EQ(graph->RequestGraphState(48, 0), S_OK);
+  const std::filesystem::path second = graph->RecordingPath();
+  EXPECT_EQ(second.parent_path(), first.parent_path());
+  EXPECT_EQ(second.filename().string(), first.stem().string() + " 2.dvr-ms");
+  EXPECT_TRUE(std::filesystem::exists(first));
+  EXPECT_TRUE(std::filesystem::exists(second));
+  EXPECT_EQ(graph->RequestGraphState(32, 0), S_OK);
 }
 
 TEST_F(ManagerTest, WithoutAPlayerTheViewingStatesAreRefusedAndNothingStays) {
