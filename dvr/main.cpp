@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < argc; ++i)
     args.push_back(common::FromUtf8(argv[i]));
   const app::CommandLineOptions options = app::ParseCommandLine(args, stdout);
+  std::fflush(stdout);
 
   ui::Application application(argc, argv);
   PrintBoxesWhenAsked();
