@@ -19,9 +19,12 @@ using LResult = std::intptr_t;
 
 enum class Message : std::uint32_t {
   WM_CLOSE = 0x0010,
-  WM_COMMAND = 0x0111,     // wParam: the command id
-  WM_TIMER = 0x0113,       // wParam: the timer id
-  WM_APPCOMMAND = 0x0319,  // lParam: the AppCommand of a media key
+  WM_QUERYENDSESSION = 0x0011,  // the session is about to end: 1 allows it, 0 refuses
+  WM_ENDSESSION = 0x0016,       // wParam: 1 when the session ends, 0 when it goes on
+  WM_COMMAND = 0x0111,          // wParam: the command id
+  WM_TIMER = 0x0113,            // wParam: the timer id
+  WM_POWERBROADCAST = 0x0218,   // wParam: kPowerSuspend or kPowerResume
+  WM_APPCOMMAND = 0x0319,       // lParam: the AppCommand of a media key
   WM_CONTROL_PANEL_REFRESH = 1026,
   WM_CHANNEL_CHANGED = 1027,     // to the "Channels" dialog: the physical channel tuned
   WM_PLAYBACK_COUNTDOWN = 1032,  // to the playback bar: seconds until it hides
@@ -34,6 +37,10 @@ enum class Message : std::uint32_t {
 // The mouse messages WM_TRAY_NOTIFY reports.
 inline constexpr LParam kTrayLeftClick = 0x0202;        // WM_LBUTTONUP
 inline constexpr LParam kTrayLeftDoubleClick = 0x0203;  // WM_LBUTTONDBLCLK
+
+// What WM_POWERBROADCAST reports.
+inline constexpr WParam kPowerSuspend = 4;  // PBT_APMSUSPEND
+inline constexpr WParam kPowerResume = 7;   // PBT_APMRESUMESUSPEND
 
 // Media keys as application commands (the numbers of WM_APPCOMMAND).
 enum class AppCommand : std::uint32_t {

@@ -39,6 +39,9 @@ class TrayIcon {
   // True while the second frame of the blink is shown.
   bool RecordingFrameShown() const;
 
+  // Whether a tray host shows icons now.
+  static bool HostPresent();
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

@@ -102,4 +102,8 @@ bool TrayIcon::RecordingFrameShown() const {
   return impl_->recordingFrame;
 }
 
+bool TrayIcon::HostPresent() {
+  return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 }  // namespace ui

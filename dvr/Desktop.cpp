@@ -1,0 +1,287 @@
+#include "dvr/Desktop.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "app/SettingsDefaults.h"
+#include "common/ErrorBox.h"
+#include "common/Utf16.h"
+#include "dvr/SessionSignals.h"
+#include "graph/ingest/TunerDevices.h"
+#include "platform/av/decoders/DecoderClasses.h"
+#include "platform/bda/linuxdvb/DvbTuners.h"
+#include "platform/bda/tuner/VirtualTuners.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/Window.h"
+#include "tables/guide/GuideStore.h"
+#include "tools/broadcast/tuner/OnTheAir.h"
+
+namespace dvr {
+namespace {
+
+std::filesystem::path FolderOf(const char16_t* field, std::size_t size) {
+  return std::filesystem::path(common::ToUtf8(common::FieldView({field, size})));
+}
+
+}  // namespace
+
+Desktop::Desktop(ui::Application& application)
+    : application_(application),
+      scheduler_({manager_.timers, clock_, power_.Service(), *this, channels_, busy_}) {
+  tables_.channels = &channels_;
+}
+
+Desktop::~Desktop() {
+  DestroyGraphs();
+  power_.Service().Stop();
+  linuxdvb::UnregisterDvbTuners();
+  bda::UnregisterVirtualTuners();
+}
+
+std::filesystem::path Desktop::FindDataFolder(std::u16string_view instanceName) {
+  dataFolder_ = app::FindDataFolder(instanceName);
+  return dataFolder_;
+}
+
+app::InstanceClaim Desktop::ClaimInstance(std::u16string_view title,
+                                          const std::filesystem::path& dataFolder) {
+  auto claim = ui::SingleInstance::Start(common::ToUtf8(title), dataFolder, kCmdOpen);
+  switch (claim.outcome) {
+    case ui::SingleInstance::Outcome::First:
+      instance_ = std::move(claim.instance);
+      return app::InstanceClaim::kFirst;
+    case ui::SingleInstance::Outcome::HandedOver:
+      return app::InstanceClaim::kHandedOver;
+    case ui::SingleInstance::Outcome::Busy:
+      break;
+  }
+  return app::InstanceClaim::kBusy;
+}
+
+void Desktop::SetDefaultSettings(const std::filesystem::path& dataFolder) {
+  app::SetDefaults(manager_.settings);
+  app::SetDefaultFolders(manager_.settings, dataFolder);
+}
+
+bool Desktop::ShiftHeld() {
+  return ui::ShiftKeyDown();
+}
+
+bool Desktop::LoadSettings() {
+  // Without a data folder nothing is read or written (there is no place for
+  // it); the Settings dialog is shown first.
+  if (dataFolder_.empty()) return false;
+  file_ = std::make_unique<app::SettingsFile>(dataFolder_ / app::kSettingsFileName, manager_,
+                                              channels_);
+  file_->SetCurrentChannelQuery([this]() -> std::optional<tuning::ChannelLocator> {
+    if (graph::CBDAFilterGraph* g = CurrentGraph()) return g->CurrentChannel();
+    return std::nullopt;
+  });
+  return file_->LoadSettingsFile() == 0;
+}
+
+void Desktop::RegisterTuners() {
+  std::string error;
+  if (auto broadcast = broadcast::LoadBroadcast(&error)) {
+    bda::RegisterVirtualTuners(broadcast);
+  } else {
+    std::printf("No virtual tuners: %s\n", error.c_str());
+  }
+  linuxdvb::RegisterDvbTuners();
+}
+
+void Desktop::CreateMainWindow(std::u16string_view title) {
+  window_ = std::make_unique<MainWindow>(static_cast<IMainWindowHost&>(*this), manager_, title);
+  target_ = std::make_unique<GraphTarget>(window_->Id());
+  const app::WindowPlacement& p = manager_.settings.windowPlacement;
+  if (p.right > p.left && p.bottom > p.top) {
+    window_->Frame().Place({p.left, p.top, p.right, p.bottom});
+  }
+  WatchSessionSignals(window_->Id());
+  if (instance_) {
+    instance_->SetCommandHandler([id = window_->Id()](std::uint32_t command) {
+      ui::Post(id, ui::Message::WM_COMMAND, command);
+    });
+  }
+  power_.Service().Start([id = window_->Id()](power::PowerNotice notice) {
+    // Handed to the user-interface thread; the power thread goes on at once.
+    switch (notice) {
+      case power::PowerNotice::kSuspend:
+        ui::Post(id, ui::Message::WM_POWERBROADCAST, ui::kPowerSuspend);
+        break;
+      case power::PowerNotice::kResume:
+        ui::Post(id, ui::Message::WM_POWERBROADCAST, ui::kPowerResume);
+        break;
+      case power::PowerNotice::kShutdown:
+        // The machine shuts down now: the session ends.
+        ui::Post(id, ui::Message::WM_ENDSESSION, 1);
+        break;
+    }
+  });
+}
+
+void Desktop::AddTrayIcon() {
+  window_->AddTrayIcon();
+}
+
+bool Desktop::StartGraphs(bool forceSettings, bool launch) {
+  launch_ = launch;
+  if (launch) window_->Frame().Show();
+  const bool started = app::StartGraphs(*this, manager_, forceSettings, launch ? 32 : 0, 0);
+  if (started && launch) manager_.uiMode = app::UiMode::kLive;
+  window_->RefreshStatus();
+  return started;
+}
+
+void Desktop::MarkStartupComplete() {
+  scheduler_.SetStartupComplete();
+}
+
+bool Desktop::ChannelListEmpty() {
+  auto lock = channels_.Acquire();
+  return channels_.empty();
+}
+
+void Desktop::OpenChannelsDialog() {
+  ui::Post(window_->Id(), ui::Message::WM_COMMAND, kCmdOpen);
+  // The "Channels" dialog comes with its own change; until then the list is
+  // filled by "corvane-cli scan".
+  std::printf("The channel list is empty: scan with \"corvane-cli scan\".\n");
+}
+
+int Desktop::RunMessageLoop() {
+  return application_.Run();
+}
+
+void Desktop::WriteGuideDump() {
+  if (!dataFolder_.empty()) tables::DumpGuide(channels_, dataFolder_);
+}
+
+void Desktop::StopGraphs() {
+  DestroyGraphs();
+}
+
+void Desktop::RemoveTrayIcon() {
+  if (window_) window_->RemoveTrayIcon();
+}
+
+bool Desktop::ShowSettingsDialog() {
+  // A stand-in until the Settings dialog exists: the first present tuner and
+  // the program's decoders are chosen as the dialog would with OK; with no
+  // tuner present there is nothing to choose and the dialog counts as
+  // cancelled.
+  const std::vector<graph::TunerInfo> tuners = graph::EnumerateTuners();
+  if (tuners.empty()) return false;
+  manager_.tuners[0] = app::TunerEntry{};
+  common::SetField(manager_.tuners[0].friendlyName, tuners[0].friendlyName);
+  common::SetField(manager_.tuners[0].devicePath, tuners[0].displayName);
+  manager_.tunerCount = 1;
+  common::SetField(manager_.videoDecoder, av::Mpeg2VideoDecoderDisplayName());
+  common::SetField(manager_.audioDecoder, av::Ac3DecoderDisplayName());
+  return true;
+}
+
+void Desktop::KeepCurrentChannel() {
+  if (graph::CBDAFilterGraph* g = CurrentGraph())
+    manager_.settings.currentChannel = g->CurrentChannel();
+}
+
+void Desktop::DestroyGraphs() {
+  scheduler_.SetGraphs({});
+  busy_ = true;
+  // Each graph is taken down on this thread before its thread ends.
+  for (auto& g : graphs_)
+    g->RequestGraphState(0, 0);
+  recorders_.clear();
+  graphs_.clear();
+  busy_ = false;
+}
+
+int Desktop::CreateGraphs() {
+  const std::vector<graph::TunerInfo> present = graph::EnumerateTuners();
+  const app::Settings& s = manager_.settings;
+  for (std::uint32_t i = 0; i < manager_.tunerCount && graphs_.size() < app::kMaxTuners; ++i) {
+    const app::TunerEntry& entry = manager_.tuners[i];
+    const std::u16string path(common::FieldView(entry.devicePath));
+    const auto found = std::find_if(present.begin(), present.end(), [&](const graph::TunerInfo& t) {
+      return t.displayName == path;
+    });
+    if (found == present.end()) continue;
+    graph::GraphConfig config;
+    config.friendlyName = found->friendlyName;
+    config.devicePath = found->displayName;
+    config.currentChannel = s.currentChannel;
+    config.bufferFolder = FolderOf(s.bufferFolder, std::size(s.bufferFolder));
+    config.recordFolder = FolderOf(s.recordFolder, std::size(s.recordFolder));
+    config.recordFormat = s.recordFormat;
+    config.recordTransportStream = s.recordTransportStream != 0;
+    config.tagNumber = static_cast<int>(graphs_.size()) + 1;
+    // The player joins GraphServices::player once it is built.
+    try {
+      graphs_.push_back(std::make_unique<graph::CBDAFilterGraph>(
+          config, graph::GraphServices{&channels_, &tables_, target_.get(), nullptr}));
+    } catch (const std::exception& e) {
+      common::ErrorBox("%s", e.what());
+      continue;
+    }
+    recorders_.push_back(std::make_unique<graph::RecorderGraph>(*graphs_.back()));
+  }
+  std::vector<recording::IRecorderGraph*> recorders;
+  for (auto& r : recorders_)
+    recorders.push_back(r.get());
+  scheduler_.SetGraphs(recorders);
+  return static_cast<int>(graphs_.size());
+}
+
+std::int32_t Desktop::StartFirstGraph(std::uint8_t tunerState, std::uint8_t playerState) {
+  manager_.currentGraph = 0;
+  busy_ = true;
+  const std::int32_t hr = graphs_[0]->RequestGraphState(tunerState, playerState);
+  busy_ = false;
+  return hr;
+}
+
+void Desktop::Notice(const std::string& text) {
+  ui::PostMessageBox(
+      {window_ ? window_->Title() : std::string("Corvane DVR"), text, ui::BoxIcon::Information});
+}
+
+void Desktop::ShowChannelBanner(int) {
+  if (window_) window_->RefreshStatus();
+}
+
+bool Desktop::AskContinueShutdown() {
+  return ui::ShowMessageBox({window_->Title(), recording::kContinueShutdownQuestion,
+                             ui::BoxIcon::Warning, ui::BoxButtons::OkCancel}) ==
+         ui::DialogResult::Ok;
+}
+
+void Desktop::ExitProgram() {
+  SaveAll();
+  window_->Destroy();
+}
+
+void Desktop::Tick() {
+  if (busy_) return;
+  for (auto& g : graphs_)
+    g->MonitorTick();
+  scheduler_.Tick();
+}
+
+bool Desktop::SaveAll() {
+  return file_ && file_->SaveAll();
+}
+
+graph::CBDAFilterGraph* Desktop::CurrentGraph() {
+  const auto index = static_cast<std::size_t>(manager_.currentGraph);
+  return index < graphs_.size() ? graphs_[index].get() : nullptr;
+}
+
+void Desktop::OnPowerNotice(power::PowerNotice notice) {
+  if (notice == power::PowerNotice::kSuspend) scheduler_.SuspendNotice();
+  power_.Service().NoticeHandled(notice);
+}
+
+}  // namespace dvr

@@ -1,0 +1,44 @@
+// corvane-dvr as a process of its own, on the offscreen window system, with
+// a home folder of the test's own and message boxes written to its error
+// stream (answered with OK).
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dvrtest {
+
+class ProgramRun {
+ public:
+  ProgramRun(const std::filesystem::path& home, std::vector<std::string> args);
+  ~ProgramRun();
+  ProgramRun(const ProgramRun&) = delete;
+  ProgramRun& operator=(const ProgramRun&) = delete;
+
+  // True once the program has read its command line (its session signals
+  // are handled from then on).
+  bool WaitStarted();
+  // The exit code once the program has ended within `milliseconds`.
+  std::optional<int> WaitExit(int milliseconds);
+  bool Running();
+  void Terminate();
+
+  std::string Out() const;
+  std::string Err() const;
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> code_;
+  std::filesystem::path out_;
+  std::filesystem::path err_;
+};
+
+// The data folder of an instance below `home`.
+std::filesystem::path DataFolder(const std::filesystem::path& home,
+                                 const std::string& instance = {});
+
+}  // namespace dvrtest
