@@ -38,6 +38,9 @@ ProgramRun::ProgramRun(const std::filesystem::path& home, std::vector<std::strin
       "QT_QPA_PLATFORM=offscreen",
       "CORVANE_BOXES=print",
       "PATH=/usr/bin:/bin",
+      // A sanitizer build checks the program for leaks, but not the system
+      // libraries' own.
+      "LSAN_OPTIONS=suppressions=" CORVANE_LSAN_SUPPRESSIONS,
   };
   args.insert(args.begin(), CORVANE_DVR);
   pid_ = fork();
