@@ -44,7 +44,9 @@ void ScanDriver::Run(std::uint8_t first, std::uint8_t last, bool slow) {
     // The table poll of the program's one-second tick; unpaced, a second of
     // stream passes in a moment, so it runs at every turn. It waits while a
     // scan tune is on its way.
-    if (awaitedTune_ == 0 && (!paced_ || Clock::now() >= nextPoll)) {
+    // Only a settling channel is polled: an empty channel has nothing to
+    // give, and what reaches it can only be a late sample of the old one.
+    if (awaitedTune_ == 0 && !timers_.empty() && (!paced_ || Clock::now() >= nextPoll)) {
       graph_->MonitorTick();
       nextPoll = Clock::now() + kPollInterval;
     }
@@ -99,7 +101,11 @@ bool ScanDriver::SignalLocked() {
 }
 
 void ScanDriver::FlushSections() {
-  graph_->MonitorTick();
+  if (progress_ && progress_->locked) {
+    graph_->MonitorTick();
+  } else {
+    tables::DrainSectionBuffer(graph_->Tables().packetBuffer);
+  }
 }
 
 void ScanDriver::ClearSections() {
