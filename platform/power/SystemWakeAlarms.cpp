@@ -23,9 +23,9 @@ int TimerfdWakeAlarm::Open() {
 // wake-up itself is all it is for.
 int TimerfdWakeAlarm::Set(std::int64_t utcSeconds) {
   if (fd_ < 0) return EBADF;
-  itimerspec spec{};
-  spec.it_value.tv_sec = static_cast<time_t>(utcSeconds);
-  return ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr) == 0 ? 0 : errno;
+  itimerspec alarm{};
+  alarm.it_value.tv_sec = static_cast<time_t>(utcSeconds);
+  return ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &alarm, nullptr) == 0 ? 0 : errno;
 }
 
 void TimerfdWakeAlarm::Clear() {
