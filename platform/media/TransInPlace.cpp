@@ -113,16 +113,8 @@ CTransInPlaceOutputPin::CTransInPlaceOutputPin(CTransInPlaceFilter* filter, CCri
 CTransInPlaceOutputPin::~CTransInPlaceOutputPin() = default;
 
 HRESULT CTransInPlaceOutputPin::NonDelegatingQueryInterface(REFIID iid, void** object) {
-  if (iid == IID_IMediaSeeking) {
-    {
-      CAutoLock lock(lock_);
-      if (!seeking_) {
-        HRESULT hr = S_OK;
-        seeking_ = new CPosPassThru("trans-in-place seeking", nullptr, &hr, transform_->InputPin());
-      }
-    }
-    return seeking_->NonDelegatingQueryInterface(iid, object);
-  }
+  if (iid == IID_IMediaSeeking)
+    return seeking_.Query(lock_, "trans-in-place seeking", transform_->InputPin(), iid, object);
   return CBaseOutputPin::NonDelegatingQueryInterface(iid, object);
 }
 
@@ -190,15 +182,7 @@ HRESULT CTransInPlaceOutputPin::Inactive() {
   return S_OK;  // the input's upstream pin commits and decommits the buffers
 }
 
-// No filter lock here: notices come from downstream streaming threads, which a
-// stopping filter waits for while holding that lock.
 HRESULT CTransInPlaceOutputPin::Notify(IBaseFilter*, Quality q) {
-  IBaseFilter* self = transform_;
   CTransInPlaceInputPin* input = transform_->InputPin();
-  if (IQualityControl* sink = input->QualitySink()) return sink->Notify(self, q);
-  IPin* upstream = input->GetConnected();
-  if (upstream == nullptr) return VFW_E_NOT_FOUND;
-  ComPtr<IQualityControl> control;
-  if (FAILED(upstream->QueryInterface(IID_PPV_ARGS(&control)))) return VFW_E_NOT_FOUND;
-  return control->Notify(self, q);
+  return PassQualityUpstream(transform_, input->QualitySink(), input, q);
 }

@@ -25,7 +25,7 @@
 
 #include "platform/media/InputPin.h"
 #include "platform/media/OutputPin.h"
-#include "platform/media/Seeking.h"
+#include "platform/media/PassUpstream.h"
 
 class CTransInPlaceFilter;
 
@@ -73,7 +73,7 @@ class CTransInPlaceOutputPin : public CBaseOutputPin {
 
  private:
   CTransInPlaceFilter* transform_;
-  ComPtr<CPosPassThru> seeking_;
+  CUpstreamSeeking seeking_;
 };
 
 class CTransInPlaceFilter : public CBaseFilter {

@@ -157,16 +157,8 @@ CTransformOutputPin::CTransformOutputPin(CTransformFilter* filter, CCritSec* loc
 CTransformOutputPin::~CTransformOutputPin() = default;
 
 HRESULT CTransformOutputPin::NonDelegatingQueryInterface(REFIID iid, void** object) {
-  if (iid == IID_IMediaSeeking) {
-    {
-      CAutoLock lock(lock_);
-      if (!seeking_) {
-        HRESULT hr = S_OK;
-        seeking_ = new CPosPassThru("transform seeking", nullptr, &hr, transform_->InputPin());
-      }
-    }
-    return seeking_->NonDelegatingQueryInterface(iid, object);
-  }
+  if (iid == IID_IMediaSeeking)
+    return seeking_.Query(lock_, "transform seeking", transform_->InputPin(), iid, object);
   return CBaseOutputPin::NonDelegatingQueryInterface(iid, object);
 }
 
@@ -217,15 +209,7 @@ HRESULT CTransformOutputPin::ChangeMediaType(const CMediaType& mt) {
   return SetMediaType(&mt);
 }
 
-// No filter lock here: notices come from downstream streaming threads, which a
-// stopping filter waits for while holding that lock.
 HRESULT CTransformOutputPin::Notify(IBaseFilter*, Quality q) {
-  IBaseFilter* self = transform_;
   CTransformInputPin* input = transform_->InputPin();
-  if (IQualityControl* sink = input->QualitySink()) return sink->Notify(self, q);
-  IPin* upstream = input->GetConnected();
-  if (upstream == nullptr) return VFW_E_NOT_FOUND;
-  ComPtr<IQualityControl> control;
-  if (FAILED(upstream->QueryInterface(IID_PPV_ARGS(&control)))) return VFW_E_NOT_FOUND;
-  return control->Notify(self, q);
+  return PassQualityUpstream(transform_, input->QualitySink(), input, q);
 }

@@ -26,7 +26,7 @@
 
 #include "platform/media/InputPin.h"
 #include "platform/media/OutputPin.h"
-#include "platform/media/Seeking.h"
+#include "platform/media/PassUpstream.h"
 
 class CTransformFilter;
 
@@ -76,7 +76,7 @@ class CTransformOutputPin : public CBaseOutputPin {
 
  private:
   CTransformFilter* transform_;
-  ComPtr<CPosPassThru> seeking_;
+  CUpstreamSeeking seeking_;
 };
 
 class CTransformFilter : public CBaseFilter {
