@@ -60,13 +60,9 @@ struct CAc3Decoder::Codec {
   ~Codec() { av_channel_layout_uninit(&layout); }
 };
 
-struct CAc3Decoder::Frame {
-  const AVFrame* frame;
-};
-
 CAc3Decoder::CAc3Decoder()
-    : CTransformFilter("AC-3 audio decoder", CLSID_Ac3AudioDecoder, u"Audio Input",
-                       u"Audio Output") {}
+    : CAvDecoderFilter("AC-3 audio decoder", CLSID_Ac3AudioDecoder, u"Audio Input", u"Audio Output",
+                       "AC-3 decoder", "damaged frame") {}
 
 CAc3Decoder::~CAc3Decoder() = default;
 
@@ -137,9 +133,7 @@ HRESULT CAc3Decoder::StartStreaming() {
     std::printf("AC-3 decoder: libavcodec has no ac3 decoder\n");
     return VFW_E_RUNTIME_ERROR;
   }
-  discontinuity_ = true;
-  haveNextTime_ = false;
-  codecErrorsSeen_ = 0;
+  StreamingStarted();
   return S_OK;
 }
 
@@ -148,58 +142,26 @@ HRESULT CAc3Decoder::StopStreaming() {
   return S_OK;
 }
 
-void CAc3Decoder::CountError(const char* what) {
-  std::uint64_t count = 0;
-  counters_.Update([&](DecoderStats& s) { count = ++s.decodeErrors; });
-  if (ShouldTraceError(count)) {
-    std::printf("AC-3 decoder: %s (error %llu)\n", what, static_cast<unsigned long long>(count));
-  }
+detail::StreamDecoder* CAc3Decoder::Decoder() {
+  return codec_ ? &codec_->decoder : nullptr;
 }
 
-HRESULT CAc3Decoder::Receive(IMediaSample* sample) {
-  counters_.Update([](DecoderStats& s) { ++s.inputSamples; });
-  if (!codec_) return E_UNEXPECTED;
-  if (sample->IsDiscontinuity() == S_OK) {
-    // What the codec holds belongs to the stream before the gap.
-    codec_->decoder.Reset();
-    discontinuity_ = true;
-    haveNextTime_ = false;
-  }
-  BYTE* data = nullptr;
-  if (FAILED(sample->GetPointer(&data))) return S_OK;
-  REFERENCE_TIME start = 0, stop = 0;
-  const bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
-  deliverResult_ = S_OK;
-  codec_->decoder.Decode(data, sample->GetActualDataLength(), timed, start,
-                         [this](AVFrame* frame) { OnFrame(Frame{frame}); });
-  for (; codecErrorsSeen_ < codec_->decoder.Errors(); ++codecErrorsSeen_)
-    CountError(codec_->decoder.LastError().c_str());
-  return FAILED(deliverResult_) ? deliverResult_ : S_OK;
-}
-
-void CAc3Decoder::OnFrame(const Frame& frame) {
-  const AVFrame* f = frame.frame;
-  if (f->decode_error_flags != 0 || (f->flags & AV_FRAME_FLAG_CORRUPT) != 0) {
-    CountError("damaged frame");
-  }
-  if (FAILED(deliverResult_) || f->sample_rate <= 0 || f->nb_samples <= 0 ||
-      !OutputPin()->IsConnected()) {
-    counters_.Update([](DecoderStats& s) { ++s.dropped; });
-    return;
+HRESULT CAc3Decoder::OnFrame(const AVFrame* f) {
+  if (f->sample_rate <= 0 || f->nb_samples <= 0) {
+    CountDropped();
+    return S_OK;
   }
   if (static_cast<DWORD>(f->sample_rate) != samplesPerSecond_) {
     if (FAILED(OutputPin()->ChangeMediaType(MakePcmType(static_cast<DWORD>(f->sample_rate))))) {
-      counters_.Update([](DecoderStats& s) { ++s.dropped; });
-      return;
+      CountDropped();
+      return S_OK;
     }
-    typePending_ = true;
-    counters_.Update([](DecoderStats& s) { ++s.typeChanges; });
+    TypeChanged();
   }
-  deliverResult_ = DeliverFrame(frame);
+  return DeliverFrame(f);
 }
 
-HRESULT CAc3Decoder::DeliverFrame(const Frame& frame) {
-  const AVFrame* f = frame.frame;
+HRESULT CAc3Decoder::DeliverFrame(const AVFrame* f) {
   Codec& c = *codec_;
   // At rate r the resampler takes the frame as if recorded at r times its
   // sample rate.
@@ -241,54 +203,18 @@ HRESULT CAc3Decoder::DeliverFrame(const Frame& frame) {
   }
   out->SetActualDataLength(converted * kBytesPerFrame);
 
-  const std::int64_t pts = f->best_effort_timestamp;
-  const bool timed = pts != AV_NOPTS_VALUE || haveNextTime_;
-  REFERENCE_TIME start = pts != AV_NOPTS_VALUE ? pts : nextTime_;
-  REFERENCE_TIME stop = start + av_rescale(f->nb_samples, 10'000'000, f->sample_rate);
-  if (timed) {
-    out->SetTime(&start, &stop);
-    nextTime_ = stop;
-    haveNextTime_ = true;
-  } else {
-    out->SetTime(nullptr, nullptr);
-  }
-  out->SetSyncPoint(TRUE);
-  out->SetPreroll(FALSE);
-  out->SetDiscontinuity(discontinuity_ ? TRUE : FALSE);
-  if (typePending_) {
-    CMediaType mt = OutputPin()->CurrentMediaType();
-    out->SetMediaType(&mt);
-  }
-  hr = Deliver(out.Get());
-  if (SUCCEEDED(hr)) {
-    discontinuity_ = false;
-    typePending_ = false;
-    counters_.Delivered(timed, start);
-  }
-  return hr;
-}
-
-HRESULT CAc3Decoder::EndOfStream() {
-  if (codec_) {
-    deliverResult_ = S_OK;
-    codec_->decoder.Drain([this](AVFrame* frame) { OnFrame(Frame{frame}); });
-  }
-  return CTransformFilter::EndOfStream();
+  return StampAndDeliver(out.Get(), f->best_effort_timestamp,
+                         av_rescale(f->nb_samples, 10'000'000, f->sample_rate));
 }
 
 HRESULT CAc3Decoder::EndFlush() {
-  if (codec_) {
-    codec_->decoder.Reset();
-    codec_->resampler.reset();
-  }
-  discontinuity_ = true;
-  haveNextTime_ = false;
-  return CTransformFilter::EndFlush();
+  if (codec_) codec_->resampler.reset();
+  return CAvDecoderFilter::EndFlush();
 }
 
 HRESULT CAc3Decoder::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
   if (rate > 0) rate_ = rate;
-  return CTransformFilter::NewSegment(start, stop, rate);
+  return CAvDecoderFilter::NewSegment(start, stop, rate);
 }
 
 }  // namespace av

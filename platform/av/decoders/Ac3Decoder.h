@@ -23,9 +23,8 @@
 
 #include <memory>
 
-#include "platform/av/decoders/DecoderStats.h"
+#include "platform/av/decoders/AvDecoderFilter.h"
 #include "platform/media/Formats.h"
-#include "platform/media/Transform.h"
 
 inline constexpr CLSID CLSID_Ac3AudioDecoder = com::GuidOf("FA245396-72FC-43F9-BB91-BB3544490C2D");
 
@@ -36,7 +35,7 @@ inline constexpr WORD kPcmBitsPerSample = 16;
 
 CMediaType MakePcmType(DWORD samplesPerSecond);
 
-class CAc3Decoder : public CTransformFilter {
+class CAc3Decoder : public CAvDecoderFilter {
  public:
   CAc3Decoder();
   ~CAc3Decoder() override;
@@ -48,33 +47,21 @@ class CAc3Decoder : public CTransformFilter {
   HRESULT GetMediaType(int position, CMediaType* mt) override;
   HRESULT SetMediaType(PIN_DIRECTION direction, const CMediaType* mt) override;
   HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
-  HRESULT Receive(IMediaSample* sample) override;
 
   HRESULT StartStreaming() override;
   HRESULT StopStreaming() override;
-  HRESULT EndOfStream() override;
   HRESULT EndFlush() override;
   HRESULT NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
-  DecoderStats Stats() const { return counters_.Get(); }
-
  private:
   struct Codec;
-  struct Frame;
-  void OnFrame(const Frame& frame);
-  HRESULT DeliverFrame(const Frame& frame);
-  void CountError(const char* what);
+  detail::StreamDecoder* Decoder() override;
+  HRESULT OnFrame(const AVFrame* frame) override;
+  HRESULT DeliverFrame(const AVFrame* frame);
 
   std::unique_ptr<Codec> codec_;  // while streaming, under the receive lock
   DWORD samplesPerSecond_ = 48'000;
   double rate_ = 1.0;
-  bool typePending_ = false;
-  bool discontinuity_ = true;
-  bool haveNextTime_ = false;
-  REFERENCE_TIME nextTime_ = 0;
-  HRESULT deliverResult_ = S_OK;
-  std::uint64_t codecErrorsSeen_ = 0;
-  DecoderCounters counters_;
 };
 
 }  // namespace av

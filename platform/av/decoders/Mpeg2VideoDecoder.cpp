@@ -142,13 +142,9 @@ struct CMpeg2VideoDecoder::Codec {
   SwsContext* scaler = nullptr;  // for pictures that are not 4:2:0
 };
 
-struct CMpeg2VideoDecoder::Picture {
-  const AVFrame* frame;
-};
-
 CMpeg2VideoDecoder::CMpeg2VideoDecoder()
-    : CTransformFilter("MPEG-2 video decoder", CLSID_Mpeg2VideoDecoder, u"Video Input",
-                       u"Video Output") {}
+    : CAvDecoderFilter("MPEG-2 video decoder", CLSID_Mpeg2VideoDecoder, u"Video Input",
+                       u"Video Output", "MPEG-2 video decoder", "damaged picture") {}
 
 CMpeg2VideoDecoder::~CMpeg2VideoDecoder() = default;
 
@@ -222,10 +218,8 @@ HRESULT CMpeg2VideoDecoder::StartStreaming() {
     std::printf("MPEG-2 video decoder: libavcodec has no mpeg2video decoder\n");
     return VFW_E_RUNTIME_ERROR;
   }
-  discontinuity_ = true;
-  haveNextTime_ = false;
   progressiveSequence_ = true;
-  codecErrorsSeen_ = 0;
+  StreamingStarted();
   return S_OK;
 }
 
@@ -234,71 +228,36 @@ HRESULT CMpeg2VideoDecoder::StopStreaming() {
   return S_OK;
 }
 
-void CMpeg2VideoDecoder::CountError(const char* what) {
-  std::uint64_t count = 0;
-  counters_.Update([&](DecoderStats& s) { count = ++s.decodeErrors; });
-  if (ShouldTraceError(count)) {
-    std::printf("MPEG-2 video decoder: %s (error %llu)\n", what,
-                static_cast<unsigned long long>(count));
-  }
+detail::StreamDecoder* CMpeg2VideoDecoder::Decoder() {
+  return codec_ ? &codec_->decoder : nullptr;
 }
 
-HRESULT CMpeg2VideoDecoder::Receive(IMediaSample* sample) {
-  counters_.Update([](DecoderStats& s) { ++s.inputSamples; });
-  if (!codec_) return E_UNEXPECTED;
-  if (sample->IsDiscontinuity() == S_OK) {
-    // What the codec holds belongs to the stream before the gap.
-    codec_->decoder.Reset();
-    discontinuity_ = true;
-    haveNextTime_ = false;
-  }
-  BYTE* data = nullptr;
-  if (FAILED(sample->GetPointer(&data))) return S_OK;
-  REFERENCE_TIME start = 0, stop = 0;
-  const bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
-  const int length = sample->GetActualDataLength();
+void CMpeg2VideoDecoder::OnInput(const BYTE* data, int length) {
   if (const int progressive = ProgressiveSequence(data, length); progressive >= 0) {
     progressiveSequence_ = progressive == 1;
   }
-  deliverResult_ = S_OK;
-  codec_->decoder.Decode(data, length, timed, start,
-                         [this](AVFrame* frame) { OnPicture(Picture{frame}); });
-  for (; codecErrorsSeen_ < codec_->decoder.Errors(); ++codecErrorsSeen_)
-    CountError(codec_->decoder.LastError().c_str());
-  return FAILED(deliverResult_) ? deliverResult_ : S_OK;
 }
 
-void CMpeg2VideoDecoder::OnPicture(const Picture& picture) {
-  const AVFrame* frame = picture.frame;
-  if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0) {
-    CountError("damaged picture");
-  }
-  if (FAILED(deliverResult_) || !OutputPin()->IsConnected()) {
-    counters_.Update([](DecoderStats& s) { ++s.dropped; });
-    return;
-  }
+HRESULT CMpeg2VideoDecoder::OnFrame(const AVFrame* frame) {
   const PictureFormat format = FormatOf(frame, codec_->decoder.Context(), !progressiveSequence_);
   if (!SameType(format, current_)) {
-    const HRESULT hr = OutputPin()->ChangeMediaType(MakeI420Type(format));
-    if (FAILED(hr)) {
-      counters_.Update([](DecoderStats& s) { ++s.dropped; });
-      return;
+    if (FAILED(OutputPin()->ChangeMediaType(MakeI420Type(format)))) {
+      CountDropped();
+      return S_OK;
     }
-    typePending_ = true;
-    counters_.Update([](DecoderStats& s) { ++s.typeChanges; });
+    TypeChanged();
   }
-  deliverResult_ = DeliverPicture(picture, format);
+  return DeliverPicture(frame, format);
 }
 
-HRESULT CMpeg2VideoDecoder::DeliverPicture(const Picture& picture, const PictureFormat& format) {
-  const AVFrame* frame = picture.frame;
+HRESULT CMpeg2VideoDecoder::DeliverPicture(const AVFrame* frame, const PictureFormat& format) {
   ComPtr<IMediaSample> out;
   HRESULT hr = GetDeliveryBuffer(&out);
   if (FAILED(hr)) return hr;
   const LONG size = I420Size(format.width, format.height);
   BYTE* buffer = nullptr;
   if (out->GetSize() < size || FAILED(out->GetPointer(&buffer))) {
-    counters_.Update([](DecoderStats& s) { ++s.dropped; });
+    CountDropped();
     CountError("picture larger than the output buffers");
     return S_OK;
   }
@@ -317,7 +276,7 @@ HRESULT CMpeg2VideoDecoder::DeliverPicture(const Picture& picture, const Picture
         codec_->scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
         format.width, format.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (codec_->scaler == nullptr) {
-      counters_.Update([](DecoderStats& s) { ++s.dropped; });
+      CountDropped();
       CountError("no conversion for the picture format");
       return S_OK;
     }
@@ -325,25 +284,7 @@ HRESULT CMpeg2VideoDecoder::DeliverPicture(const Picture& picture, const Picture
   }
   out->SetActualDataLength(size);
 
-  // Times: the packet's, else the previous picture's end.
-  const std::int64_t pts = frame->best_effort_timestamp;
-  const bool timed = pts != AV_NOPTS_VALUE || haveNextTime_;
-  REFERENCE_TIME start = pts != AV_NOPTS_VALUE ? pts : nextTime_;
-  REFERENCE_TIME stop = start + format.averageTimePerFrame * (2 + frame->repeat_pict) / 2;
-  if (timed) {
-    out->SetTime(&start, &stop);
-    nextTime_ = stop;
-    haveNextTime_ = true;
-  } else {
-    out->SetTime(nullptr, nullptr);
-  }
-  out->SetSyncPoint(TRUE);
-  out->SetPreroll(FALSE);
-  out->SetDiscontinuity(discontinuity_ ? TRUE : FALSE);
-  if (typePending_) {
-    CMediaType mt = OutputPin()->CurrentMediaType();
-    out->SetMediaType(&mt);
-  }
+  // The picture's scan order and field flags travel in the sample's properties.
   ComPtr<IMediaSample2> out2;
   if (SUCCEEDED(out->QueryInterface(IID_PPV_ARGS(&out2)))) {
     AM_SAMPLE2_PROPERTIES props;
@@ -351,28 +292,9 @@ HRESULT CMpeg2VideoDecoder::DeliverPicture(const Picture& picture, const Picture
     props.dwTypeSpecificFlags = SampleFlags(frame);
     out2->SetProperties(sizeof props, reinterpret_cast<const BYTE*>(&props));
   }
-  hr = Deliver(out.Get());
-  if (SUCCEEDED(hr)) {
-    discontinuity_ = false;
-    typePending_ = false;
-    counters_.Delivered(timed, start);
-  }
-  return hr;
-}
-
-HRESULT CMpeg2VideoDecoder::EndOfStream() {
-  if (codec_) {
-    deliverResult_ = S_OK;
-    codec_->decoder.Drain([this](AVFrame* frame) { OnPicture(Picture{frame}); });
-  }
-  return CTransformFilter::EndOfStream();
-}
-
-HRESULT CMpeg2VideoDecoder::EndFlush() {
-  if (codec_) codec_->decoder.Reset();
-  discontinuity_ = true;
-  haveNextTime_ = false;
-  return CTransformFilter::EndFlush();
+  // Times: the packet's, else the previous picture's end.
+  return StampAndDeliver(out.Get(), frame->best_effort_timestamp,
+                         format.averageTimePerFrame * (2 + frame->repeat_pict) / 2);
 }
 
 }  // namespace av

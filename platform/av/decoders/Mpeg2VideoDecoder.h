@@ -27,9 +27,8 @@
 
 #include <memory>
 
-#include "platform/av/decoders/DecoderStats.h"
+#include "platform/av/decoders/AvDecoderFilter.h"
 #include "platform/media/Formats.h"
-#include "platform/media/Transform.h"
 
 inline constexpr CLSID CLSID_Mpeg2VideoDecoder =
     com::GuidOf("212690FB-83E5-4526-8FD7-74478B7939CD");
@@ -52,7 +51,7 @@ CMediaType MakeI420Type(const PictureFormat& format);
 // Bytes of one I420 picture.
 LONG I420Size(LONG width, LONG height);
 
-class CMpeg2VideoDecoder : public CTransformFilter {
+class CMpeg2VideoDecoder : public CAvDecoderFilter {
  public:
   CMpeg2VideoDecoder();
   ~CMpeg2VideoDecoder() override;
@@ -64,33 +63,21 @@ class CMpeg2VideoDecoder : public CTransformFilter {
   HRESULT GetMediaType(int position, CMediaType* mt) override;
   HRESULT SetMediaType(PIN_DIRECTION direction, const CMediaType* mt) override;
   HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
-  HRESULT Receive(IMediaSample* sample) override;
 
   HRESULT StartStreaming() override;
   HRESULT StopStreaming() override;
-  HRESULT EndOfStream() override;
-  HRESULT EndFlush() override;
-
-  DecoderStats Stats() const { return counters_.Get(); }
 
  private:
   struct Codec;
-  struct Picture;
-  void OnPicture(const Picture& picture);
-  HRESULT DeliverPicture(const Picture& picture, const PictureFormat& format);
-  void CountError(const char* what);
+  detail::StreamDecoder* Decoder() override;
+  void OnInput(const BYTE* data, int length) override;
+  HRESULT OnFrame(const AVFrame* frame) override;
+  HRESULT DeliverPicture(const AVFrame* frame, const PictureFormat& format);
 
-  std::unique_ptr<Codec> codec_;  // while streaming, under the receive lock
-  PictureFormat connected_;       // the input format block's, for the connection
-  PictureFormat current_;         // the output pin's type
-  bool typePending_ = false;      // the next sample carries the output type
-  bool discontinuity_ = true;
-  bool haveNextTime_ = false;
+  std::unique_ptr<Codec> codec_;     // while streaming, under the receive lock
+  PictureFormat connected_;          // the input format block's, for the connection
+  PictureFormat current_;            // the output pin's type
   bool progressiveSequence_ = true;  // the last sequence extension's, in input order
-  REFERENCE_TIME nextTime_ = 0;
-  HRESULT deliverResult_ = S_OK;
-  std::uint64_t codecErrorsSeen_ = 0;
-  DecoderCounters counters_;
 };
 
 }  // namespace av
