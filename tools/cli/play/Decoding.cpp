@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "graph/player/StreamBufferPlayback.h"
 #include "platform/av/AvClasses.h"
 #include "platform/av/NullRenderer.h"
 #include "platform/av/audio/AudioRenderer.h"
@@ -54,6 +55,7 @@ graph::PlayerOptions HeadlessPlayerOptions(const std::u16string& videoDecoder,
   media::RegisterClasses();
   av::RegisterClasses();
   av::RegisterDecoders();
+  graph::UseStreamBufferSource();
   graph::PlayerOptions options;
   options.videoDecoder = videoDecoder.empty() ? av::Mpeg2VideoDecoderDisplayName() : videoDecoder;
   options.audioDecoder = audioDecoder.empty() ? av::Ac3DecoderDisplayName() : audioDecoder;
