@@ -29,6 +29,10 @@ std::filesystem::path FolderOf(const char16_t* field, std::size_t size) {
 
 Desktop::Desktop(ui::Application& application)
     : application_(application),
+      players_(manager_,
+               [this] {
+                 if (window_) window_->RefreshStatus();
+               }),
       scheduler_({manager_.timers, clock_, power_.Service(), *this, channels_, busy_}) {
   tables_.channels = &channels_;
 }
@@ -95,6 +99,7 @@ void Desktop::RegisterTuners() {
 void Desktop::CreateMainWindow(std::u16string_view title) {
   window_ = std::make_unique<MainWindow>(static_cast<IMainWindowHost&>(*this), manager_, title);
   target_ = std::make_unique<GraphTarget>(window_->Id());
+  players_.AttachVideoArea(window_->Frame());
   const app::WindowPlacement& p = manager_.settings.windowPlacement;
   if (p.right > p.left && p.bottom > p.top) {
     window_->Frame().Place({p.left, p.top, p.right, p.bottom});
@@ -129,7 +134,9 @@ void Desktop::AddTrayIcon() {
 bool Desktop::StartGraphs(bool forceSettings, bool launch) {
   launch_ = launch;
   if (launch) window_->Frame().Show();
-  const bool started = app::StartGraphs(*this, manager_, forceSettings, launch ? 32 : 0, 0);
+  // Live viewing: the buffered tuner graph with the time-shift player.
+  const bool started =
+      app::StartGraphs(*this, manager_, forceSettings, launch ? 32 : 0, launch ? 2 : 0);
   if (started && launch) manager_.uiMode = app::UiMode::kLive;
   window_->RefreshStatus();
   return started;
@@ -196,6 +203,8 @@ void Desktop::DestroyGraphs() {
     g->RequestGraphState(0, 0);
   recorders_.clear();
   graphs_.clear();
+  // The players go after their graph managers, which took them down.
+  players_.Clear();
   busy_ = false;
 }
 
@@ -218,10 +227,9 @@ int Desktop::CreateGraphs() {
     config.recordFormat = s.recordFormat;
     config.recordTransportStream = s.recordTransportStream != 0;
     config.tagNumber = static_cast<int>(graphs_.size()) + 1;
-    // The player joins GraphServices::player once it is built.
     try {
       graphs_.push_back(std::make_unique<graph::CBDAFilterGraph>(
-          config, graph::GraphServices{&channels_, &tables_, target_.get(), nullptr}));
+          config, graph::GraphServices{&channels_, &tables_, target_.get(), players_.Add()}));
     } catch (const std::exception& e) {
       common::ErrorBox("%s", e.what());
       continue;
@@ -277,6 +285,26 @@ bool Desktop::SaveAll() {
 graph::CBDAFilterGraph* Desktop::CurrentGraph() {
   const auto index = static_cast<std::size_t>(manager_.currentGraph);
   return index < graphs_.size() ? graphs_[index].get() : nullptr;
+}
+
+void Desktop::OnGraphMessage(ui::Message message) {
+  graph::CBDAFilterGraph* g = CurrentGraph();
+  if (g == nullptr) return;
+  const auto index = static_cast<std::size_t>(manager_.currentGraph);
+  switch (message) {
+    case ui::Message::WM_PLAYER_GRAPH_EVENT:
+      players_.OnPlayerGraphEvent(index);
+      break;
+    case ui::Message::WM_TUNER_GRAPH_EVENT:
+      players_.OnTunerGraphEvent(*g, index);
+      break;
+    case ui::Message::WM_VIDEO_RESIZED:
+      players_.OnVideoResized(index);
+      break;
+    default:
+      break;
+  }
+  window_->RefreshStatus();
 }
 
 void Desktop::OnPowerNotice(power::PowerNotice notice) {

@@ -13,6 +13,7 @@
 #include "app/TunerManager.h"
 #include "dvr/GraphTarget.h"
 #include "dvr/MainWindow.h"
+#include "dvr/Players.h"
 #include "graph/manager/CBDAFilterGraph.h"
 #include "graph/manager/RecorderGraph.h"
 #include "platform/power/SystemPower.h"
@@ -71,9 +72,11 @@ class Desktop final : public app::IStartupSteps,
   graph::CBDAFilterGraph* CurrentGraph() override;
   recording::Scheduler& Scheduler() override { return scheduler_; }
   void OnPowerNotice(power::PowerNotice notice) override;
+  void OnGraphMessage(ui::Message message) override;
 
   ui::Application& application_;
   app::TunerManager manager_;
+  Players players_;
   tuning::ChannelList channels_;
   tables::ProgramTables tables_;
   std::filesystem::path dataFolder_;

@@ -15,7 +15,7 @@ std::string StatusText(graph::CBDAFilterGraph* g) {
   const tuning::ChannelLocator c = g->CurrentChannel();
   char text[256];
   std::snprintf(text, sizeof text,
-                "%s\nChannel %u-%u (physical %u), tuner state %d\nSignal %s, quality %d",
+                "%s\nChannel %u.%u (physical %u), tuner state %d\nSignal %s, quality %d",
                 common::ToUtf8(g->Config().friendlyName).c_str(), c.major(), c.minor(),
                 c.physical(), static_cast<int>(g->Tuner()),
                 g->SignalLocked() ? "locked" : "not locked", g->SignalQuality());
@@ -95,8 +95,7 @@ ui::LResult MainWindow::OnMessage(ui::Message message, ui::WParam wParam, ui::LP
     case ui::Message::WM_PLAYER_GRAPH_EVENT:
     case ui::Message::WM_VIDEO_RESIZED:
     case ui::Message::WM_TUNER_GRAPH_EVENT:
-      // The player's events and the video layout come with the player.
-      RefreshStatus();
+      host_.OnGraphMessage(message);
       return 0;
     default:
       return 0;
@@ -123,12 +122,12 @@ void MainWindow::Open() {
   frame_.Show();
   graph::CBDAFilterGraph* g = host_.CurrentGraph();
   if (g == nullptr) return;
-  // Live viewing: the tuner graph with its buffer (the player joins it once
-  // it is built).
+  // Live viewing: the tuner graph with its buffer and the time-shift player.
   const auto tuner = g->Tuner();
-  if (tuner == graph::TunerState::kNone || tuner == graph::TunerState::kTunerLive) {
-    if (g->RequestGraphState(32, 0) < 0) return;
-  }
+  const bool buffered = tuner != graph::TunerState::kNone && tuner != graph::TunerState::kTunerLive;
+  const auto tunerState =
+      static_cast<std::uint8_t>(buffered ? tuner : graph::TunerState::kTunerBuffered);
+  if (g->Player() == graph::PlayerState::kNone && g->RequestGraphState(tunerState, 2) < 0) return;
   manager_.uiMode = app::UiMode::kLive;
   RefreshStatus();
 }
@@ -184,7 +183,11 @@ void MainWindow::Destroy() {
 }
 
 void MainWindow::RefreshStatus() {
-  frame_.SetStatus(StatusText(host_.CurrentGraph()));
+  // The status text stands in for the picture: it goes while a player shows
+  // one.
+  graph::CBDAFilterGraph* g = host_.CurrentGraph();
+  const bool showing = g != nullptr && g->Player() != graph::PlayerState::kNone;
+  frame_.SetStatus(showing ? std::string() : StatusText(g));
 }
 
 }  // namespace dvr

@@ -37,6 +37,8 @@ class IMainWindowHost {
   virtual graph::CBDAFilterGraph* CurrentGraph() = 0;
   virtual recording::Scheduler& Scheduler() = 0;
   virtual void OnPowerNotice(power::PowerNotice notice) = 0;
+  // The graphs' notify messages: 1037, 1038 and 1039.
+  virtual void OnGraphMessage(ui::Message message) = 0;
 };
 
 class MainWindow final : public ui::Window {

@@ -160,4 +160,12 @@ void PlayerGraph::EndOfFile() {
   endOfFile_ = true;
 }
 
+void PlayerGraph::LayOut(const common::VideoRect& area) {
+  std::lock_guard lock(lock_);
+  if (!area.IsEmpty()) options_.area = area;
+  if (!video_.renderer) return;
+  ReadNativeVideoFormat(video_);
+  LayOutVideo(window_, video_, options_.area, options_.overscan);
+}
+
 }  // namespace graph

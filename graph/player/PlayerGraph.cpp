@@ -273,6 +273,11 @@ ComPtr<IBaseFilter> PlayerGraph::AudioDecoder() const {
   return audioDecoder_;
 }
 
+ComPtr<IBaseFilter> PlayerGraph::Line21Decoder() const {
+  std::lock_guard lock(lock_);
+  return captions_.line21Decoder;
+}
+
 ComPtr<IGraphBuilder> PlayerGraph::Graph() const {
   std::lock_guard lock(lock_);
   return kind_ == PlayerState::kPlayerLive ? nullptr : graph_;

@@ -91,6 +91,9 @@ class PlayerGraph : public IPlayerSteps {
   HRESULT SetVolume(std::int32_t volume, bool muted);
   // The end of a played file: the player pauses and remembers it.
   void EndOfFile();
+  // Reads the renderer's native video format again and lays the picture out
+  // in `area` (the video window resized, the picture's size changed).
+  void LayOut(const common::VideoRect& area);
 
   PlayerState Kind() const;
   PlayerRunState RunState() const;
@@ -98,6 +101,8 @@ class PlayerGraph : public IPlayerSteps {
   // The filters, for readers of their statistics; null when absent.
   ComPtr<IBaseFilter> VideoDecoder() const;
   ComPtr<IBaseFilter> AudioDecoder() const;
+  // The caption path's Line 21 decoder (renderer kinds 6 and 7).
+  ComPtr<IBaseFilter> Line21Decoder() const;
   ComPtr<IGraphBuilder> Graph() const override;
   VideoRendererSlot Video() const;
 

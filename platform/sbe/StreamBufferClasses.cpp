@@ -10,6 +10,8 @@ namespace {
 
 const CFactoryTemplate kClasses[] = {
     {u"SB Sink", &CLSID_StreamBufferSink, CStreamBufferSink::CreateInstance, nullptr, nullptr},
+    {u"StreamBufferSource", &CLSID_StreamBufferSource, CStreamBufferSource::CreateInstance, nullptr,
+     nullptr},
     {u"StreamBufferConfig", &CLSID_StreamBufferConfig, CStreamBufferConfig::CreateInstance, nullptr,
      nullptr},
 };

@@ -1,8 +1,11 @@
 // The main window's frame on the screen: a top-level window with the title,
 // a video area and a status line over it. Its close box posts WM_CLOSE to the
 // owner window instead of closing; what happens then is the owner's choice.
+// A change of the video area's size is posted to the owner as
+// WM_VIDEO_RESIZED, so the picture is laid out again.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -32,8 +35,14 @@ class Frame {
   Rect Placement() const;
   // The menu bar; the menu must outlive the frame.
   void SetMenuBar(Menu& menu);
-  // The text shown in the video area while no video is shown there.
+  // The text shown in the video area while no video is shown there; an empty
+  // text hides it.
   void SetStatus(std::string_view text);
+  // The video area's size (left and top 0).
+  Rect VideoArea() const;
+  // The video area as the window system's handle, the parent of the video
+  // widget that shows the picture.
+  std::uintptr_t VideoAreaHandle() const;
   // Saves what the frame shows as a PNG file.
   bool Snapshot(const std::filesystem::path& file) const;
 

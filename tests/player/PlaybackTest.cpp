@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 
 #include "common/Utf16.h"
+#include "graph/player/StreamBufferPlayback.h"
 #include "platform/av/decoders/Mpeg2VideoDecoder.h"
 #include "tests/av_decoders/SampleRecording.h"
 #include "tests/player/PlayerFixture.h"
@@ -62,6 +64,30 @@ TEST(Playback, ARecordingPlaysToItsEndPausesAndPlaysAgainFromTheStart) {
   EXPECT_FALSE(player.AtEndOfFile());
   ASSERT_TRUE(WaitForComplete(player.Graph().Get()));
   EXPECT_EQ(VideoFrames(player), 2 * once);
+  player.Stop();
+  player.TearDown();
+}
+
+TEST(Playback, AStreamBufferRecordingPlaysThroughTheStreamBufferSource) {
+  testsupport::TempFolder folder("corvane-playback");
+  avtest::SampleRecording recording;
+  std::string error;
+  ASSERT_TRUE(avtest::WriteSampleRecording(folder.Path(), -1, recording, error)) << error;
+  // The engine's recordings hold the same programme stream.
+  const std::filesystem::path path = folder.Path() / "recording.dvr-ms";
+  std::filesystem::rename(recording.path, path);
+
+  graph::UseStreamBufferSource();
+  graph::PlayerOptions options = TestOptions();
+  options.paced = false;
+  graph::VideoWindowState window;
+  graph::PlayerGraph player(window);
+  player.SetOptions(options);
+  player.SetPlaybackFile(common::FromUtf8(path.string()));
+  ASSERT_EQ(player.Build(PlayerState::kPlayerFile, nullptr, u""), S_OK);
+  ASSERT_EQ(player.Run(), S_OK);
+  ASSERT_TRUE(WaitForComplete(player.Graph().Get()));
+  EXPECT_GE(VideoFrames(player), recording.pictures - 2);
   player.Stop();
   player.TearDown();
 }

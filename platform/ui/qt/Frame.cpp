@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -34,13 +35,42 @@ class FrameWidget : public QWidget {
   WindowId owner_;
 };
 
+// The black video area: the video widget and the status text are its
+// children; the status text fills it, and its size changes go to the owner.
+class VideoAreaWidget : public QWidget {
+ public:
+  VideoAreaWidget(WindowId owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    setPalette(colours);
+    status_ = new QLabel(this);
+    status_->setAlignment(Qt::AlignCenter);
+    status_->setWordWrap(true);
+    status_->setStyleSheet("QLabel { color: white; font-size: 16px; }");
+  }
+
+  QLabel* Status() const { return status_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    status_->setGeometry(rect());
+    QWidget::resizeEvent(event);
+    Post(owner_, Message::WM_VIDEO_RESIZED);
+  }
+
+ private:
+  WindowId owner_;
+  QLabel* status_ = nullptr;
+};
+
 }  // namespace
 
 struct Frame::Impl {
   explicit Impl(WindowId owner) : widget(owner) {}
   FrameWidget widget;
   QMenuBar* menuBar = nullptr;
-  QLabel* status = nullptr;
+  VideoAreaWidget* area = nullptr;
 };
 
 Frame::Frame(WindowId owner, std::string_view title) : impl_(std::make_unique<Impl>(owner)) {
@@ -52,12 +82,8 @@ Frame::Frame(WindowId owner, std::string_view title) : impl_(std::make_unique<Im
   impl_->menuBar = new QMenuBar(&w);
   impl_->menuBar->setVisible(false);
   layout->setMenuBar(impl_->menuBar);
-  // The video area: black, with the status text over it.
-  impl_->status = new QLabel(&w);
-  impl_->status->setAlignment(Qt::AlignCenter);
-  impl_->status->setWordWrap(true);
-  impl_->status->setStyleSheet("QLabel { background: black; color: white; font-size: 16px; }");
-  layout->addWidget(impl_->status, 1);
+  impl_->area = new VideoAreaWidget(owner, &w);
+  layout->addWidget(impl_->area, 1);
   qt::AttachWidget(owner, &w);
 }
 
@@ -93,7 +119,18 @@ void Frame::SetMenuBar(Menu& menu) {
 }
 
 void Frame::SetStatus(std::string_view text) {
-  impl_->status->setText(Text(text));
+  QLabel* status = impl_->area->Status();
+  status->setText(Text(text));
+  status->setVisible(!text.empty());
+  if (!text.empty()) status->raise();
+}
+
+Rect Frame::VideoArea() const {
+  return {0, 0, impl_->area->width(), impl_->area->height()};
+}
+
+std::uintptr_t Frame::VideoAreaHandle() const {
+  return reinterpret_cast<std::uintptr_t>(static_cast<QWidget*>(impl_->area));
 }
 
 bool Frame::Snapshot(const std::filesystem::path& file) const {

@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <optional>
 
+#include "graph/player/StreamBufferPlayback.h"
 #include "platform/av/AvClasses.h"
 #include "platform/av/NullRenderer.h"
 #include "platform/av/audio/AudioRenderer.h"
 #include "platform/av/decoders/Ac3Decoder.h"
 #include "platform/av/decoders/DecoderClasses.h"
 #include "platform/av/decoders/Mpeg2VideoDecoder.h"
+#include "platform/av/line21/Line21Interfaces.h"
 #include "platform/av/video/FrameSink.h"
 #include "platform/av/video/SurfaceTable.h"
 #include "platform/media/MediaClasses.h"
@@ -48,14 +50,18 @@ void PrintStream(std::FILE* out, const char* name, const std::optional<av::Decod
 }  // namespace
 
 graph::PlayerOptions HeadlessPlayerOptions(const std::u16string& videoDecoder,
-                                           const std::u16string& audioDecoder, bool paced) {
+                                           const std::u16string& audioDecoder, bool paced,
+                                           bool captions) {
   media::RegisterClasses();
   av::RegisterClasses();
   av::RegisterDecoders();
+  graph::UseStreamBufferSource();
   graph::PlayerOptions options;
   options.videoDecoder = videoDecoder.empty() ? av::Mpeg2VideoDecoderDisplayName() : videoDecoder;
   options.audioDecoder = audioDecoder.empty() ? av::Ac3DecoderDisplayName() : audioDecoder;
-  options.rendererKind = 5;
+  // The windowless renderer takes the Line 21 decoder's pictures.
+  options.rendererKind = captions ? 6 : 5;
+  options.captionsOn = captions;
   options.area = {0, 0, 720, 480};
   // Faster than real time the sound card would set the pace.
   options.audioRenderer = paced ? CLSID_DSoundRender : CLSID_NullRenderer;
@@ -84,14 +90,17 @@ class SecondSnapshots::Sink : public av::video::CFrameSink {
   std::atomic<int> saved_{0};
 };
 
-SecondSnapshots::SecondSnapshots(std::filesystem::path folder)
-    : sink_(std::make_shared<Sink>(std::move(folder))) {
+SecondSnapshots::SecondSnapshots(std::filesystem::path folder, graph::VideoWindowState& window)
+    : sink_(std::make_shared<Sink>(std::move(folder))), window_(window) {
   std::shared_ptr<Sink> sink = sink_;
   av::video::SetWindowMaker([sink](OAHWND) { return sink; });
+  window_.videoWindow = av::video::PublishSurface(sink_);
 }
 
 SecondSnapshots::~SecondSnapshots() {
   av::video::SetWindowMaker(nullptr);
+  av::video::WithdrawSurface(window_.videoWindow);
+  window_.videoWindow = 0;
 }
 
 int SecondSnapshots::Saved() const {
@@ -124,6 +133,28 @@ bool WaitForEnd(graph::PlayerGraph& player) {
       return false;
     }
   }
+}
+
+CaptionLines::~CaptionLines() {
+  if (ComPtr<ILine21Pages> pages = decoder_.As<ILine21Pages>()) pages->SetPageObserver(nullptr);
+}
+
+bool CaptionLines::Watch(graph::PlayerGraph& player) {
+  decoder_ = player.Line21Decoder();
+  ComPtr<ILine21Pages> pages = decoder_.As<ILine21Pages>();
+  if (!pages) return false;
+  pages->SetPageObserver([this](const Line21Page& page) {
+    std::string line;
+    for (const std::string& row : page.rows)
+      line += (line.empty() ? "" : " / ") + row;
+    std::lock_guard lock(mutex_);
+    // A page like the one shown (the first blank page) changes nothing.
+    if (line == shown_) return;
+    shown_ = line;
+    std::fprintf(out_, "%.3f %s\n", Seconds(page.time), line.c_str());
+    std::fflush(out_);
+  });
+  return true;
 }
 
 void PrintDecoding(std::FILE* out, graph::PlayerGraph& player) {

@@ -1,12 +1,14 @@
 // What "play --decode" and "watch --decode" share: the real player run
-// headless (the platform's decoders, renderer kind 5 on a frame sink, sound
-// to a null renderer), PNG snapshots each second of stream, and the report of
-// what each decoder did.
+// headless (the platform's decoders, renderer kind 5 on a frame sink, or kind
+// 6 with the caption path for captions; sound to a null renderer when
+// unpaced), PNG snapshots each second of stream, the captions as text, and
+// the report of what each decoder did.
 #pragma once
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "graph/player/PlayerGraph.h"
@@ -14,16 +16,18 @@
 namespace cli {
 
 // The player options of a headless run: the decoders named (the platform's
-// when empty), no clock when `paced` is false.
+// when empty), no clock when `paced` is false, the caption path with captions
+// on when `captions` is true.
 graph::PlayerOptions HeadlessPlayerOptions(const std::u16string& videoDecoder,
-                                           const std::u16string& audioDecoder, bool paced);
+                                           const std::u16string& audioDecoder, bool paced,
+                                           bool captions = false);
 
 // Saves "NNNNNN.png" into `folder` for the first picture of every second of
-// stream, from the moment it is installed as the renderer's window until it
-// is destroyed.
+// stream, from the moment it is installed as the renderers' window (own
+// window and video window of `window`) until it is destroyed.
 class SecondSnapshots {
  public:
-  explicit SecondSnapshots(std::filesystem::path folder);
+  SecondSnapshots(std::filesystem::path folder, graph::VideoWindowState& window);
   ~SecondSnapshots();
   SecondSnapshots(const SecondSnapshots&) = delete;
   SecondSnapshots& operator=(const SecondSnapshots&) = delete;
@@ -33,6 +37,27 @@ class SecondSnapshots {
  private:
   class Sink;
   std::shared_ptr<Sink> sink_;
+  graph::VideoWindowState& window_;
+};
+
+// Prints a line for every caption page the player's Line 21 decoder sends:
+// the stream time in seconds with three decimals, a blank, and the visible
+// rows joined by " / " (nothing after the blank when the caption is cleared).
+class CaptionLines {
+ public:
+  explicit CaptionLines(std::FILE* out) : out_(out) {}
+  ~CaptionLines();
+  CaptionLines(const CaptionLines&) = delete;
+  CaptionLines& operator=(const CaptionLines&) = delete;
+
+  // False when the player has no Line 21 decoder.
+  bool Watch(graph::PlayerGraph& player);
+
+ private:
+  std::FILE* out_;
+  std::mutex mutex_;
+  std::string shown_;  // the rows on screen, as printed
+  ComPtr<IBaseFilter> decoder_;
 };
 
 // Frames decoded so far by the player's video decoder (0 without one).

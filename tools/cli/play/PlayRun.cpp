@@ -104,18 +104,18 @@ class TextLog {
 // The real player over the file, without a clock, until the end of the file
 // or, for a list, until nothing more arrives.
 int RunDecoded(const Options& o, std::FILE* out, std::FILE* err) {
-  if (o.captions) return Fail(err, "--captions needs the Line 21 decoder, which is not built in");
+  graph::VideoWindowState window;
   std::optional<SecondSnapshots> snapshots;
   if (!o.frames.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(o.frames, ec);
     if (!std::filesystem::is_directory(o.frames, ec))
       return Fail(err, "cannot create \"" + o.frames.string() + "\"");
-    snapshots.emplace(o.frames);
+    snapshots.emplace(o.frames, window);
   }
-  graph::VideoWindowState window;
   graph::PlayerGraph player(window);
-  player.SetOptions(HeadlessPlayerOptions({}, {}, false));
+  player.SetOptions(HeadlessPlayerOptions({}, {}, false, o.captions));
+  CaptionLines captions(out);
   const std::u16string path = common::FromUtf8(o.file.string());
   const bool list = o.file.extension() == ".lst";
   HRESULT hr = S_OK;
@@ -135,6 +135,7 @@ int RunDecoded(const Options& o, std::FILE* out, std::FILE* err) {
   hr = o.seek ? player.SeekTo(position.earliest + static_cast<LONGLONG>(*o.seek * 10'000'000.0))
               : player.SeekToFraction(0, 1);
   if (FAILED(hr)) return Fail(err, "cannot seek: " + com::ResultName(hr));
+  if (o.captions && !captions.Watch(player)) return Fail(err, "no caption path: no captions");
   if (FAILED(hr = player.Run())) return Fail(err, "cannot run: " + com::ResultName(hr));
   const bool ended = WaitForEnd(player);
   player.Stop();

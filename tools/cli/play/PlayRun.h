@@ -18,6 +18,6 @@ namespace cli {
 int RunPlay(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 
 inline constexpr const char* kPlayUsage =
-    "FILE.mpg|LIST.lst [--decode [--frames DIR]] [--seek SECONDS] [--rate R]";
+    "FILE.mpg|LIST.lst [--decode [--captions] [--frames DIR]] [--seek SECONDS] [--rate R]";
 
 }  // namespace cli

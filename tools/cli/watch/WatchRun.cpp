@@ -123,7 +123,6 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
     std::fprintf(err, "usage: corvane-cli watch %s\n", kWatchUsage);
     return 2;
   }
-  if (o.captions) return Fail(err, "--captions needs the Line 21 decoder, which is not built in");
   ToolSession session;
   std::string error;
   if (!session.Open(common::FromUtf8(o.instance), o.tuner, &error)) return Fail(err, error);
@@ -148,12 +147,13 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   // The player outlives the graph manager, which takes it down.
   graph::VideoWindowState window;
   graph::PlayerGraph player(window);
+  CaptionLines captions(out);
   graph::GraphServices services = session.Services(&driver);
   if (o.decode) {
     const app::TunerManager& m = session.Manager();
     player.SetOptions(HeadlessPlayerOptions(std::u16string(common::FieldView(m.videoDecoder)),
-                                            std::u16string(common::FieldView(m.audioDecoder)),
-                                            true));
+                                            std::u16string(common::FieldView(m.audioDecoder)), true,
+                                            o.captions));
     services.player = &player;
   }
   auto graph = std::make_unique<graph::CBDAFilterGraph>(config, services);
@@ -200,6 +200,7 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   // Live viewing: the time-shift player over the buffer, at the live position.
   if (o.decode && FAILED(graph->RequestGraphState(32, 2)))
     return Fail(err, "the player did not start");
+  if (o.captions && !captions.Watch(player)) return Fail(err, "no caption path: no captions");
 
   const auto start = std::chrono::steady_clock::now();
   for (int second = 1; second <= o.seconds; ++second) {

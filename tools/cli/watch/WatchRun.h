@@ -14,7 +14,7 @@
 namespace cli {
 
 inline constexpr const char* kWatchUsage =
-    "[CHANNEL] [--decode] [--seconds N] [--instance NAME] [--tuner NAME]";
+    "[CHANNEL] [--decode [--captions]] [--seconds N] [--instance NAME] [--tuner NAME]";
 
 int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err);
 
