@@ -279,6 +279,15 @@ graph::CBDAFilterGraph* Desktop::CurrentGraph() {
   return index < graphs_.size() ? graphs_[index].get() : nullptr;
 }
 
+graph::CBDAFilterGraph* Desktop::GraphAt(int index) {
+  return index >= 0 && index < static_cast<int>(graphs_.size()) ? graphs_[index].get() : nullptr;
+}
+
+void Desktop::OpenSettings() {
+  // The dialog until it is cancelled or the graphs start with its choice.
+  StartGraphs(true, true);
+}
+
 void Desktop::OnPowerNotice(power::PowerNotice notice) {
   if (notice == power::PowerNotice::kSuspend) scheduler_.SuspendNotice();
   power_.Service().NoticeHandled(notice);
