@@ -248,8 +248,10 @@ void Desktop::Notice(const std::string& text) {
       {window_ ? window_->Title() : std::string("Corvane DVR"), text, ui::BoxIcon::Information});
 }
 
-void Desktop::ShowChannelBanner(int) {
-  if (window_) window_->RefreshStatus();
+void Desktop::ShowChannelBanner(int graph) {
+  if (!window_) return;
+  window_->RefreshStatus();
+  if (graph == manager_.currentGraph) window_->ShowBanner();
 }
 
 bool Desktop::AskContinueShutdown() {

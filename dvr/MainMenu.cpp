@@ -43,10 +43,13 @@ void BuildMainMenu(ui::Menu& menu) {
 }
 
 std::vector<ui::BarButton> ControlPanelButtons() {
+  // Two rows: channel, volume, displays and playback; then the number pad.
   std::vector<ui::BarButton> buttons = {
-      {"C+", kChannelUp},  {"C-", kChannelDown},    {"V+", kVolumeUp},
-      {"V-", kVolumeDown}, {"Mute", kMute},         {"OSD", kBanner},
-      {"Info", kInfo},     {"Guide", kGuideToggle}, {"Inp", kNextInput}};
+      {"C+", kChannelUp},    {"C-", kChannelDown},     {"V+", kVolumeUp},
+      {"V-", kVolumeDown},   {"Mute", kMute},          {"OSD", kBanner},
+      {"Info", kInfo},       {"Guide", kGuideToggle},  {"Inp", kNextInput},
+      {"\u00ab", kSkipBack}, {"\u25b6", kPlay},        {"\u25a0", kStop},
+      {"\u25cf", kRecord},   {"\u00bb", kSkipForward}, {"", 0}};
   for (const char digit : std::string_view("1234567890")) {
     for (CommandId id = kDigit1; id <= kDot; ++id) {
       if (EntryCharacter(id) == digit) buttons.push_back({std::string(1, digit), id});
@@ -54,11 +57,6 @@ std::vector<ui::BarButton> ControlPanelButtons() {
   }
   buttons.push_back({".", kDot});
   buttons.push_back({"OK", kEnter});
-  buttons.push_back({"\u00ab", kSkipBack});
-  buttons.push_back({"\u25b6", kPlay});
-  buttons.push_back({"\u25a0", kStop});
-  buttons.push_back({"\u25cf", kRecord});
-  buttons.push_back({"\u00bb", kSkipForward});
   return buttons;
 }
 

@@ -62,9 +62,14 @@ class MainWindow final : public ui::Window, private app::commands::IWindowShell 
   void Open();
   // Ends the program: the tray icon goes, the timer stops, the loop ends.
   void Destroy();
+  // Shows the channel banner (a timer recording changed the channel).
+  void ShowBanner();
   // The status line in the video area, from the current graph.
   void RefreshStatus();
   const std::string& Title() const { return title_; }
+  // Where the video goes in the client area: above the control panel in a
+  // window, the whole client area in full screen.
+  ui::Rect VideoArea() const;
 
  private:
   void OnCommand(std::uint16_t command);
@@ -89,6 +94,7 @@ class MainWindow final : public ui::Window, private app::commands::IWindowShell 
   void OnSize(ui::WParam kind);
   void OnMouseMove(int x, int y);
   void LayOut();
+  int DockedPanelHeight() const;
   void RefreshOsd();
 
   IMainWindowHost& host_;

@@ -61,7 +61,7 @@ void MainWindow::Do(WindowAction action, int arg1, int arg2) {
       break;
     case WindowAction::kVideoSize:
       if (modes_.FullScreen()) ApplyTarget(modes_.ToggleFullScreen(false));
-      ui::SetClientSize(Id(), {arg1, arg2});
+      ui::SetClientSize(Id(), {arg1, arg2 + DockedPanelHeight()});
       break;
     case WindowAction::kAspect:
       aspectMode_ = arg1;
@@ -172,6 +172,17 @@ void MainWindow::OnMouseMove(int x, int y) {
   if (controlPanel_->Visible() != inZone) controlPanel_->SetVisible(inZone);
 }
 
+int MainWindow::DockedPanelHeight() const {
+  if (modes_.FullScreen() || !controlPanel_->Visible()) return 0;
+  return controlPanel_->PreferredSize().height + 2 * kPanelMargin;
+}
+
+ui::Rect MainWindow::VideoArea() const {
+  ui::Rect area = ui::ClientArea(Id());
+  area.bottom = std::max(area.top, area.bottom - DockedPanelHeight());
+  return area;
+}
+
 void MainWindow::LayOut() {
   const ui::Rect client = ui::ClientArea(Id());
   const ui::Size panel = controlPanel_->PreferredSize();
@@ -184,10 +195,16 @@ void MainWindow::LayOut() {
   RefreshOsd();
 }
 
+void MainWindow::ShowBanner() {
+  if (manager_.uiMode != app::UiMode::kLive && manager_.uiMode != app::UiMode::kNumberEntry) return;
+  router_.ShowBanner();
+  RefreshOsd();
+}
+
 void MainWindow::RefreshOsd() {
   if (!osd_) return;
-  const ui::Rect client = ui::ClientArea(Id());
-  osd_->Refresh(router_, host_, manager_.settings, client, client.Width());
+  const ui::Rect video = VideoArea();
+  osd_->Refresh(router_, host_, manager_.settings, video, video.Width());
 }
 
 }  // namespace dvr

@@ -36,6 +36,8 @@ class CommandRouter {
   const tuning::NumberEntry& Entry() const { return entry_; }
   const osd::OsdState& Osd() const { return osd_; }
   osd::OsdState& Osd() { return osd_; }
+  // Shows the banner for the usual time (a channel changed by itself).
+  void ShowBanner() { osd_.ShowBanner(osd::kBannerSeconds, osd_.description); }
   // Hides the banner: the number entry goes and number entry ends.
   void HideBanner();
 

@@ -12,6 +12,7 @@
 
 namespace ui {
 
+// A button, or with command 0 the start of the next row.
 struct BarButton {
   std::string label;
   std::uint16_t command = 0;

@@ -1,6 +1,6 @@
 #include "platform/ui/ButtonBar.h"
 
-#include <QHBoxLayout>
+#include <QBoxLayout>
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
@@ -25,12 +25,19 @@ ButtonBar::ButtonBar(WindowId owner, const std::vector<BarButton>& buttons)
   impl_->bar->setStyleSheet(
       "#ControlPanel { background: #202830; border-radius: 6px; }"
       "QPushButton { color: white; background: #34404c; border: 1px solid #56626e;"
-      " border-radius: 4px; padding: 3px 6px; min-width: 22px; }"
+      " border-radius: 4px; padding: 2px 4px; min-width: 22px; font-size: 11px; }"
       "QPushButton:pressed { background: #1c5fa8; }");
-  auto* layout = new QHBoxLayout(impl_->bar);
-  layout->setContentsMargins(6, 4, 6, 4);
-  layout->setSpacing(3);
+  auto* rows = new QVBoxLayout(impl_->bar);
+  rows->setContentsMargins(6, 4, 6, 4);
+  rows->setSpacing(3);
+  QHBoxLayout* layout = nullptr;
   for (const BarButton& b : buttons) {
+    if (layout == nullptr || b.command == 0) {
+      layout = new QHBoxLayout;
+      layout->setSpacing(3);
+      rows->addLayout(layout);
+      if (b.command == 0) continue;
+    }
     auto* button = new QPushButton(QString::fromStdString(b.label), impl_->bar);
     // The buttons never take the keyboard from the window's accelerators.
     button->setFocusPolicy(Qt::NoFocus);

@@ -60,17 +60,22 @@ class OverlayWidget : public QWidget {
       p.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Text(all));
       return;
     }
-    const int lineHeight = QFontMetrics(font).lineSpacing();
-    for (std::size_t i = 0; i < panel.lines.size(); ++i) {
+    const QFontMetrics metrics(font);
+    const int lineHeight = metrics.lineSpacing();
+    const std::size_t rows = std::max(panel.lines.size(), panel.rightLines.size());
+    for (std::size_t i = 0; i < rows; ++i) {
       const QRect line(text.left(), text.top() + static_cast<int>(i) * lineHeight, text.width(),
                        lineHeight);
-      p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
-                 QFontMetrics(font).elidedText(Text(panel.lines[i]), Qt::ElideRight, text.width()));
-    }
-    for (std::size_t i = 0; i < panel.rightLines.size(); ++i) {
-      const QRect line(text.left(), text.top() + static_cast<int>(i) * lineHeight, text.width(),
-                       lineHeight);
-      p.drawText(line, Qt::AlignRight | Qt::AlignVCenter, Text(panel.rightLines[i]));
+      int leftWidth = text.width();
+      if (i < panel.rightLines.size()) {
+        const QString right = Text(panel.rightLines[i]);
+        p.drawText(line, Qt::AlignRight | Qt::AlignVCenter, right);
+        leftWidth -= metrics.horizontalAdvance(right) + pad;
+      }
+      if (i < panel.lines.size()) {
+        p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
+                   metrics.elidedText(Text(panel.lines[i]), Qt::ElideRight, leftWidth));
+      }
     }
   }
 };
