@@ -26,7 +26,7 @@ void SetClientSize(WindowId window, Size size);
 void SetMinimumClientSize(WindowId window, Size client);
 
 // From now on the window receives WM_MOUSEWHEEL, WM_LBUTTONDBLCLK,
-// WM_MOUSEMOVE and WM_SIZE; a left press outside full screen moves the
+// WM_MOUSEMOVE and WM_SIZE (also when it moves); a left press outside full screen moves the
 // window, as a press on its caption does; a pointer that rests is hidden
 // until it moves again.
 void ForwardMouse(WindowId window);

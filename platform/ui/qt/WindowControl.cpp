@@ -95,8 +95,7 @@ class MouseFilter : public QObject {
         return false;
       }
       case QEvent::Resize:
-        if (widget == top) Post(window, Message::WM_SIZE, SizeKind(top));
-        return false;
+      case QEvent::Move:
       case QEvent::WindowStateChange:
         if (widget == top) Post(window, Message::WM_SIZE, SizeKind(top));
         return false;
