@@ -244,7 +244,7 @@ void CommandRouter::TypeEntry(char c) {
 
 void CommandRouter::EndEntry() {
   const ViewState state = viewing_.State();
-  if (CanTune(state)) {
+  if (!entry_.Empty() && CanTune(state)) {
     const Settings& s = manager_.settings;
     std::string shown;
     if (const auto locator = entry_.Resolve(channels_, static_cast<std::uint8_t>(s.scanChannelMap),
