@@ -256,8 +256,10 @@ void Desktop::Notice(const std::string& text) {
       {window_ ? window_->Title() : std::string("Corvane DVR"), text, ui::BoxIcon::Information});
 }
 
-void Desktop::ShowChannelBanner(int) {
-  if (window_) window_->RefreshStatus();
+void Desktop::ShowChannelBanner(int graph) {
+  if (!window_) return;
+  window_->RefreshStatus();
+  if (graph == manager_.currentGraph) window_->ShowBanner();
 }
 
 bool Desktop::AskContinueShutdown() {
@@ -305,6 +307,15 @@ void Desktop::OnGraphMessage(ui::Message message) {
       break;
   }
   window_->RefreshStatus();
+}
+
+graph::CBDAFilterGraph* Desktop::GraphAt(int index) {
+  return index >= 0 && index < static_cast<int>(graphs_.size()) ? graphs_[index].get() : nullptr;
+}
+
+void Desktop::OpenSettings() {
+  // The dialog until it is cancelled or the graphs start with its choice.
+  StartGraphs(true, true);
 }
 
 void Desktop::OnPowerNotice(power::PowerNotice notice) {

@@ -73,6 +73,11 @@ class Desktop final : public app::IStartupSteps,
   recording::Scheduler& Scheduler() override { return scheduler_; }
   void OnPowerNotice(power::PowerNotice notice) override;
   void OnGraphMessage(ui::Message message) override;
+  tuning::ChannelList& Channels() override { return channels_; }
+  int GraphCount() override { return static_cast<int>(graphs_.size()); }
+  graph::CBDAFilterGraph* GraphAt(int index) override;
+  void OpenSettings() override;
+  void OpenChannels() override { OpenChannelsDialog(); }
 
   ui::Application& application_;
   app::TunerManager manager_;

@@ -4,8 +4,10 @@
 
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
+#include "dvr/MainMenu.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowControl.h"
 
 namespace dvr {
 namespace {
@@ -30,10 +32,18 @@ MainWindow::MainWindow(IMainWindowHost& host, app::TunerManager& manager, std::u
       title_(common::ToUtf8(title)),
       frame_(Id(), title_),
       menu_(Id()),
-      trayMenu_(Id()) {
+      trayMenu_(Id()),
+      viewing_(host, manager, [this](graph::CBDAFilterGraph& g) { StartLive(g); }),
+      router_(manager, host.Channels(), viewing_, *this),
+      modes_(manager.settings) {
   BuildMenu();
   ui::SetBoxOwner(Id());
   ui::SetTimer(Id(), kSecondTimer, 1000);
+  ui::SetAccelerators(Id(), app::commands::MainAccelerators());
+  ui::ForwardMouse(Id());
+  controlPanel_ = std::make_unique<ui::ButtonBar>(Id(), ControlPanelButtons());
+  osd_ = std::make_unique<OsdView>(Id());
+  ApplyView();
 }
 
 MainWindow::~MainWindow() {
@@ -42,11 +52,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildMenu() {
-  ui::Menu& file = menu_.AddSubMenu("&File");
-  file.AddItem(kCmdSettings, "&Settings...\tS");
-  file.AddItem(kCmdChannels, "&Channels...\tC");
-  file.AddSeparator();
-  file.AddItem(kCmdClose, "Close\tAlt+F4");
+  BuildMainMenu(menu_);
   frame_.SetMenuBar(menu_);
   trayMenu_.AddItem(kCmdOpen, "Open Corvane DVR...");
   trayMenu_.AddItem(kCmdTrayClose, "Close");
@@ -70,11 +76,35 @@ ui::LResult MainWindow::OnMessage(ui::Message message, ui::WParam wParam, ui::LP
           tray_->Refresh(recording ? title_ + " (Recording)" : title_, recording);
         }
         host_.Tick();
+        graph::CBDAFilterGraph* g = host_.CurrentGraph();
+        router_.Tick(g != nullptr && g->Player() != graph::PlayerState::kNone);
         RefreshStatus();
+        RefreshOsd();
       }
       return 0;
     case ui::Message::WM_COMMAND:
       OnCommand(static_cast<std::uint16_t>(wParam));
+      return 0;
+    case ui::Message::WM_APPCOMMAND:
+      if (const auto command =
+              app::commands::MediaKeyCommand(static_cast<ui::AppCommand>(lParam))) {
+        OnCommand(*command);
+      }
+      return 1;
+    case ui::Message::WM_MOUSEWHEEL:
+      for (const app::commands::CommandId command :
+           wheel_.Add(static_cast<int>(static_cast<ui::LParam>(wParam)))) {
+        OnCommand(command);
+      }
+      return 0;
+    case ui::Message::WM_LBUTTONDBLCLK:
+      OnCommand(app::commands::kFullScreen);
+      return 0;
+    case ui::Message::WM_MOUSEMOVE:
+      OnMouseMove(ui::MouseX(lParam), ui::MouseY(lParam));
+      return 0;
+    case ui::Message::WM_SIZE:
+      OnSize(wParam);
       return 0;
     case ui::Message::WM_CLOSE:
       OnClose();
@@ -103,33 +133,27 @@ ui::LResult MainWindow::OnMessage(ui::Message message, ui::WParam wParam, ui::LP
 }
 
 void MainWindow::OnCommand(std::uint16_t command) {
-  switch (command) {
-    case kCmdOpen:
-      Open();
-      break;
-    case kCmdTrayClose:
-      OnTrayClose();
-      break;
-    case kCmdClose:
-      ui::Post(Id(), ui::Message::WM_CLOSE);
-      break;
-    default:
-      break;
-  }
+  router_.Execute(command);
+  UpdateChecks();
+  RefreshOsd();
 }
 
 void MainWindow::Open() {
   frame_.Show();
   graph::CBDAFilterGraph* g = host_.CurrentGraph();
   if (g == nullptr) return;
+  StartLive(*g);
+  RefreshStatus();
+}
+
+void MainWindow::StartLive(graph::CBDAFilterGraph& g) {
   // Live viewing: the tuner graph with its buffer and the time-shift player.
-  const auto tuner = g->Tuner();
+  const auto tuner = g.Tuner();
   const bool buffered = tuner != graph::TunerState::kNone && tuner != graph::TunerState::kTunerLive;
   const auto tunerState =
       static_cast<std::uint8_t>(buffered ? tuner : graph::TunerState::kTunerBuffered);
-  if (g->Player() == graph::PlayerState::kNone && g->RequestGraphState(tunerState, 2) < 0) return;
+  if (g.Player() == graph::PlayerState::kNone && g.RequestGraphState(tunerState, 2) < 0) return;
   manager_.uiMode = app::UiMode::kLive;
-  RefreshStatus();
 }
 
 void MainWindow::OnClose() {
@@ -141,6 +165,10 @@ void MainWindow::OnClose() {
     return;
   }
   frame_.Hide();
+  router_.LeaveGuide(app::UiMode::kNothing);
+  router_.HideBanner();
+  router_.Osd() = {};
+  RefreshOsd();
   manager_.uiMode = app::UiMode::kNothing;
   // The player stops; a recording goes on in the tuner graph.
 }

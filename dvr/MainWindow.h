@@ -8,8 +8,14 @@
 #include <string_view>
 
 #include "app/TunerManager.h"
+#include "app/commands/CommandRouter.h"
+#include "app/commands/InputMap.h"
+#include "app/commands/WindowModes.h"
+#include "dvr/CommandViewing.h"
+#include "dvr/OsdView.h"
 #include "graph/manager/CBDAFilterGraph.h"
 #include "platform/power/PowerNotice.h"
+#include "platform/ui/ButtonBar.h"
 #include "platform/ui/Frame.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/TrayIcon.h"
@@ -27,21 +33,24 @@ inline constexpr std::uint16_t kCmdChannels = 40072;
 inline constexpr unsigned kSecondTimer = 1;
 
 // What the window asks of the program around it.
-class IMainWindowHost {
+class IMainWindowHost : public IGraphSource {
  public:
-  virtual ~IMainWindowHost() = default;
   // The one-second work: monitor ticks and the scheduler.
   virtual void Tick() = 0;
   // Saves the settings file with the current channel.
   virtual bool SaveAll() = 0;
-  virtual graph::CBDAFilterGraph* CurrentGraph() = 0;
-  virtual recording::Scheduler& Scheduler() = 0;
   virtual void OnPowerNotice(power::PowerNotice notice) = 0;
   // The graphs' notify messages: 1037, 1038 and 1039.
   virtual void OnGraphMessage(ui::Message message) = 0;
+  virtual tuning::ChannelList& Channels() = 0;
+  // The dialogs and the guide grid the commands open.
+  virtual void OpenSettings() {}
+  virtual void OpenChannels() {}
+  virtual void ShowGuide(bool /*shown*/) {}
+  virtual void ToGuide(std::uint16_t /*command*/) {}
 };
 
-class MainWindow final : public ui::Window {
+class MainWindow final : public ui::Window, private app::commands::IWindowShell {
  public:
   MainWindow(IMainWindowHost& host, app::TunerManager& manager, std::u16string_view title);
   ~MainWindow() override;
@@ -55,9 +64,14 @@ class MainWindow final : public ui::Window {
   void Open();
   // Ends the program: the tray icon goes, the timer stops, the loop ends.
   void Destroy();
+  // Shows the channel banner (a timer recording changed the channel).
+  void ShowBanner();
   // The status line in the video area, from the current graph.
   void RefreshStatus();
   const std::string& Title() const { return title_; }
+  // Where the video goes in the client area: above the control panel in a
+  // window, the whole client area in full screen.
+  ui::Rect VideoArea() const;
 
  private:
   void OnCommand(std::uint16_t command);
@@ -68,6 +82,22 @@ class MainWindow final : public ui::Window {
   void OnQueryEndSession();
   void OnEndSession(bool ending);
   void BuildMenu();
+  void UpdateChecks();
+
+  // The window's side of the commands, the layout and the on-screen display
+  // (MainWindowView.cpp).
+  void Do(app::commands::WindowAction action, int arg1, int arg2) override;
+  void ToGuide(std::uint16_t command) override;
+  void Notice(std::string_view text) override;
+  void StartLive(graph::CBDAFilterGraph& g);
+  void OpenFile();
+  void ApplyView();
+  void ApplyTarget(const app::commands::WindowTarget& target);
+  void OnSize(ui::WParam kind);
+  void OnMouseMove(int x, int y);
+  void LayOut();
+  int DockedPanelHeight() const;
+  void RefreshOsd();
 
   IMainWindowHost& host_;
   app::TunerManager& manager_;
@@ -77,6 +107,14 @@ class MainWindow final : public ui::Window {
   ui::Menu trayMenu_;
   std::unique_ptr<ui::TrayIcon> tray_;
   bool destroyed_ = false;
+  CommandViewing viewing_;
+  app::commands::CommandRouter router_;
+  app::commands::WindowModes modes_;
+  app::commands::WheelAccumulator wheel_;
+  std::unique_ptr<ui::ButtonBar> controlPanel_;
+  std::unique_ptr<OsdView> osd_;
+  ui::Rect hotZone_;
+  int aspectMode_ = 0;
 };
 
 }  // namespace dvr

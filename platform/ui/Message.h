@@ -18,11 +18,15 @@ using LParam = std::intptr_t;
 using LResult = std::intptr_t;
 
 enum class Message : std::uint32_t {
+  WM_SIZE = 0x0005,  // wParam: kSizeRestored, kSizeMinimised or kSizeMaximised
   WM_CLOSE = 0x0010,
   WM_QUERYENDSESSION = 0x0011,  // the session is about to end: 1 allows it, 0 refuses
   WM_ENDSESSION = 0x0016,       // wParam: 1 when the session ends, 0 when it goes on
   WM_COMMAND = 0x0111,          // wParam: the command id
   WM_TIMER = 0x0113,            // wParam: the timer id
+  WM_MOUSEMOVE = 0x0200,        // lParam: MousePoint of the pointer in the client area
+  WM_LBUTTONDBLCLK = 0x0203,    // lParam: MousePoint
+  WM_MOUSEWHEEL = 0x020A,       // wParam: the signed turn, 120 a notch
   WM_POWERBROADCAST = 0x0218,   // wParam: kPowerSuspend or kPowerResume
   WM_APPCOMMAND = 0x0319,       // lParam: the AppCommand of a media key
   WM_CONTROL_PANEL_REFRESH = 1026,
@@ -37,6 +41,23 @@ enum class Message : std::uint32_t {
 // The mouse messages WM_TRAY_NOTIFY reports.
 inline constexpr LParam kTrayLeftClick = 0x0202;        // WM_LBUTTONUP
 inline constexpr LParam kTrayLeftDoubleClick = 0x0203;  // WM_LBUTTONDBLCLK
+
+// What WM_SIZE reports.
+inline constexpr WParam kSizeRestored = 0;
+inline constexpr WParam kSizeMinimised = 1;
+inline constexpr WParam kSizeMaximised = 2;
+
+// A client-area point in the lParam of the mouse messages.
+inline constexpr LParam MousePoint(int x, int y) {
+  return static_cast<LParam>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) |
+                             static_cast<std::uint32_t>(x & 0xFFFF));
+}
+inline constexpr int MouseX(LParam point) {
+  return static_cast<std::int16_t>(point & 0xFFFF);
+}
+inline constexpr int MouseY(LParam point) {
+  return static_cast<std::int16_t>((point >> 16) & 0xFFFF);
+}
 
 // What WM_POWERBROADCAST reports.
 inline constexpr WParam kPowerSuspend = 4;  // PBT_APMSUSPEND

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPushButton>
+#include <QWheelEvent>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/ButtonBar.h"
+#include "platform/ui/Frame.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/Overlay.h"
+#include "platform/ui/WindowControl.h"
+#include "tests/support/TempFolder.h"
+#include "tests/ui/UiTestApplication.h"
+
+namespace {
+
+QPushButton* ButtonLabelled(const QString& label) {
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    for (QPushButton* b : top->findChildren<QPushButton*>()) {
+      if (b->text() == label) return b;
+    }
+  }
+  return nullptr;
+}
+
+TEST(ButtonBar, AClickPostsTheButtonsCommand) {
+  uitest::RecordingWindow window;
+  ui::ButtonBar bar(window.Id(), {{"C+", 118}, {"V-", 116}});
+  EXPECT_GT(bar.PreferredSize().width, 0);
+  QPushButton* volumeDown = ButtonLabelled("V-");
+  ASSERT_NE(volumeDown, nullptr);
+  volumeDown->click();
+  ui::Application::Quit(0);
+  uitest::RunLoop();
+  ASSERT_EQ(window.received.size(), 1u);
+  EXPECT_EQ(window.received[0].message, ui::Message::WM_COMMAND);
+  EXPECT_EQ(window.received[0].wParam, 116u);
+}
+
+TEST(ForwardMouse, TheWheelReachesTheWindowWithItsSignedTurn) {
+  uitest::RecordingWindow window;
+  ui::Frame frame(window.Id(), "Wheel");
+  ui::ForwardMouse(window.Id());
+  QWidget* top = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->windowTitle() == "Wheel") top = w;
+  }
+  ASSERT_NE(top, nullptr);
+  QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -40), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(top, &wheel);
+  ui::Application::Quit(0);
+  uitest::RunLoop();
+  ASSERT_EQ(window.received.size(), 1u);
+  EXPECT_EQ(window.received[0].message, ui::Message::WM_MOUSEWHEEL);
+  EXPECT_EQ(static_cast<int>(static_cast<ui::LParam>(window.received[0].wParam)), -40);
+}
+
+TEST(WindowControl, HidingTheMenuKeepsTheClientSize) {
+  uitest::RecordingWindow window;
+  ui::Frame frame(window.Id(), "Menu");
+  ui::Menu menu(window.Id());
+  menu.AddSubMenu("&File").AddItem(40164, "Close");
+  frame.SetMenuBar(menu);
+  frame.Place({0, 0, 640, 400});
+  frame.Show();
+  QApplication::processEvents();
+  const ui::Rect before = ui::ClientArea(window.Id());
+  ASSERT_GT(before.top, 0);
+  ui::SetMenuBarVisible(window.Id(), false);
+  QApplication::processEvents();
+  const ui::Rect after = ui::ClientArea(window.Id());
+  EXPECT_EQ(after.top, 0);
+  EXPECT_EQ(after.Height(), before.Height());
+  EXPECT_EQ(after.Width(), before.Width());
+}
+
+TEST(Overlay, PaintsItsPanelsOverTheWindowUntilHidden) {
+  uitest::RecordingWindow window;
+  ui::Frame frame(window.Id(), "Overlay");
+  frame.Place({0, 0, 320, 240});
+  frame.Show();
+  ui::Overlay overlay(window.Id());
+  const auto pixel = [&] {
+    testsupport::TempFolder folder;
+    EXPECT_TRUE(frame.Snapshot(folder / "frame.png"));
+    return QImage(QString::fromStdString((folder / "frame.png").string())).pixelColor(100, 30);
+  };
+  ui::OverlayPanel panel;
+  panel.rect = {10, 10, 200, 50};
+  overlay.Show({panel});
+  EXPECT_EQ(pixel(), QColor(16, 48, 136));
+  overlay.Show({});
+  EXPECT_NE(pixel(), QColor(16, 48, 136));
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Takes a screenshot of corvane-dvr with the channel banner and the
+# programme description shown, under a virtual X display with a fresh home
+# folder: the channels are scanned first with corvane-cli, then the program
+# starts on them and the "I" key (programme information) is pressed.
+#   tools/screenshots/banner.sh <corvane-dvr> <corvane-cli> <output.png> [seconds]
+set -euo pipefail
+program="$(realpath "$1")"
+cli="$(realpath "$2")"
+output="$(realpath -m "$3")"
+seconds="${4:-8}"
+
+home="$(mktemp -d)"
+trap 'kill "${pid:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$home"' EXIT
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp &
+xvfb=$!
+sleep 1
+
+export DISPLAY="$display" HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
+export XDG_RUNTIME_DIR="$home/run" CORVANE_BOXES=print
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+CORVANE_TUNER_PACE=0 "$cli" scan > /dev/null
+"$program" &
+pid=$!
+sleep "$seconds"
+window="$(xdotool search --name '^Corvane DVR' | head -1)"
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+xdotool key --window "$window" i
+sleep 1.5
+import -window "$window" "$output"
+kill -TERM "$pid"
+wait "$pid" || true
+echo "saved $output"
