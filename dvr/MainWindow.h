@@ -64,6 +64,9 @@ class MainWindow final : public ui::Window, private app::commands::IWindowShell 
   void Open();
   // Ends the program: the tray icon goes, the timer stops, the loop ends.
   void Destroy();
+  // A paused time-shift player resumes at the live position (its buffer's
+  // old content went away under it).
+  void ResumeAtLive() { router_.ResumeAtLive(); }
   // Shows the channel banner (a timer recording changed the channel).
   void ShowBanner();
   // The status line in the video area, from the current graph.
