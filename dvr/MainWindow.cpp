@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/guide/GuideCommands.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
 #include "platform/ui/Application.h"
@@ -32,11 +33,13 @@ MainWindow::MainWindow(IMainWindowHost& host, app::TunerManager& manager, std::u
       menu_(Id()),
       trayMenu_(Id()) {
   BuildMenu();
+  ui::SetAccelerators(Id(), GuideAccelerators());
   ui::SetBoxOwner(Id());
   ui::SetTimer(Id(), kSecondTimer, 1000);
 }
 
 MainWindow::~MainWindow() {
+  guide_.reset();
   ui::KillTimer(Id(), kSecondTimer);
   ui::SetBoxOwner(ui::kNoWindow);
 }
@@ -104,6 +107,7 @@ ui::LResult MainWindow::OnMessage(ui::Message message, ui::WParam wParam, ui::LP
 }
 
 void MainWindow::OnCommand(std::uint16_t command) {
+  if (GuideCommand(command)) return;
   switch (command) {
     case kCmdOpen:
       Open();
@@ -117,6 +121,26 @@ void MainWindow::OnCommand(std::uint16_t command) {
     default:
       break;
   }
+}
+
+bool MainWindow::GuideCommand(std::uint16_t command) {
+  if (command == app::kGuideToggle) {
+    if (guide_) {
+      guide_.reset();
+      if (manager_.uiMode == app::UiMode::kGuide) manager_.uiMode = app::UiMode::kLive;
+    } else if (manager_.uiMode == app::UiMode::kLive) {
+      manager_.uiMode = app::UiMode::kGuide;
+      guide_ = std::make_unique<GuideWindow>(
+          GuideServices{Id(), &host_.Channels(), &manager_, [this] { return host_.CurrentGraph(); },
+                        [this] { return host_.Scheduler().ConflictLimit(); },
+                        [this](const recording::TimerForm& form) { host_.OpenSetTimer(form); }});
+    }
+    return true;
+  }
+  if (!guide_ || manager_.uiMode != app::UiMode::kGuide) return false;
+  const auto guideCommand = app::GuideCommandOf(command);
+  if (guideCommand) ui::Post(guide_->Id(), ui::Message::WM_COMMAND, *guideCommand);
+  return guideCommand.has_value();
 }
 
 void MainWindow::Open() {
@@ -142,6 +166,7 @@ void MainWindow::OnClose() {
     return;
   }
   frame_.Hide();
+  guide_.reset();
   manager_.uiMode = app::UiMode::kNothing;
   // The player stops; a recording goes on in the tuner graph.
 }

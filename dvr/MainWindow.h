@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/TunerManager.h"
+#include "dvr/GuideWindow.h"
 #include "graph/manager/CBDAFilterGraph.h"
 #include "platform/power/PowerNotice.h"
 #include "platform/ui/Frame.h"
@@ -37,6 +38,10 @@ class IMainWindowHost {
   virtual graph::CBDAFilterGraph* CurrentGraph() = 0;
   virtual recording::Scheduler& Scheduler() = 0;
   virtual void OnPowerNotice(power::PowerNotice notice) = 0;
+  virtual tuning::ChannelList& Channels() = 0;
+  // "Record Custom..." of the guide: the "Set Timer" dialog filled with the
+  // programme, adding the timer when it is confirmed.
+  virtual void OpenSetTimer(const recording::TimerForm& form) = 0;
 };
 
 class MainWindow final : public ui::Window {
@@ -66,6 +71,9 @@ class MainWindow final : public ui::Window {
   void OnQueryEndSession();
   void OnEndSession(bool ending);
   void BuildMenu();
+  // The guide: command 120 opens it or closes it; while it is shown the
+  // commands it knows go to it. True when the command was the guide's.
+  bool GuideCommand(std::uint16_t command);
 
   IMainWindowHost& host_;
   app::TunerManager& manager_;
@@ -74,6 +82,7 @@ class MainWindow final : public ui::Window {
   ui::Menu menu_;
   ui::Menu trayMenu_;
   std::unique_ptr<ui::TrayIcon> tray_;
+  std::unique_ptr<GuideWindow> guide_;
   bool destroyed_ = false;
 };
 
