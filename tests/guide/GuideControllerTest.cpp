@@ -76,6 +76,16 @@ TEST_F(GuideControllerTest, ANoDataSpanIsNotRecorded) {
   EXPECT_EQ(timers_.count(), 0);
 }
 
+TEST_F(GuideControllerTest, WithoutAnyGuideTuneAndRecordDoNothing) {
+  AddChannel(7);
+  GuideController& guide = Open(six_);
+  for (const std::uint16_t command :
+       {kGuideNextRow, kGuideNextProgramme, kGuideTune, kGuideRecordOnce, kGuideRecordDaily})
+    EXPECT_TRUE(guide.OnCommand(command));
+  EXPECT_TRUE(tuned_.empty());
+  EXPECT_EQ(timers_.count(), 0);
+}
+
 TEST_F(GuideControllerTest, TuneTakesTheChannelsOwnLocator) {
   AddEvent(AddChannel(7), six_, 3600);
   Open(six_).OnCommand(kGuideTune);
