@@ -9,8 +9,8 @@
 #include "app/guide/GuideController.h"
 #include "graph/manager/CBDAFilterGraph.h"
 #include "platform/ui/Accelerators.h"
+#include "platform/ui/GlassOverlay.h"
 #include "platform/ui/Menu.h"
-#include "platform/ui/Overlay.h"
 #include "platform/ui/Window.h"
 #include "recording/Clock.h"
 
@@ -50,7 +50,7 @@ class GuideWindow final : public ui::Window, private app::IGuideHost {
 
   GuideServices services_;
   recording::SystemClock clock_;
-  ui::Overlay overlay_;
+  ui::GlassOverlay overlay_;
   ui::Menu recordMenu_;
   app::GuideController controller_;
   bool menuDue_ = false;  // a right press hit a box: its context menu follows

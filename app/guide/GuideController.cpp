@@ -25,7 +25,7 @@ ui::Rect Scaled(const ui::Rect& units, ui::Size client) {
           units.right * client.width / kDialogWidth, units.bottom * client.height / kDialogHeight};
 }
 
-ui::OverlayPane OneLabel(const ui::Rect& rect, std::string text) {
+ui::GlassPane OneLabel(const ui::Rect& rect, std::string text) {
   return {rect, {{{0, 0, rect.Width(), rect.Height()}, std::move(text), 0}}};
 }
 
@@ -217,7 +217,7 @@ void GuideController::Refresh() {
   panes_.push_back(
       OneLabel(Scaled(kDateUnits, client_), tables::grid::DateLabel(grid_.GridStart())));
 
-  ui::OverlayPane times{Scaled(kTimesUnits, client_), {}};
+  ui::GlassPane times{Scaled(kTimesUnits, client_), {}};
   const int halfHour = boxesPane_.Width() / 4;
   int x = 0;
   for (std::string& label : tables::grid::TimeLabels(grid_.GridStart())) {
@@ -226,7 +226,7 @@ void GuideController::Refresh() {
   }
   panes_.push_back(std::move(times));
 
-  ui::OverlayPane labels{Scaled(kChannelsUnits, client_), {}};
+  ui::GlassPane labels{Scaled(kChannelsUnits, client_), {}};
   const int rowHeight = boxesPane_.Height() / tables::grid::kVisibleRows;
   const auto& rows = grid_.Rows();
   for (int r = grid_.FirstRow();
@@ -239,7 +239,7 @@ void GuideController::Refresh() {
   }
   panes_.push_back(std::move(labels));
 
-  ui::OverlayPane boxes{boxesPane_, {}};
+  ui::GlassPane boxes{boxesPane_, {}};
   for (const tables::grid::GridBox& box : grid_.Boxes()) {
     const GridEvent& event =
         rows[static_cast<std::size_t>(box.row)].events[static_cast<std::size_t>(box.event)];

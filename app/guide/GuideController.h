@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/ui/Overlay.h"
+#include "platform/ui/GlassOverlay.h"
 #include "recording/Clock.h"
 #include "recording/TimerForms.h"
 #include "recording/TimerList.h"
@@ -56,7 +56,7 @@ class GuideController {
   // The overlay's size; lays the grid out again.
   void Resize(ui::Size client);
   // The guide as overlay panes: details, date, times, channels, boxes.
-  const std::vector<ui::OverlayPane>& Panes() const { return panes_; }
+  const std::vector<ui::GlassPane>& Panes() const { return panes_; }
   const tables::grid::GuideGrid& Grid() const { return grid_; }
 
  private:
@@ -78,7 +78,7 @@ class GuideController {
   ui::Size client_;
   ui::Rect boxesPane_;
   Target remembered_;
-  std::vector<ui::OverlayPane> panes_;
+  std::vector<ui::GlassPane> panes_;
 };
 
 }  // namespace app

@@ -1,4 +1,4 @@
-#include "platform/ui/Overlay.h"
+#include "platform/ui/GlassOverlay.h"
 
 #include <QEvent>
 #include <QLinearGradient>
@@ -42,15 +42,15 @@ void DrawGlass(QPainter& painter, const GlassLabel& label) {
 
 // The guide's surface: covers the frame's video area (below the menu bar),
 // draws the panes and reports the mouse.
-class OverlayWidget : public QWidget {
+class GlassWidget : public QWidget {
  public:
-  OverlayWidget(QWidget* frame, WindowId events) : QWidget(frame), events_(events) {
+  GlassWidget(QWidget* frame, WindowId events) : QWidget(frame), events_(events) {
     setFocusPolicy(Qt::NoFocus);
     frame->installEventFilter(this);
     Follow();
   }
 
-  std::vector<OverlayPane> panes;
+  std::vector<GlassPane> panes;
 
  protected:
   bool eventFilter(QObject* object, QEvent* event) override {
@@ -69,7 +69,7 @@ class OverlayWidget : public QWidget {
     QFont font = painter.font();
     font.setPixelSize(std::max(10, height() / 36));
     painter.setFont(font);
-    for (const OverlayPane& pane : panes) {
+    for (const GlassPane& pane : panes) {
       painter.save();
       painter.setClipRect(ToQt(pane.rect));
       painter.translate(pane.rect.left, pane.rect.top);
@@ -109,38 +109,38 @@ class OverlayWidget : public QWidget {
 
 }  // namespace
 
-struct Overlay::Impl {
-  QPointer<OverlayWidget> widget;
+struct GlassOverlay::Impl {
+  QPointer<GlassWidget> widget;
 };
 
-Overlay::Overlay(WindowId frameOwner, WindowId events) : impl_(std::make_unique<Impl>()) {
+GlassOverlay::GlassOverlay(WindowId frameOwner, WindowId events) : impl_(std::make_unique<Impl>()) {
   if (QWidget* frame = qt::WidgetOf(frameOwner)) {
-    impl_->widget = new OverlayWidget(frame, events);
+    impl_->widget = new GlassWidget(frame, events);
     impl_->widget->hide();
   }
 }
 
-Overlay::~Overlay() {
+GlassOverlay::~GlassOverlay() {
   delete impl_->widget.data();
 }
 
-void Overlay::SetPanes(std::vector<OverlayPane> panes) {
+void GlassOverlay::SetPanes(std::vector<GlassPane> panes) {
   if (!impl_->widget) return;
   impl_->widget->panes = std::move(panes);
   impl_->widget->update();
 }
 
-void Overlay::Show() {
+void GlassOverlay::Show() {
   if (!impl_->widget) return;
   impl_->widget->show();
   impl_->widget->raise();
 }
 
-void Overlay::Hide() {
+void GlassOverlay::Hide() {
   if (impl_->widget) impl_->widget->hide();
 }
 
-Size Overlay::ClientSize() const {
+Size GlassOverlay::ClientSize() const {
   return impl_->widget ? Size{impl_->widget->width(), impl_->widget->height()} : Size{};
 }
 

@@ -27,7 +27,7 @@ struct GlassLabel {
 
 // A pane of the overlay: its rectangle in the overlay and its labels, which
 // it cuts at its edges.
-struct OverlayPane {
+struct GlassPane {
   Rect rect;
   std::vector<GlassLabel> labels;
 };
@@ -45,18 +45,18 @@ inline int PointY(LParam p) {
   return static_cast<std::int16_t>((static_cast<std::uint32_t>(p) >> 16) & 0xFFFF);
 }
 
-class Overlay {
+class GlassOverlay {
  public:
   // User-interface thread; created hidden over the video area of the frame
   // of `frameOwner`. It sends `events` WM_SIZE (lParam: the new size) and the
   // mouse: WM_LBUTTONDOWN, WM_LBUTTONDBLCLK and WM_RBUTTONDOWN with the point
   // in the overlay, then WM_CONTEXTMENU with the point on the screen.
-  Overlay(WindowId frameOwner, WindowId events);
-  ~Overlay();
-  Overlay(const Overlay&) = delete;
-  Overlay& operator=(const Overlay&) = delete;
+  GlassOverlay(WindowId frameOwner, WindowId events);
+  ~GlassOverlay();
+  GlassOverlay(const GlassOverlay&) = delete;
+  GlassOverlay& operator=(const GlassOverlay&) = delete;
 
-  void SetPanes(std::vector<OverlayPane> panes);
+  void SetPanes(std::vector<GlassPane> panes);
   void Show();
   void Hide();
   Size ClientSize() const;

@@ -1,4 +1,4 @@
-#include "platform/ui/Overlay.h"
+#include "platform/ui/GlassOverlay.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ using ui::Message;
 
 // A press on the overlay reaches its window with the point in the overlay,
 // which starts below the frame's menu bar.
-TEST(Overlay, APressIsReportedInTheOverlaysCoordinates) {
+TEST(GlassOverlay, APressIsReportedInTheOverlaysCoordinates) {
   uitest::RecordingWindow owner;
   uitest::RecordingWindow events;
   ui::Frame frame(owner.Id(), "Overlay");
@@ -29,7 +29,7 @@ TEST(Overlay, APressIsReportedInTheOverlaysCoordinates) {
   frame.SetMenuBar(menu);
   frame.Place({0, 0, 640, 400});
   frame.Show();
-  ui::Overlay overlay(owner.Id(), events.Id());
+  ui::GlassOverlay overlay(owner.Id(), events.Id());
   overlay.Show();
   QWidget* window = ui::qt::WidgetOf(owner.Id());
   QWidget* surface = window->childAt(QPoint(320, 300));
