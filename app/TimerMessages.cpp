@@ -12,6 +12,8 @@ const char* AddTimerRefusalText(recording::AddTimerResult result) {
       return "Can not add timer, timer list is full.";
     case recording::AddTimerResult::kConflict:
       return "Timer conflicts with an existing timer.";
+    case recording::AddTimerResult::kInvalidDuration:
+      return "Invalid duration.";
   }
   return nullptr;
 }
@@ -27,7 +29,7 @@ const char* TimerFormRefusalText(recording::TimerFormResult result) {
   using recording::TimerFormResult;
   switch (result) {
     case TimerFormResult::kInvalidDuration:
-      return "Invalid duration.";
+      return AddTimerRefusalText(recording::AddTimerResult::kInvalidDuration);
     case TimerFormResult::kNoDayChecked:
       return "Weekly timers must have at least one day checked.";
     case TimerFormResult::kListFull:

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/guide/GuideCommands.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
 #include "dvr/MainMenu.h"
@@ -47,6 +48,7 @@ MainWindow::MainWindow(IMainWindowHost& host, app::TunerManager& manager, std::u
 }
 
 MainWindow::~MainWindow() {
+  guide_.reset();
   ui::KillTimer(Id(), kSecondTimer);
   ui::SetBoxOwner(ui::kNoWindow);
 }
@@ -133,9 +135,21 @@ ui::LResult MainWindow::OnMessage(ui::Message message, ui::WParam wParam, ui::LP
 }
 
 void MainWindow::OnCommand(std::uint16_t command) {
+  // Escape: the guide's Cancel; the main window has no other use for it.
+  if (command == app::kGuideCancel) {
+    if (guide_) ToGuide(command);
+    return;
+  }
   router_.Execute(command);
   UpdateChecks();
   RefreshOsd();
+}
+
+void MainWindow::OpenGuide() {
+  guide_ = std::make_unique<GuideWindow>(
+      GuideServices{Id(), &host_.Channels(), &manager_, [this] { return host_.CurrentGraph(); },
+                    [this] { return host_.Scheduler().ConflictLimit(); },
+                    [this](const recording::TimerForm& form) { host_.OpenSetTimer(form); }});
 }
 
 void MainWindow::Open() {
@@ -169,6 +183,7 @@ void MainWindow::OnClose() {
   router_.HideBanner();
   router_.Osd() = {};
   RefreshOsd();
+  guide_.reset();
   manager_.uiMode = app::UiMode::kNothing;
   // The player stops; a recording goes on in the tuner graph.
 }

@@ -12,6 +12,7 @@
 #include "app/commands/InputMap.h"
 #include "app/commands/WindowModes.h"
 #include "dvr/CommandViewing.h"
+#include "dvr/GuideWindow.h"
 #include "dvr/OsdView.h"
 #include "graph/manager/CBDAFilterGraph.h"
 #include "platform/power/PowerNotice.h"
@@ -46,8 +47,9 @@ class IMainWindowHost : public IGraphSource {
   // The dialogs and the guide grid the commands open.
   virtual void OpenSettings() {}
   virtual void OpenChannels() {}
-  virtual void ShowGuide(bool /*shown*/) {}
-  virtual void ToGuide(std::uint16_t /*command*/) {}
+  // "Record Custom..." of the guide: the "Set Timer" dialog filled with the
+  // programme, adding the timer when it is confirmed.
+  virtual void OpenSetTimer(const recording::TimerForm& form) = 0;
 };
 
 class MainWindow final : public ui::Window, private app::commands::IWindowShell {
@@ -101,6 +103,8 @@ class MainWindow final : public ui::Window, private app::commands::IWindowShell 
   void LayOut();
   int DockedPanelHeight() const;
   void RefreshOsd();
+  // The guide over the video area, opened and closed by the commands.
+  void OpenGuide();
 
   IMainWindowHost& host_;
   app::TunerManager& manager_;
@@ -109,6 +113,7 @@ class MainWindow final : public ui::Window, private app::commands::IWindowShell 
   ui::Menu menu_;
   ui::Menu trayMenu_;
   std::unique_ptr<ui::TrayIcon> tray_;
+  std::unique_ptr<GuideWindow> guide_;
   bool destroyed_ = false;
   CommandViewing viewing_;
   app::commands::CommandRouter router_;

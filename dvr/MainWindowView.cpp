@@ -3,6 +3,7 @@
 // and the on-screen display.
 #include <algorithm>
 
+#include "app/guide/GuideCommands.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
 #include "dvr/MainWindow.h"
@@ -42,10 +43,10 @@ void MainWindow::Do(WindowAction action, int arg1, int arg2) {
       host_.OpenChannels();
       break;
     case WindowAction::kOpenGuide:
-      host_.ShowGuide(true);
+      OpenGuide();
       break;
     case WindowAction::kCloseGuide:
-      host_.ShowGuide(false);
+      guide_.reset();
       break;
     case WindowAction::kClose:
       ui::Post(Id(), ui::Message::WM_CLOSE);
@@ -110,7 +111,11 @@ void MainWindow::OpenFile() {
 }
 
 void MainWindow::ToGuide(std::uint16_t command) {
-  host_.ToGuide(command);
+  // The router speaks the guide's commands, except for the page keys, which
+  // keep the main window's numbers.
+  if (!guide_) return;
+  const auto guideCommand = app::GuideCommandOf(command);
+  ui::Post(guide_->Id(), ui::Message::WM_COMMAND, guideCommand ? *guideCommand : command);
 }
 
 void MainWindow::Notice(std::string_view text) {

@@ -89,6 +89,8 @@ TimerFormResult SaveTimerForm(TimerList& timers, const std::optional<GUID>& edit
       return TimerFormResult::kListFull;
     case AddTimerResult::kConflict:
       return TimerFormResult::kConflict;
+    case AddTimerResult::kInvalidDuration:
+      return TimerFormResult::kInvalidDuration;
   }
   return TimerFormResult::kConflict;
 }

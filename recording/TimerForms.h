@@ -15,7 +15,6 @@
 
 namespace recording {
 
-inline constexpr std::uint32_t kMaxTimerDuration = 86400;
 inline constexpr std::uint8_t kEveryDay = 0x7F;
 inline constexpr std::uint8_t kMondayToFriday = 0x3E;
 

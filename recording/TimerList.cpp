@@ -131,6 +131,7 @@ AddTimerResult TimerList::AddTimer(const tuning::ChannelLocator& channel, std::u
                                    std::int64_t wallClockStart, std::uint32_t duration,
                                    int tunerCount) {
   if (count_ >= kMaxTimers) return AddTimerResult::kListFull;
+  if (duration == 0 || duration > kMaxTimerDuration) return AddTimerResult::kInvalidDuration;
   TimerRecord candidate = NewTimerRecord(start);
   candidate.start = start;
   candidate.end = end;

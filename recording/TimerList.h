@@ -45,8 +45,9 @@ std::string TimerText(const TimerRecord& timer);
 // What AddTimer did with a new timer.
 enum class AddTimerResult {
   kAdded,
-  kListFull,  // the list holds its 512 timers already
-  kConflict,  // the timer overlaps as many timers as there are tuners
+  kListFull,         // the list holds its 512 timers already
+  kConflict,         // the timer overlaps as many timers as there are tuners
+  kInvalidDuration,  // no time at all, or more than a day
 };
 
 class TimerList {
@@ -64,8 +65,9 @@ class TimerList {
 
   void SetStopRecordingHook(StopRecordingHook hook) { stopHook_ = std::move(hook); }
 
-  // Adds a timer; refuses it when the list is full or the new timer overlaps
-  // `tunerCount` timers or more. The caller tells the user of a refusal.
+  // Adds a timer; refuses it when the list is full, when it lasts no time or
+  // more than a day, or when it overlaps `tunerCount` timers or more. The caller tells the user of
+  // a refusal.
   AddTimerResult AddTimer(const tuning::ChannelLocator& channel, std::uint32_t start,
                           std::uint32_t end, std::u16string_view name, RepeatKind repeatKind,
                           std::uint8_t dayMask, std::int64_t wallClockStart, std::uint32_t duration,

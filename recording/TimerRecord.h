@@ -52,5 +52,7 @@ static_assert(offsetof(TimerRecord, duration) == 608);
 static_assert(offsetof(TimerRecord, lastRecordingStart) == 616);
 
 inline constexpr int kMaxTimers = 512;
+// The longest timer: a day.
+inline constexpr std::uint32_t kMaxTimerDuration = 86400;
 
 }  // namespace recording

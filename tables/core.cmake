@@ -47,3 +47,8 @@ corvane_library(corvane_tables_dump
 
 # The channel collection of a scan: channel records from the stored tables.
 corvane_library(corvane_channel_scan SOURCES collect/ChannelCollection.cpp DEPS corvane_tables)
+
+# The guide grid's model: the snapshot, navigation, cell slots and texts.
+corvane_library(corvane_guide_grid
+  SOURCES grid/GridSnapshot.cpp grid/GuideGrid.cpp grid/GridText.cpp
+  DEPS corvane_tables corvane_tuning corvane_common)

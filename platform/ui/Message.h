@@ -18,14 +18,18 @@ using LParam = std::intptr_t;
 using LResult = std::intptr_t;
 
 enum class Message : std::uint32_t {
-  WM_SIZE = 0x0005,  // wParam: kSizeRestored, kSizeMinimised or kSizeMaximised
+  WM_SIZE = 0x0005,  // wParam: kSizeRestored, kSizeMinimised or kSizeMaximised; lParam: the new
+                     // client size as a MousePoint (width, height), when the sender knows it
   WM_CLOSE = 0x0010,
   WM_QUERYENDSESSION = 0x0011,  // the session is about to end: 1 allows it, 0 refuses
   WM_ENDSESSION = 0x0016,       // wParam: 1 when the session ends, 0 when it goes on
+  WM_CONTEXTMENU = 0x007B,      // lParam: the point on the screen
   WM_COMMAND = 0x0111,          // wParam: the command id
   WM_TIMER = 0x0113,            // wParam: the timer id
   WM_MOUSEMOVE = 0x0200,        // lParam: MousePoint of the pointer in the client area
+  WM_LBUTTONDOWN = 0x0201,      // lParam: MousePoint
   WM_LBUTTONDBLCLK = 0x0203,    // lParam: MousePoint
+  WM_RBUTTONDOWN = 0x0204,      // lParam: MousePoint
   WM_MOUSEWHEEL = 0x020A,       // wParam: the signed turn, 120 a notch
   WM_POWERBROADCAST = 0x0218,   // wParam: kPowerSuspend or kPowerResume
   WM_APPCOMMAND = 0x0319,       // lParam: the AppCommand of a media key

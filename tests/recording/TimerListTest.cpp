@@ -26,7 +26,8 @@ class TimerListTest : public testing::Test {
 
   // Adds a timer at a local time; true when accepted.
   static AddTimerResult AddResult(TimerList& list, std::int64_t wallStart, std::uint32_t duration,
-                                  int tuners, RepeatKind kind = RepeatKind::kOnce, std::uint8_t mask = 0) {
+                                  int tuners, RepeatKind kind = RepeatKind::kOnce,
+                                  std::uint8_t mask = 0) {
     const auto start = static_cast<std::uint32_t>(Utc(wallStart));
     return list.AddTimer(tuning::ChannelLocator::Make(7, 1, 7, 0, 1), start, start + duration,
                          u"News", kind, mask, wallStart, duration, tuners);
@@ -48,6 +49,15 @@ TEST_F(TimerListTest, RefusesTheTimerAfterTheListIsFull) {
   EXPECT_EQ(list.count(), kMaxTimers);
   // The refusal is the caller's to show.
   EXPECT_TRUE(errors_.Messages().empty());
+}
+
+TEST_F(TimerListTest, RefusesATimerOfNoTimeOrLongerThanADay) {
+  TimerList list;
+  const std::int64_t start = Wall(2026, 6, 10, 20, 0);
+  EXPECT_EQ(AddResult(list, start, 0, 1), AddTimerResult::kInvalidDuration);
+  EXPECT_EQ(AddResult(list, start, kMaxTimerDuration + 1, 1), AddTimerResult::kInvalidDuration);
+  EXPECT_TRUE(Add(list, start, kMaxTimerDuration, 1));
+  EXPECT_EQ(list.count(), 1);
 }
 
 TEST_F(TimerListTest, OnceTimersConflictUpToTheNumberOfTuners) {
