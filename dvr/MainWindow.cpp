@@ -143,6 +143,9 @@ void MainWindow::OnClose() {
   frame_.Hide();
   manager_.uiMode = app::UiMode::kNothing;
   // The player stops; a recording goes on in the tuner graph.
+  graph::CBDAFilterGraph* g = host_.CurrentGraph();
+  if (g != nullptr && g->Player() != graph::PlayerState::kNone)
+    g->RequestGraphState(static_cast<std::uint8_t>(g->Tuner()), 0);
 }
 
 void MainWindow::OnTrayClose() {
