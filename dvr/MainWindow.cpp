@@ -186,6 +186,9 @@ void MainWindow::OnClose() {
   guide_.reset();
   manager_.uiMode = app::UiMode::kNothing;
   // The player stops; a recording goes on in the tuner graph.
+  graph::CBDAFilterGraph* g = host_.CurrentGraph();
+  if (g != nullptr && g->Player() != graph::PlayerState::kNone)
+    g->RequestGraphState(static_cast<std::uint8_t>(g->Tuner()), 0);
 }
 
 void MainWindow::OnTrayClose() {

@@ -196,6 +196,9 @@ void ReadNativeVideoFormat(VideoRendererSlot& slot) {
   ComPtr<IEnumPins> pins;
   if (FAILED(slot.renderer->EnumPins(&pins))) return;
   ComPtr<IPin> pin;
+  // The connection type's picture and aspect.
+  LONG connectedWidth = 0, connectedHeight = 0;
+  common::PictureAspect connectedAspect;
   while (pins->Next(1, &pin, nullptr) == S_OK) {
     PIN_INFO info;
     pin->QueryPinInfo(&info);
@@ -213,10 +216,29 @@ void ReadNativeVideoFormat(VideoRendererSlot& slot) {
         slot.aspect = format->aspect;
         slot.frameRate = format->framesPerSecond;
         slot.interlaced = format->interlaced;
+        connectedWidth = format->width;
+        connectedHeight = format->height;
+        connectedAspect = common::AspectFor(common::AspectMode::kPicture, format->aspect,
+                                            format->width, format->height, {});
       }
     }
     if (connected) FreeMediaType(mt);
     pin.Reset();
+  }
+  // The connection keeps the type it was made with; a picture that changed
+  // its size or aspect later (the decoder's first sequence header) is known
+  // to the renderer.
+  ComPtr<IVMRWindowlessControl9> renderer;
+  LONG width = 0, height = 0, aspectX = 0, aspectY = 0;
+  if (SUCCEEDED(slot.renderer.As(&renderer)) &&
+      SUCCEEDED(renderer->GetNativeVideoSize(&width, &height, &aspectX, &aspectY)) &&
+      (width != connectedWidth || height != connectedHeight ||
+       aspectX * connectedAspect.y != aspectY * connectedAspect.x) &&
+      width > 0 && height > 0) {
+    slot.source = {0, 0, width, height};
+    slot.nativeWidth = width;
+    slot.nativeHeight = height;
+    slot.aspect = {aspectX, aspectY};
   }
 }
 

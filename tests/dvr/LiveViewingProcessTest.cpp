@@ -1,0 +1,33 @@
+// corvane-dvr shows live video on a scanned channel: the picture decoded by
+// the player reaches the renderer, whose size-change event comes to the main
+// window's player-graph handler.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/dvr/ProgramRun.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Wait.h"
+
+namespace {
+
+TEST(LiveViewingProcess, TheDecodedPictureReachesTheMainWindowsPlayer) {
+  testsupport::TempFolder home;
+  const std::string h = testsupport::ShellQuote(home.Path().string());
+  const auto scan =
+      testsupport::RunTool("HOME=" + h + " XDG_DATA_HOME=" + h + "/data" + " XDG_CONFIG_HOME=" + h +
+                           "/config " CORVANE_CLI " scan 2>&1");
+  ASSERT_EQ(scan.status, 0) << scan.output;
+
+  dvrtest::ProgramRun run(home.Path(), {});
+  ASSERT_TRUE(run.WaitStarted());
+  std::this_thread::sleep_for(std::chrono::seconds(8));
+  run.Terminate();
+  ASSERT_EQ(run.WaitExit(30'000), 0);
+  EXPECT_NE(run.Out().find("source graph event code: EC_VIDEO_SIZE_CHANGED"), std::string::npos)
+      << run.Out() << run.Err();
+}
+
+}  // namespace
