@@ -28,6 +28,7 @@ int RunProgram(const CommandLineOptions& options, IStartupSteps& steps) {
   steps.SetDefaultSettings(dataFolder);
   const bool shift = steps.ShiftHeld();
   const bool opened = steps.LoadSettings();
+  steps.EmptyBufferFolder();
   steps.RegisterTuners();
   steps.CreateMainWindow(title);
   steps.AddTrayIcon();

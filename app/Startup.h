@@ -32,6 +32,9 @@ class IStartupSteps {
   virtual bool ShiftHeld() = 0;
   // Reads the settings file; false when it cannot be opened.
   virtual bool LoadSettings() = 0;
+  // Empties what a copy that ended without cleaning up left in the buffer
+  // folder; runs while the data folder is held.
+  virtual void EmptyBufferFolder() = 0;
   virtual void RegisterTuners() = 0;
   // The main window, hidden, with its menu, placement and control panel.
   virtual void CreateMainWindow(std::u16string_view title) = 0;

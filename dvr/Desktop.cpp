@@ -8,6 +8,7 @@
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
 #include "dvr/SessionSignals.h"
+#include "graph/buffer/BufferFolder.h"
 #include "graph/ingest/TunerDevices.h"
 #include "platform/av/decoders/DecoderClasses.h"
 #include "platform/bda/linuxdvb/DvbTuners.h"
@@ -84,6 +85,11 @@ bool Desktop::LoadSettings() {
     return std::nullopt;
   });
   return file_->LoadSettingsFile() == 0;
+}
+
+void Desktop::EmptyBufferFolder() {
+  const app::Settings& s = manager_.settings;
+  graph::EmptyBufferFolder(FolderOf(s.bufferFolder, std::size(s.bufferFolder)));
 }
 
 void Desktop::RegisterTuners() {

@@ -40,6 +40,7 @@ class Desktop final : public app::IStartupSteps,
   void SetDefaultSettings(const std::filesystem::path& dataFolder) override;
   bool ShiftHeld() override;
   bool LoadSettings() override;
+  void EmptyBufferFolder() override;
   void RegisterTuners() override;
   void CreateMainWindow(std::u16string_view title) override;
   void AddTrayIcon() override;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/TuneMark.h"
 #include "platform/media/MediaGuids.h"
 
 namespace demux {
@@ -66,7 +67,7 @@ HRESULT CDemuxInputPin::Receive(IMediaSample* sample) {
   if (data == nullptr || length < 0 || length > size) return E_UNEXPECTED;
   const bool discontinuity = (SampleProps().dwSampleFlags & AM_SAMPLE_DATADISCONTINUITY) != 0;
   demux_->Ingest(std::span<const std::uint8_t>(data, static_cast<std::size_t>(length)),
-                 discontinuity);
+                 discontinuity, common::TuneMarkOf(SampleProps().dwTypeSpecificFlags));
   return S_OK;
 }
 
@@ -293,10 +294,12 @@ HRESULT CDemuxFilter::EnumPids(CDemuxOutputPin* pin, std::vector<PidMapping>& ma
 
 // ---- streaming ---------------------------------------------------------------
 
-void CDemuxFilter::Ingest(std::span<const std::uint8_t> bytes, bool discontinuity) {
+void CDemuxFilter::Ingest(std::span<const std::uint8_t> bytes, bool discontinuity,
+                          std::uint32_t tuneMark) {
   const std::optional<std::int64_t> arrival = ArrivalTime();
   CAutoLock receive(&receiveLock_);
   arrival_ = arrival;
+  tuneMark_ = tuneMark;
   const bool timed = arrivalTiming_ && arrival;
   if (discontinuity && timed) {
     engine_.Resync();

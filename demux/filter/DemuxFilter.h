@@ -25,7 +25,8 @@
 // are due), the first PCR is stream time 0, where the graph's stream time
 // begins at Run, and the PCR timeline alone times the samples. A tune told
 // through IDemuxControl::NotifyTune marks a discontinuity on every stream and
-// starts a new epoch.
+// starts a new epoch. The tune mark of the input (common/TuneMark.h) goes
+// with every output sample made from it.
 //
 // Locks, in this order: the filter lock (state, pins), the receive lock (the
 // engine: ingest, maps, outputs), the pin-list lock (the pin vector only).
@@ -98,7 +99,11 @@ class CDemuxFilter : public CBaseFilter,
   HRESULT SetSyncSource(IReferenceClock* clock) override;
 
   // ---- for the pins ----
-  void Ingest(std::span<const std::uint8_t> bytes, bool discontinuity);
+  // `tuneMark`: the tune the bytes were received on (common/TuneMark.h),
+  // passed on with everything delivered from them.
+  void Ingest(std::span<const std::uint8_t> bytes, bool discontinuity, std::uint32_t tuneMark = 0);
+  // The mark of the input being ingested; for the pins, under the receive lock.
+  std::uint32_t InputTuneMark() const { return tuneMark_; }
   void EndOfInput();
   void BeginFlushOutputs();
   void EndFlushOutputs();
@@ -127,6 +132,7 @@ class CDemuxFilter : public CBaseFilter,
   TsDemuxer engine_;                     // under receiveLock_
   bool arrivalTiming_ = true;            // under receiveLock_
   std::optional<std::int64_t> arrival_;  // of the input being ingested, under receiveLock_
+  std::uint32_t tuneMark_ = 0;           // of the input being ingested, under receiveLock_
   std::unique_ptr<CDemuxInputPin> input_;
 
   std::mutex pinsMutex_;

@@ -155,7 +155,7 @@ void CDemuxOutputPin::Deliver(const Sample& sample) {
     ++dropped_;
     return;
   }
-  if (FAILED(FillMediaSample(sample, media))) {
+  if (FAILED(FillMediaSample(sample, media, demux_->InputTuneMark()))) {
     media->Release();
     ++dropped_;
     return;

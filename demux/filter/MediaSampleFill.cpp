@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "common/TuneMark.h"
 #include "platform/com/ComPtr.h"
 
 namespace demux {
 
-HRESULT FillMediaSample(const Sample& sample, IMediaSample* media) {
+HRESULT FillMediaSample(const Sample& sample, IMediaSample* media, std::uint32_t tuneMark) {
   if (media == nullptr) return E_POINTER;
   const LONG size = media->GetSize();
   if (size < 0 || sample.data.size() > static_cast<std::size_t>(size)) {
@@ -36,7 +37,7 @@ HRESULT FillMediaSample(const Sample& sample, IMediaSample* media) {
   if (SUCCEEDED(media->QueryInterface(IID_PPV_ARGS(&extended)))) {
     // Only cbData and the type-specific flags: the rest keeps what was set above.
     AM_SAMPLE2_PROPERTIES props;
-    props.dwTypeSpecificFlags = sample.pid & kMaxPid;
+    props.dwTypeSpecificFlags = common::WithTuneMark(sample.pid & kMaxPid, tuneMark);
     constexpr DWORD kFlagsOnly = offsetof(AM_SAMPLE2_PROPERTIES, dwSampleFlags);
     props.cbData = kFlagsOnly;
     hr = extended->SetProperties(kFlagsOnly, reinterpret_cast<const BYTE*>(&props));

@@ -9,6 +9,8 @@
 //   kSampleDiscontinuity  -> discontinuity
 //   pid                   -> low 13 bits of the type-specific flags
 //                            (IMediaSample2), for every kind of content
+//   tuneMark              -> upper 16 bits of the type-specific flags
+//                            (common/TuneMark.h)
 //
 // Not set: preroll (always clear) and media times.
 #pragma once
@@ -19,6 +21,6 @@
 namespace demux {
 
 // VFW_E_BUFFER_OVERFLOW, with the sample unchanged, when the data does not fit.
-HRESULT FillMediaSample(const Sample& sample, IMediaSample* media);
+HRESULT FillMediaSample(const Sample& sample, IMediaSample* media, std::uint32_t tuneMark = 0);
 
 }  // namespace demux

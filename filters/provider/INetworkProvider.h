@@ -1,6 +1,6 @@
 // The network provider's own interface: tuning, the PID maps of the
 // demultiplexer's output pins, the tuner's hardware PID filter, and the
-// current tuning that the section buffer stamps on every section.
+// current tuning that the section buffer stamps on every section of it.
 //
 // Shared by the network provider filter (which implements it) and the section
 // buffer and graph manager (which use it). Header only.
@@ -59,4 +59,11 @@ struct INetworkProvider : virtual IUnknown {
 
   // The modulation flags the tuner's demodulators support.
   virtual HRESULT GetSupportedModulations(LONG* modulations) = 0;
+
+  // The current tuning as GetCurrentTuning, read together with the tuner's
+  // tune count once the tune was committed (0 for a tuner that counts none).
+  // Received data whose tune mark (common/TuneMark.h) differs belongs to
+  // another tune. Called from the streaming thread: must not block on a tune.
+  virtual HRESULT GetCurrentTuningMark(LONG* tuningSpaceType, LONG* channel, LONG* modulation,
+                                       ULONG* tuneCount) = 0;
 };

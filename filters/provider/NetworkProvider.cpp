@@ -220,6 +220,7 @@ HRESULT CNetworkProvider::RegisterTuner(IUnknown* filter) {
   tuner.filter = filter;
   HRESULT hr = filter->QueryInterface(IID_PPV_ARGS(&tuner.control));
   if (FAILED(hr)) return hr;
+  filter->QueryInterface(IID_PPV_ARGS(&tuner.tunes));
   ComPtr<IBDA_Topology> topology;
   filter->QueryInterface(IID_PPV_ARGS(&topology));
   ULONG count = 0;
@@ -390,11 +391,12 @@ HRESULT CNetworkProvider::Tune(LONG channel, LONG tuningSpaceType, LONG modulati
   return TuneDevice(args);
 }
 
-void CNetworkProvider::SetCurrentTuning(LONG type, LONG channel, LONG modulation) {
+void CNetworkProvider::SetCurrentTuning(LONG type, LONG channel, LONG modulation, ULONG tuneCount) {
   std::lock_guard lock(tuningMutex_);
   currentType_ = type;
   currentChannel_ = channel;
   currentModulation_ = modulation;
+  currentTuneCount_ = tuneCount;
 }
 
 HRESULT CNetworkProvider::SetDemodulator(tuning::ModulationMask mask) {
@@ -470,7 +472,11 @@ HRESULT CNetworkProvider::TuneDevice(const TuneArgs& args) {
   hr = tuner_->control->CommitChanges();
   if (FAILED(hr)) return hr;
 
-  SetCurrentTuning(args.type, args.channel, args.modulation);
+  // The tune's count tells the new multiplex's data from samples of the old
+  // one still on their way through the graph.
+  ULONG tunes = 0;
+  if (tuner_->tunes && FAILED(tuner_->tunes->GetTuneCount(&tunes))) tunes = 0;
+  SetCurrentTuning(args.type, args.channel, args.modulation, tunes);
   return S_OK;
 }
 
@@ -480,6 +486,19 @@ HRESULT CNetworkProvider::GetCurrentTuning(LONG* tuningSpaceType, LONG* channel,
   *tuningSpaceType = currentType_;
   *channel = currentChannel_;
   *modulation = currentModulation_;
+  return S_OK;
+}
+
+HRESULT CNetworkProvider::GetCurrentTuningMark(LONG* tuningSpaceType, LONG* channel,
+                                               LONG* modulation, ULONG* tuneCount) {
+  if (tuningSpaceType == nullptr || channel == nullptr || modulation == nullptr ||
+      tuneCount == nullptr)
+    return E_POINTER;
+  std::lock_guard lock(tuningMutex_);
+  *tuningSpaceType = currentType_;
+  *channel = currentChannel_;
+  *modulation = currentModulation_;
+  *tuneCount = currentTuneCount_;
   return S_OK;
 }
 

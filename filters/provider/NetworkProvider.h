@@ -95,6 +95,8 @@ class CNetworkProvider : public CBaseFilter,
   HRESULT Tune(LONG channel, LONG tuningSpaceType, LONG modulation) override;
   HRESULT GetCurrentTuning(LONG* tuningSpaceType, LONG* channel, LONG* modulation) override;
   HRESULT GetSupportedModulations(LONG* modulations) override;
+  HRESULT GetCurrentTuningMark(LONG* tuningSpaceType, LONG* channel, LONG* modulation,
+                               ULONG* tuneCount) override;
 
   // ISpecifyPropertyPages
   HRESULT GetPages(CAUUID* pages) override;
@@ -114,6 +116,7 @@ class CNetworkProvider : public CBaseFilter,
     ComPtr<IUnknown> vsb, qam, cofdm;  // demodulator nodes, null when absent
     ComPtr<IBDA_PidFilter> pidMode;
     ComPtr<IMPEG2PIDMap> pidMap;
+    ComPtr<IBDA_TuneCount> tunes;  // null when the tuner counts no tunes
   };
 
   HRESULT RegisterTuner(IUnknown* filter);
@@ -123,7 +126,7 @@ class CNetworkProvider : public CBaseFilter,
   // Adds PIDs to the tuner's PID filter: mode 0 and nothing mapped when
   // `passAll`, else mode -1 and the PIDs mapped as transport packets.
   HRESULT AddToPidFilter(std::vector<ULONG> pids, bool passAll);
-  void SetCurrentTuning(LONG type, LONG channel, LONG modulation);
+  void SetCurrentTuning(LONG type, LONG channel, LONG modulation, ULONG tuneCount = 0);
 
   CCritSec lock_;
   std::unique_ptr<CNetworkProviderPin> pin_;
@@ -135,6 +138,7 @@ class CNetworkProvider : public CBaseFilter,
   LONG currentType_ = 0;
   LONG currentChannel_ = 0;
   LONG currentModulation_ = 0;
+  ULONG currentTuneCount_ = 0;
 
   std::optional<TuneArgs> pending_;
   LONG videoPid_ = kNoPid, audioPid_ = kNoPid, pcrPid_ = kNoPid;

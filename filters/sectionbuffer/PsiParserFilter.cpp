@@ -4,6 +4,7 @@
 #include <span>
 
 #include "common/ByteReader.h"
+#include "common/TuneMark.h"
 #include "platform/com/TaskMemory.h"
 #include "platform/media/MediaGuids.h"
 #include "tables/sections/SectionRules.h"
@@ -89,8 +90,10 @@ HRESULT CPsiParserInputPin::Receive(IMediaSample* sample) {
   CAutoLock lock(&queueLock_);
 
   // The demultiplexer puts the section's PID in the low 13 bits of the
-  // type-specific flags; a sample without extended properties reads 0.
-  const auto pid = static_cast<LONG>(SampleProps().dwTypeSpecificFlags & kPidMask);
+  // type-specific flags and the tune it was received on in the upper bits; a
+  // sample without extended properties reads 0 for both.
+  const DWORD flags = SampleProps().dwTypeSpecificFlags;
+  const auto pid = static_cast<LONG>(flags & kPidMask);
 
   BYTE* data = nullptr;
   hr = sample->GetPointer(&data);
@@ -111,12 +114,15 @@ HRESULT CPsiParserInputPin::Receive(IMediaSample* sample) {
   if (!provider_) return S_OK;
   filters::SectionTag tag;
   tag.pid = pid;
-  if (FAILED(provider_->GetCurrentTuning(&tag.tuningSpaceType, &tag.physicalChannel,
-                                         &tag.modulation))) {
+  ULONG tunes = 0;
+  if (FAILED(provider_->GetCurrentTuningMark(&tag.tuningSpaceType, &tag.physicalChannel,
+                                             &tag.modulation, &tunes))) {
     return S_OK;
   }
   if (tag.physicalChannel == 0) return S_OK;  // the provider is between channels
-  queue_.Push(section, tag);                  // a full queue drops the section
+  // A section of an earlier tune, delivered late, is not the current channel's.
+  if (!common::SameTune(common::TuneMarkOf(flags), tunes)) return S_OK;
+  queue_.Push(section, tag);  // a full queue drops the section
   return S_OK;
 }
 

@@ -2,11 +2,13 @@
 // end of the demultiplexer's section output. Its Receive keeps the table
 // sections the program parses, checks their CRC, tags each with the network
 // provider's current tuning and the sample's PID, and queues it; the
-// user-interface thread empties the queue through IPacketBuffer.
+// user-interface thread empties the queue through IPacketBuffer. A section
+// whose tune mark (common/TuneMark.h) is not that of the provider's current
+// tuning was received before the tune and is dropped.
 //
 // Locks: the filter lock before the pin's queue lock (GetNextSection,
 // BeginFlush); Receive takes only the queue lock and, while holding it, the
-// network provider's own lock (GetCurrentTuning).
+// network provider's own lock (GetCurrentTuningMark).
 #pragma once
 
 #include <memory>

@@ -15,7 +15,7 @@ void PutLe32(std::uint8_t* out, std::int32_t value) {
 }
 
 constexpr std::size_t kHeaderSize = 16;
-constexpr std::size_t kSlotSize = 532;
+constexpr std::size_t kSlotSize = kListSlotSize;
 static_assert(kHeaderSize + kListSlots * kSlotSize == kListFileSize);
 static_assert(12 + kMaxPath * 2 == kSlotSize);
 
@@ -25,8 +25,8 @@ std::u16string_view ChunkSlot::Path() const {
   return common::FieldView(path);
 }
 
-std::array<std::uint8_t, kListFileSize> ChunkList::Serialize() const {
-  std::array<std::uint8_t, kListFileSize> out{};
+std::vector<std::uint8_t> ChunkList::Serialize() const {
+  std::vector<std::uint8_t> out(kHeaderSize + kSlotSize * slots.size());
   PutLe32(&out[0], newest);
   PutLe32(&out[4], oldest);
   PutLe32(&out[8], liveCount);
@@ -45,9 +45,12 @@ std::array<std::uint8_t, kListFileSize> ChunkList::Serialize() const {
 }
 
 std::optional<ChunkList> ChunkList::Parse(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() != kListFileSize) return std::nullopt;
+  if (bytes.size() < kListFileSize || (bytes.size() - kHeaderSize) % kSlotSize != 0 ||
+      bytes.size() > kHeaderSize + kMaxListSlots * kSlotSize) {
+    return std::nullopt;
+  }
   common::ByteReader reader(bytes);
-  ChunkList list;
+  ChunkList list(static_cast<int>((bytes.size() - kHeaderSize) / kSlotSize) - kSpareSlots);
   list.newest = static_cast<std::int32_t>(reader.Le32());
   list.oldest = static_cast<std::int32_t>(reader.Le32());
   list.liveCount = static_cast<std::int32_t>(reader.Le32());
@@ -63,19 +66,19 @@ std::optional<ChunkList> ChunkList::Parse(std::span<const std::uint8_t> bytes) {
 
   // Indices: live entries are exactly oldest..newest.
   if (list.oldest < 0 || list.newest < -1 || list.liveCount < 0 ||
-      list.liveCount > kMaxLiveChunks || list.newest == std::numeric_limits<std::int32_t>::max()) {
+      list.liveCount > list.MaxLive() || list.newest == std::numeric_limits<std::int32_t>::max()) {
     return std::nullopt;
   }
   if (static_cast<std::int64_t>(list.newest) - list.oldest + 1 != list.liveCount) {
     return std::nullopt;
   }
   if (list.nextNumber != list.newest + 1) return std::nullopt;
-  for (int k = 0; k < kListSlots; ++k) {
-    const ChunkSlot& slot = list.slots[static_cast<std::size_t>(k)];
+  for (std::size_t k = 0; k < list.slots.size(); ++k) {
+    const ChunkSlot& slot = list.slots[k];
     // The entry index that would occupy slot k inside the live range, if any.
     std::int32_t index = -1;
     for (std::int32_t i = list.oldest; i <= list.newest; ++i) {
-      if (ChunkList::SlotOf(i) == static_cast<std::size_t>(k)) index = i;
+      if (list.SlotOf(i) == k) index = i;
     }
     if (index >= 0) {
       if (slot.state != kSlotLive || slot.sequence != index || (slot.keep != 0 && slot.keep != 1) ||

@@ -1,5 +1,6 @@
 #include "filters/sink/Mpeg2SinkCore.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "filters/sink/PsFormat.h"
@@ -115,6 +116,11 @@ void Mpeg2SinkCore::SetChunkDuration(std::int64_t duration) {
   chunkDuration_ = duration > 0 ? duration : kChunkDuration;
 }
 
+void Mpeg2SinkCore::SetLiveChunks(int chunks) {
+  std::lock_guard guard(lock_);
+  liveChunks_ = std::clamp(chunks, 1, kMaxListSlots - kSpareSlots);
+}
+
 FileNameResult Mpeg2SinkCore::SetFileName(const char16_t* name, const FilterClock& clock) {
   if (name == nullptr) return FileNameResult::kNullName;
   std::lock_guard guard(lock_);
@@ -136,7 +142,7 @@ FileNameResult Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name,
   bool kept = false;  // a caller's file (a recording), not a chunk of the buffer
   if (listName) {
     CloseCurrentFile();
-    list_ = ChunkList{};
+    list_ = ChunkList(liveChunks_);
     listPath_ = name;
     basePath_ = name;
     listOpen_ = true;
@@ -148,7 +154,7 @@ FileNameResult Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name,
     }
     CloseCurrentFile();
     if (!listOpen_) {
-      list_ = ChunkList{};
+      list_ = ChunkList(liveChunks_);
       listPath_ = kDefaultListName;
       listOpen_ = true;
     }
@@ -196,7 +202,7 @@ bool Mpeg2SinkCore::AddEntry(std::u16string_view path, bool keep) {
   std::u16string name = keep ? std::u16string(path) : AutomaticName(basePath_, index);
   if (name.size() >= kMaxPath) return false;
 
-  if (list_.liveCount >= kMaxLiveChunks) {
+  if (list_.liveCount >= list_.MaxLive()) {
     ChunkSlot& old = list_.Slot(list_.oldest);
     if (old.keep != 1 && !old.Path().empty()) fs_.Remove(std::u16string(old.Path()));
     old = ChunkSlot{};

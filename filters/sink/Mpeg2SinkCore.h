@@ -76,6 +76,9 @@ class Mpeg2SinkCore {
   // The stream time after which an automatic chunk rolls over to the next
   // (kChunkDuration unless a buffer of another depth asks for more or less).
   void SetChunkDuration(std::int64_t duration);
+  // How many automatic chunks stay live (kMaxLiveChunks unless a buffer of
+  // another depth asks for more); takes effect with the next list.
+  void SetLiveChunks(int chunks);
 
   // Stop: closes the current file (program end code first).
   void Stop();
@@ -100,7 +103,7 @@ class Mpeg2SinkCore {
  private:
   PinIntake& Pin(PinType pin) { return pins_[static_cast<std::size_t>(pin) - 1]; }
   FileNameResult SetFileNameLocked(std::u16string_view name, const FilterClock& clock);
-  // Adds an entry to the ring (removing the oldest when five are live);
+  // Adds an entry to the ring (removing the oldest when the ring is full);
   // `path` empty means an automatic name. False when the name would not fit.
   bool AddEntry(std::u16string_view path, bool keep);
   // Opens the newest entry's file.
@@ -118,6 +121,7 @@ class Mpeg2SinkCore {
   Packetiser::Output output_;
 
   ChunkList list_;
+  int liveChunks_ = kMaxLiveChunks;
   bool listOpen_ = false;
   std::u16string listPath_;
   std::u16string basePath_;

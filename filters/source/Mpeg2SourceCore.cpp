@@ -20,18 +20,15 @@ bool IsListPath(std::u16string_view path) {
 
 }  // namespace
 
-Mpeg2SourceCore::Mpeg2SourceCore(FileSystem& fileSystem) : fs_(fileSystem) {
-  readerEntry_.fill(-1);
-}
+Mpeg2SourceCore::Mpeg2SourceCore(FileSystem& fileSystem) : fs_(fileSystem) {}
 
 HRESULT Mpeg2SourceCore::Load(const char16_t* path) {
   if (path == nullptr) return E_POINTER;
   std::lock_guard guard(lock_);
   path_ = path;
   single_.reset();
-  for (auto& r : readers_)
-    r.reset();
-  readerEntry_.fill(-1);
+  readers_.clear();
+  readerEntry_.clear();
   list_ = ChunkList{};
   haveList_ = false;
   current_ = -1;
@@ -59,9 +56,8 @@ HRESULT Mpeg2SourceCore::UseSingleFile(std::uint32_t value) {
   std::lock_guard guard(lock_);
   noListLoading_ = value != 0;
   listMode_ = false;
-  for (auto& r : readers_)
-    r.reset();
-  readerEntry_.fill(-1);
+  readers_.clear();
+  readerEntry_.clear();
   single_ = std::make_unique<FileReader>(fs_, path_);
   single_->Measure(-1);
   return single_->IsOpen() ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
@@ -81,10 +77,11 @@ HRESULT Mpeg2SourceCore::RefreshLocked() {
   if (!listMode_) return S_OK;
   auto file = fs_.Open(path_);
   if (!file) return E_HANDLE;
-  std::array<std::uint8_t, kListFileSize + 1> bytes;
-  const std::size_t got = file->ReadAt(0, bytes);
+  // One byte more than the widest list, so a longer file is seen as such.
+  readBuffer_.resize(kListFileSize + (kMaxListSlots - kListSlots) * kListSlotSize + 1);
+  const std::size_t got = file->ReadAt(0, readBuffer_);
   file.reset();
-  const auto copy = std::span(bytes).first(std::min(got, bytes.size()));
+  const auto copy = std::span(readBuffer_).first(std::min(got, readBuffer_.size()));
   if (haveList_ && std::equal(copy.begin(), copy.end(), listBytes_.begin(), listBytes_.end())) {
     return S_OK;  // unchanged
   }
@@ -94,12 +91,18 @@ HRESULT Mpeg2SourceCore::RefreshLocked() {
     ++stats_.listCopiesIgnored;
     return S_FALSE;
   }
+  if (readers_.size() != parsed->slots.size()) {
+    // A ring of another width: every entry sits in another slot.
+    readers_.clear();
+    readers_.resize(parsed->slots.size());
+    readerEntry_.assign(parsed->slots.size(), -1);
+  }
 
   // Keep the readers of entries that are still live under the same name;
   // free those of dropped entries; open readers for new entries, in order.
   std::int64_t reference = -1;
   for (std::int32_t e = parsed->oldest; e <= parsed->newest; ++e) {
-    const std::size_t k = ChunkList::SlotOf(e);
+    const std::size_t k = parsed->SlotOf(e);
     auto& reader = readers_[k];
     const bool same = reader && readerEntry_[k] == e && reader->Path() == parsed->Slot(e).Path();
     if (!same) {
@@ -117,7 +120,7 @@ HRESULT Mpeg2SourceCore::RefreshLocked() {
     }
   }
   list_ = *parsed;
-  std::copy(copy.begin(), copy.end(), listBytes_.begin());
+  listBytes_.assign(copy.begin(), copy.end());
   haveList_ = true;
   if (list_.liveCount == 0) {
     current_ = -1;
@@ -131,7 +134,8 @@ HRESULT Mpeg2SourceCore::RefreshLocked() {
 
 FileReader* Mpeg2SourceCore::Reader(std::int32_t index) {
   if (index < 0 || !list_.IsLive(index)) return nullptr;
-  const std::size_t k = ChunkList::SlotOf(index);
+  const std::size_t k = list_.SlotOf(index);
+  if (k >= readers_.size()) return nullptr;
   return readerEntry_[k] == index ? readers_[k].get() : nullptr;
 }
 
@@ -244,7 +248,7 @@ ReadStatus Mpeg2SourceCore::ReadNext(SourceRead& out) {
     packsSinceRefresh_ = 0;
     RefreshLocked();
   }
-  for (int step = 0; step <= kListSlots; ++step) {
+  for (std::size_t step = 0; step <= list_.slots.size(); ++step) {
     if (readFrom(Reader(current_))) return ReadStatus::kData;
     // End of this chunk: see whether the writer moved on.
     packsSinceRefresh_ = 0;

@@ -104,10 +104,12 @@ class Mpeg2SourceCore {
   std::u16string path_;
   std::unique_ptr<FileReader> single_;
   ChunkList list_;
-  std::array<std::uint8_t, kListFileSize> listBytes_{};  // the copy list_ was read from
+  std::vector<std::uint8_t> listBytes_;  // the copy list_ was read from
+  std::vector<std::uint8_t> readBuffer_;
   bool haveList_ = false;
-  std::array<std::unique_ptr<FileReader>, kListSlots> readers_;
-  std::array<std::int32_t, kListSlots> readerEntry_{};  // entry index each reader serves
+  // One per slot of the list's ring.
+  std::vector<std::unique_ptr<FileReader>> readers_;
+  std::vector<std::int32_t> readerEntry_;  // entry index each reader serves
   std::int32_t current_ = -1;
   unsigned packsSinceRefresh_ = 0;
 

@@ -91,8 +91,10 @@ HRESULT CStreamBufferSink::LockProfile(LPCWSTR stubFile) {
   std::filesystem::create_directories(folder, ec);
   const std::filesystem::path list = folder / (stub.stem().string() + ".lst");
 
-  const std::int64_t depth = std::int64_t{settings.maximumCount} * settings.fileSeconds;
-  Core().SetChunkDuration(depth * kUnitsPerSecond / filters::kMaxLiveChunks);
+  // Each chunk is a backing file of the configured duration, and the ring
+  // keeps as many of them as the configured maximum.
+  Core().SetChunkDuration(std::int64_t{settings.fileSeconds} * kUnitsPerSecond);
+  Core().SetLiveChunks(static_cast<int>(settings.maximumCount));
   const HRESULT hr = SetFileName(common::FromUtf8(list.string()).c_str(), nullptr);
   if (hr != S_OK) return FAILED(hr) ? hr : E_FAIL;
 

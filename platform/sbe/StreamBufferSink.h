@@ -7,8 +7,8 @@
 // a chunk list "<stub name>.lst" in "TempSBE" of the configured directory,
 // whose chunks ("<stub name>_NNNN.mpg") are the backing files; the stub file
 // names the list, so a source given the stub plays the live buffer. The list
-// keeps five backing files, each holding a fifth of the configured depth
-// (maximum count x duration), so the buffer reaches as far back as asked.
+// keeps the configured maximum count of backing files, each as long as the
+// configured duration, so the buffer reaches as far back as asked.
 // Write failures and their end are sent to the graph as the engine's events.
 #pragma once
 

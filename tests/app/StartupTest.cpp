@@ -39,6 +39,7 @@ struct FakeSteps final : app::IStartupSteps {
     steps.push_back("settings");
     return settingsOpened;
   }
+  void EmptyBufferFolder() override { steps.push_back("buffer"); }
   void RegisterTuners() override { steps.push_back("tuners"); }
   void CreateMainWindow(std::u16string_view) override { steps.push_back("window"); }
   void AddTrayIcon() override { steps.push_back("tray"); }
@@ -66,8 +67,8 @@ TEST(Startup, RunsEveryStepInOrderAndReturnsTheLoopsCode) {
   FakeSteps fake;
   EXPECT_EQ(app::RunProgram({}, fake), 7);
   EXPECT_EQ(fake.steps,
-            (Steps{"folder", "claim", "defaults", "shift", "settings", "tuners", "window", "tray",
-                   "graphs", "complete", "loop", "guide", "stop", "untray"}));
+            (Steps{"folder", "claim", "defaults", "shift", "settings", "buffer", "tuners", "window",
+                   "tray", "graphs", "complete", "loop", "guide", "stop", "untray"}));
   EXPECT_FALSE(fake.forcedSettings);
   EXPECT_TRUE(fake.launched);
   EXPECT_EQ(fake.title, u"Corvane DVR");
@@ -123,15 +124,15 @@ TEST(Startup, AnAbandonedStartRemovesTheTrayIconAndEndsWithoutTheLoop) {
   FakeSteps fake;
   fake.graphsStart = false;
   EXPECT_EQ(app::RunProgram({}, fake), 0);
-  EXPECT_EQ(fake.steps, (Steps{"folder", "claim", "defaults", "shift", "settings", "tuners",
-                               "window", "tray", "graphs", "untray", "stop"}));
+  EXPECT_EQ(fake.steps, (Steps{"folder", "claim", "defaults", "shift", "settings", "buffer",
+                               "tuners", "window", "tray", "graphs", "untray", "stop"}));
 }
 
 TEST(Startup, AnEmptyChannelListOpensTheChannelsDialogAfterStartUpIsComplete) {
   FakeSteps fake;
   fake.channelsEmpty = true;
   app::RunProgram({}, fake);
-  const Steps tail(fake.steps.begin() + 9, fake.steps.begin() + 12);
+  const Steps tail(fake.steps.begin() + 10, fake.steps.begin() + 13);
   EXPECT_EQ(tail, (Steps{"complete", "channels", "loop"}));
 }
 

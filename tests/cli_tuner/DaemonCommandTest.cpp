@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
+#include <fstream>
 
+#include "platform/ui/DataFolderLock.h"
 #include "tests/cli_tuner/TunerCommandTest.h"
 #include "tools/cli/daemon/DaemonRun.h"
 #include "tools/cli/timers/TimersRun.h"
@@ -41,6 +44,27 @@ TEST_F(DaemonCommandTest, ADueTimerIsRecordedAndTheEndLeavesAPlayableFile) {
                            testsupport::ShellQuote(file));
   ASSERT_EQ(probe.status, 0);
   EXPECT_GT(std::stod(probe.output), 0.5);
+}
+
+TEST_F(DaemonCommandTest, AFolderHeldByAnotherCopyIsRefusedInOneLine) {
+  std::filesystem::create_directories(DataFolder());
+  const auto held = ui::DataFolderLock::Take(DataFolder());
+  ASSERT_TRUE(held);
+  const auto r = Run(RunDaemon, {"--seconds", "1"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_NE(r.err.find("in use"), std::string::npos) << r.err;
+}
+
+TEST_F(DaemonCommandTest, TheStartEmptiesWhatACrashedCopyLeftInTheBufferFolder) {
+  const auto scratch = DataFolder() / "TempSBE" / "backing.tmp";
+  const auto list = DataFolder() / "0123456789abcdef0123456789ABCDEF.lst";
+  std::filesystem::create_directories(scratch.parent_path());
+  std::ofstream(scratch) << "left";
+  std::ofstream(list) << "left";
+  ASSERT_EQ(Run(RunDaemon, {"--seconds", "1"}).code, 0);
+  EXPECT_FALSE(std::filesystem::exists(scratch));
+  EXPECT_FALSE(std::filesystem::exists(list));
 }
 
 }  // namespace

@@ -94,6 +94,20 @@ TEST_F(SinkRecorderTest, ARecordingWritesIntoItsFileUntilReleased) {
   EXPECT_TRUE(std::filesystem::exists(file));
 }
 
+TEST_F(SinkRecorderTest, TheBufferKeepsTheConfiguredCountOfBackingFilesOfTheConfiguredDuration) {
+  filters::test::SinkFeeder feeder{sink_->Core()};
+  constexpr std::int64_t kSecond = 10'000'000;
+  // A moment of stream every 301 seconds: each backing file's 300 s run out
+  // at the next, 30 times over.
+  for (int i = 0; i < 30; ++i)
+    filters::test::FeedProgramme(feeder, 0.2, i * 301 * kSecond);
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_ / "TempSBE"))
+    files += entry.path().extension() == ".mpg";
+  EXPECT_EQ(files, 22);
+  EXPECT_EQ(sink_->Core().List().liveCount, 22);
+}
+
 // The synthetic programme's payloads are not real pictures and sound, so the
 // check is the container: ffmpeg takes the ".dvr-ms" file for a programme
 // stream (the graph tests play a recording of the sample broadcast).

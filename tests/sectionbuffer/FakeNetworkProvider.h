@@ -39,6 +39,11 @@ class FakeNetworkProvider : public CBaseFilter, public INetworkProvider {
     *modulation = modulation_;
     return S_OK;
   }
+  HRESULT GetCurrentTuningMark(LONG* type, LONG* channel, LONG* modulation,
+                               ULONG* tuneCount) override {
+    *tuneCount = 0;
+    return GetCurrentTuning(type, channel, modulation);
+  }
   HRESULT GetSettings(LONG*, LONG*, LONG*) override { return E_NOTIMPL; }
   HRESULT PutSettings(LONG, LONG, LONG) override { return E_NOTIMPL; }
   HRESULT MapStreamPids(LONG, LONG, LONG, LONG, LONG, BOOL) override { return E_NOTIMPL; }

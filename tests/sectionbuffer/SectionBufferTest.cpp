@@ -150,7 +150,8 @@ TEST_F(SectionBufferTest, KeepsOnlyTheParsedTablesOnTheirPids) {
 }
 
 TEST_F(SectionBufferTest, ThePidIsTheLow13BitsOfTheTypeSpecificFlags) {
-  EXPECT_EQ(Send(MakeSection(0xC7, kBody), 0xFFFFE000u | 0x1FFB), S_OK);
+  // Bits 13-15 are other flags; the upper 16 carry the tune (0, the fake's).
+  EXPECT_EQ(Send(MakeSection(0xC7, kBody), 0xE000u | 0x1FFB), S_OK);
   EXPECT_EQ(Send(MakeSection(0x00, kBody), 0xA000u), S_OK);  // PID 0 under other flags
   const auto taken = TakeAll();
   ASSERT_EQ(taken.size(), 2u);

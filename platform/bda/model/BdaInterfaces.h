@@ -43,6 +43,8 @@ inline constexpr IID IID_IBDA_NetworkProvider = com::GuidOf("FD501041-8EBE-11CE-
 // The PID-filter node's mode (own interface of this platform layer; the node
 // maps its PIDs through IMPEG2PIDMap).
 inline constexpr IID IID_IBDA_PidFilter = com::GuidOf("5B6C2E71-0D4A-4F1B-9C3E-7A81D2F4B6C9");
+// The tuner filter's count of tunes (own interface of this platform layer).
+inline constexpr IID IID_IBDA_TuneCount = com::GuidOf("C3D1A2E4-6B7F-4E58-9A0C-2F4D8E6B1A37");
 
 // ---- values ---------------------------------------------------------------------
 
@@ -201,6 +203,14 @@ struct IBDA_PidFilter : virtual IUnknown {
   // kPidFilterPassAll or kPidFilterMappedOnly; E_INVALIDARG otherwise.
   virtual HRESULT put_Mode(LONG mode) = 0;
   virtual HRESULT get_Mode(LONG* mode) = 0;
+};
+
+// The tuner filter counts the tunes its device carried out and marks every
+// sample it delivers with the count at the time the bytes were read (see
+// common/TuneMark.h), so a network provider can tell which tune data belongs to.
+struct IBDA_TuneCount : virtual IUnknown {
+  static constexpr IID kIid = IID_IBDA_TuneCount;
+  virtual HRESULT GetTuneCount(ULONG* count) = 0;
 };
 
 // The filter that owns tuning. Tuner and receiver filters register with it

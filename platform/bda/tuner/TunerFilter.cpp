@@ -1,11 +1,13 @@
 #include "platform/bda/tuner/TunerFilter.h"
 
+#include <cstddef>
 #include <mutex>
 #include <span>
 #include <utility>
 #include <vector>
 
 #include "common/TsConstants.h"
+#include "common/TuneMark.h"
 #include "platform/media/MediaGuids.h"
 
 namespace bda {
@@ -158,7 +160,19 @@ class CTunerFilter::OutputPin : public CSourceStream {
     const std::uint32_t tunesAfter = stream_->TuneCount();
     sample->SetDiscontinuity(tunesAfter != deliveredTunes_ ? TRUE : FALSE);
     deliveredTunes_ = tunesBefore;
-    return S_OK;
+    // The bytes belong to the tune that was current when the read began; one
+    // that raced it makes them the old tune's, whatever they hold.
+    return MarkTune(sample, tunesBefore);
+  }
+
+  static HRESULT MarkTune(IMediaSample* sample, std::uint32_t tunes) {
+    ComPtr<IMediaSample2> extended;
+    if (FAILED(sample->QueryInterface(IID_PPV_ARGS(&extended)))) return S_OK;
+    AM_SAMPLE2_PROPERTIES props;
+    constexpr DWORD kFlagsOnly = offsetof(AM_SAMPLE2_PROPERTIES, dwSampleFlags);
+    props.cbData = kFlagsOnly;
+    props.dwTypeSpecificFlags = common::WithTuneMark(0, tunes);
+    return extended->SetProperties(kFlagsOnly, reinterpret_cast<const BYTE*>(&props));
   }
 
  protected:
@@ -230,6 +244,7 @@ HRESULT CTunerFilter::NonDelegatingQueryInterface(REFIID iid, void** object) {
   if (iid == IID_IBDA_Topology) return GetInterface(static_cast<IBDA_Topology*>(this), object);
   if (iid == IID_IBDA_DeviceControl)
     return GetInterface(static_cast<IBDA_DeviceControl*>(this), object);
+  if (iid == IID_IBDA_TuneCount) return GetInterface(static_cast<IBDA_TuneCount*>(this), object);
   return CSource::NonDelegatingQueryInterface(iid, object);
 }
 
@@ -275,6 +290,11 @@ HRESULT CTunerFilter::CommitChanges() {
 }
 HRESULT CTunerFilter::GetChangeState(ULONG* state) {
   return model_.GetChangeState(state);
+}
+HRESULT CTunerFilter::GetTuneCount(ULONG* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = stream_->TuneCount();
+  return S_OK;
 }
 
 }  // namespace bda

@@ -12,6 +12,9 @@
 // packets of PIDs it has not mapped. A stream that fails (the device is gone)
 // ends: end of stream downstream and EC_ERRORABORT with the failure's code.
 //
+// Every sample carries the tune count at its read in the upper bits of its
+// type-specific flags (common/TuneMark.h); IBDA_TuneCount answers the count.
+//
 // Control: IBDA_Topology (RF tuner, the backend's demodulators, PID filter) and
 // IBDA_DeviceControl. Asked for its state while paused the filter answers
 // VFW_S_CANT_CUE, as a live source does.
@@ -29,7 +32,10 @@ namespace bda {
 inline constexpr LONG kPacketsPerSample = 256;
 inline constexpr LONG kOutputBuffers = 16;
 
-class CTunerFilter : public CSource, public IBDA_Topology, public IBDA_DeviceControl {
+class CTunerFilter : public CSource,
+                     public IBDA_Topology,
+                     public IBDA_DeviceControl,
+                     public IBDA_TuneCount {
  public:
   CTunerFilter(const char* objectName, REFCLSID clsid, std::shared_ptr<TunerDevice> device,
                std::shared_ptr<TunerStream> stream,
@@ -54,6 +60,8 @@ class CTunerFilter : public CSource, public IBDA_Topology, public IBDA_DeviceCon
   HRESULT CheckChanges() override;
   HRESULT CommitChanges() override;
   HRESULT GetChangeState(ULONG* state) override;
+  // IBDA_TuneCount
+  HRESULT GetTuneCount(ULONG* count) override;
 
   BdaDevice& Model() { return model_; }
 

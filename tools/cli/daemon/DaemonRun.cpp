@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "common/Utf16.h"
+#include "graph/buffer/BufferFolder.h"
 #include "graph/manager/CBDAFilterGraph.h"
 #include "graph/manager/RecorderGraph.h"
 #include "platform/power/SystemPower.h"
@@ -100,10 +101,14 @@ int RunDaemon(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   }
   ToolSession session;
   std::string error;
-  if (!session.Open(common::FromUtf8(o.instance), o.tuner, &error)) {
+  // The folder is held before its settings are read, and what a copy that
+  // ended without cleaning up left in the buffer folder goes.
+  if (!session.Claim(common::FromUtf8(o.instance), &error) ||
+      !session.Open(common::FromUtf8(o.instance), o.tuner, &error)) {
     std::fprintf(err, "corvane-cli: %s\n", error.c_str());
     return 1;
   }
+  graph::EmptyBufferFolder(session.ConfigOfFirstTuner().bufferFolder);
   Console console(out);
   auto graph = std::make_unique<graph::CBDAFilterGraph>(session.ConfigOfFirstTuner(),
                                                         session.Services(&console));

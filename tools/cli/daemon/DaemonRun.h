@@ -3,6 +3,8 @@
 // sleep and shut-down are held off while it records, the wake timer is armed
 // when the machine goes to sleep. SIGINT/SIGTERM stop a running recording
 // cleanly (the file stays playable) and save the settings (tools/cli/daemon).
+// Like the program, it holds the data folder while it runs and empties the
+// buffer folder at its start.
 #pragma once
 
 #include <cstdio>

@@ -6,7 +6,6 @@
 #include "graph/manager/TunerSignal.h"
 #include "tables/collect/ChannelCollection.h"
 #include "tables/dump/TableDump.h"
-#include "tables/poll/PollSections.h"
 
 namespace cli {
 namespace {
@@ -32,21 +31,12 @@ void ScanDriver::Run(std::uint8_t first, std::uint8_t last, bool slow) {
       if (event.scanChannel) {
         loop_->OnScanChannel();
       } else {
-        if (awaitedTune_ == event.physical) {
-          // Sections that came before the tune's report may be the old
-          // multiplex's, caught in delivery while the tuner moved: they go.
-          awaitedTune_ = 0;
-          tables::DrainSectionBuffer(graph_->Tables().packetBuffer);
-        }
         loop_->OnChannelChanged(event.physical);
       }
     }
     // The table poll of the program's one-second tick; unpaced, a second of
-    // stream passes in a moment, so it runs at every turn. It waits while a
-    // scan tune is on its way.
-    // Only a settling channel is polled: an empty channel has nothing to
-    // give, and what reaches it can only be a late sample of the old one.
-    if (awaitedTune_ == 0 && !timers_.empty() && (!paced_ || Clock::now() >= nextPoll)) {
+    // stream passes in a moment, so it runs at every turn.
+    if (!paced_ || Clock::now() >= nextPoll) {
       graph_->MonitorTick();
       nextPoll = Clock::now() + kPollInterval;
     }
@@ -87,7 +77,6 @@ bool ScanDriver::WaitForTune(std::uint8_t physical, std::chrono::milliseconds ti
 }
 
 void ScanDriver::TunePhysical(std::uint8_t physical) {
-  awaitedTune_ = physical;
   graph_->TunePhysical(physical, static_cast<std::uint8_t>(map_),
                        tuning::ModulationToLocator(mode_));
 }
@@ -101,11 +90,7 @@ bool ScanDriver::SignalLocked() {
 }
 
 void ScanDriver::FlushSections() {
-  if (progress_ && progress_->locked) {
-    graph_->MonitorTick();
-  } else {
-    tables::DrainSectionBuffer(graph_->Tables().packetBuffer);
-  }
+  graph_->MonitorTick();
 }
 
 void ScanDriver::ClearSections() {

@@ -95,7 +95,6 @@ class ScanDriver final : public tuning::IScanHost, public graph::IGraphMessageTa
 
   std::vector<Timer> timers_;
   std::optional<Progress> progress_;
-  std::uint8_t awaitedTune_ = 0;  // the scan tune not yet reported, 0 for none
 };
 
 }  // namespace cli

@@ -80,6 +80,20 @@ bool ToolSession::Open(const std::u16string& instance, const std::string& tuner,
   return true;
 }
 
+bool ToolSession::Claim(const std::u16string& instance, std::string* error) {
+  const std::filesystem::path folder = app::FindDataFolder(instance);
+  if (folder.empty()) {
+    *error = "no data folder";
+    return false;
+  }
+  lock_ = ui::DataFolderLock::Take(folder);
+  if (!lock_) {
+    *error = "the data folder \"" + folder.string() + "\" is in use by a running copy";
+    return false;
+  }
+  return true;
+}
+
 graph::GraphConfig ToolSession::ConfigOfFirstTuner() const {
   const app::TunerManager& m = *manager_;
   graph::GraphConfig config;

@@ -15,6 +15,7 @@
 #include "app/SettingsFile.h"
 #include "app/TunerManager.h"
 #include "graph/manager/CBDAFilterGraph.h"
+#include "platform/ui/DataFolderLock.h"
 #include "tables/poll/PollSections.h"
 #include "tuning/ChannelList.h"
 
@@ -33,6 +34,11 @@ class ToolSession {
   // a name the settings' first tuner when it is present, else the first
   // there is. False with the one-line message in `error`.
   bool Open(const std::u16string& instance, const std::string& tuner, std::string* error);
+
+  // Takes the data folder of `instance` for this process before anything
+  // reads it, as the program does; false with the one-line message while
+  // another copy (the program or a daemon) holds it.
+  bool Claim(const std::u16string& instance, std::string* error);
 
   // The graph config of the first selected tuner, with the settings' folders.
   graph::GraphConfig ConfigOfFirstTuner() const;
@@ -53,6 +59,7 @@ class ToolSession {
   tables::ProgramTables tables_;
   std::filesystem::path dataFolder_;
   std::unique_ptr<app::SettingsFile> file_;
+  std::optional<ui::DataFolderLock> lock_;
 };
 
 // The stream time a virtual tuner has delivered since its last tune (27 MHz
