@@ -12,15 +12,16 @@
 // Rules every implementation keeps:
 // - Notifications come from the user's actions only; the program's own Set...
 //   and item calls never notify.
-// - Buttons, check boxes and radios notify kClicked; an edit kTextChanged; a
-//   combo box, a list or tree selection and a tab kSelectionChanged (the item
-//   is the new selection); a check box of a list or tree item kItemChecked
-//   (the item is its index).
+// - Buttons, check boxes and radios notify kClicked; an edit, a date and time
+//   picker and a number with arrows kTextChanged; a combo box, a list, list
+//   box or tree selection and a tab kSelectionChanged (the item is the new
+//   selection); a check box of a list or tree item kItemChecked (the item is
+//   its index).
 // - OK (id 1) and Cancel (id 2) are ordinary buttons: the handler decides and
 //   calls End. Escape and the window's close box count as a click of Cancel.
-// - Items are the entries of a combo box, the rows of a check list and the
-//   top-level items of a tree, by index in their order; the tabs' items are
-//   their pages. Selection -1 means none.
+// - Items are the entries of a combo box, the rows of a check list or list
+//   box and the top-level items of a tree, by index in their order; the tabs'
+//   items are their pages. Selection -1 means none.
 // - The dialog has a window of its own (Window()): messages posted to it and
 //   its timers reach the handler's OnMessage while the dialog runs, as they
 //   reach every other window while a modal dialog waits; once it has ended
@@ -54,6 +55,9 @@ enum class ControlKind {
   kCheckTree,  // a tree whose items have check boxes
   kProgress,   // a progress bar (SetProgress)
   kTabs,       // tab pages; the template's pages name them
+  kListBox,    // a list of rows to select from, without check boxes
+  kDateTime,   // a date and time picker in the control's `format` (below)
+  kSpin,       // a signed whole number with up-down arrows
 };
 
 // The control's place: on the dialog itself, or on a page of the tabs.
@@ -67,6 +71,13 @@ struct ControlSpec {
   int page = kOnDialog;
   int group = 0;               // radios: their exclusive group
   bool defaultButton = false;  // buttons: pressed by Enter
+  // Date and time pickers: the fields shown and the form of their Text and
+  // SetText, in the letters "yyyy", "MM", "dd", "hh" (12-hour), "HH"
+  // (24-hour), "mm" and "tt" (AM or PM); other characters stand as they are.
+  std::string format = {};
+  // List boxes: the rows in a small fixed-pitch font, so that columns of
+  // their texts line up.
+  bool fixedPitch = false;
 };
 
 struct DialogTemplate {

@@ -135,4 +135,30 @@ TEST(Dialogs, ItemsAreAddressedByTheirPlace) {
   EXPECT_TRUE(handler.notified.empty());
 }
 
+// Pickers and numbers keep the texts they are given in their own format, so
+// that dialog logic can write and read them as text.
+TEST(Dialogs, PickersAndNumbersTakeAndGiveTheirTexts) {
+  constexpr ui::ControlId kWhen = 20, kLength = 21, kNumber = 22;
+  ui::DialogTemplate layout = Layout();
+  layout.controls.push_back({ControlKind::kDateTime, kWhen, "", {10, 10, 200, 24}});
+  layout.controls.back().format = "yyyy/MM/dd hh:mm tt";
+  layout.controls.push_back({ControlKind::kDateTime, kLength, "", {10, 40, 100, 24}});
+  layout.controls.back().format = "HH:mm";
+  layout.controls.push_back({ControlKind::kSpin, kNumber, "", {10, 70, 100, 24}});
+  Handler handler;
+  ui::DialogHook previous = ui::SetDialogHook(
+      [&](const ui::DialogTemplate&, ui::DialogControls& dialog, ui::DialogHandler&) {
+        dialog.SetText(kWhen, "2026/03/07 09:05 PM");
+        dialog.SetText(kLength, "23:45");
+        dialog.SetText(kNumber, "-12");
+        EXPECT_EQ(dialog.Text(kWhen), "2026/03/07 09:05 PM");
+        EXPECT_EQ(dialog.Text(kLength), "23:45");
+        EXPECT_EQ(dialog.Text(kNumber), "-12");
+        dialog.End(ui::DialogResult::Ok);
+      });
+  EXPECT_EQ(ui::RunDialog(layout, handler, ui::kNoWindow), ui::DialogResult::Ok);
+  ui::SetDialogHook(std::move(previous));
+  EXPECT_TRUE(handler.notified.empty());
+}
+
 }  // namespace

@@ -3,19 +3,23 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <map>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "platform/ui/Window.h"
@@ -27,6 +31,16 @@ namespace {
 QString ToQ(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// A picker's format in Qt's letters: only AM/PM is written apart. Pickers
+// show, read and write their texts in the C locale, so that "AM" and "PM"
+// never depend on the user's language.
+QString PickerFormat(std::string_view format) {
+  return ToQ(format).replace(QStringLiteral("tt"), QStringLiteral("AP"));
+}
+
+// The range of a number with arrows.
+constexpr int kSpinLimit = 9999;
 
 DialogHook& Hook() {
   static DialogHook hook;
@@ -92,6 +106,11 @@ class QtDialog final : public QDialog, public DialogControls {
     if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(ToQ(text));
     if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(ToQ(text));
     if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(ToQ(text));
+    if (auto* picker = qobject_cast<QDateTimeEdit*>(w)) {
+      const QDateTime value = QLocale::c().toDateTime(ToQ(text), picker->displayFormat());
+      if (value.isValid()) picker->setDateTime(value);
+    }
+    if (auto* spin = qobject_cast<QSpinBox*>(w)) spin->setValue(ToQ(text).toInt());
   }
 
   std::string Text(ControlId id) const override {
@@ -100,6 +119,10 @@ class QtDialog final : public QDialog, public DialogControls {
     if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text().toStdString();
     if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text().toStdString();
     if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->currentText().toStdString();
+    if (auto* picker = qobject_cast<QDateTimeEdit*>(w))
+      return QLocale::c().toString(picker->dateTime(), picker->displayFormat()).toStdString();
+    if (auto* spin = qobject_cast<QSpinBox*>(w))
+      return QString::number(spin->value()).toStdString();
     return {};
   }
 
@@ -140,8 +163,10 @@ class QtDialog final : public QDialog, public DialogControls {
     if (auto* combo = qobject_cast<QComboBox*>(w)) combo->insertItem(position, ToQ(text));
     if (auto* list = qobject_cast<QListWidget*>(w)) {
       auto* item = new QListWidgetItem(ToQ(text));
-      item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-      item->setCheckState(Qt::Unchecked);
+      if (!listBoxes_.contains(id)) {
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+      }
       list->insertItem(position, item);
     }
     if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
@@ -340,6 +365,38 @@ class QtDialog final : public QDialog, public DialogControls {
         w = bar;
         break;
       }
+      case ControlKind::kListBox: {
+        auto* list = new QListWidget(parent);
+        if (spec.fixedPitch) {
+          QFont font(QStringLiteral("Courier New"), 8);
+          font.setStyleHint(QFont::TypeWriter);
+          font.setFixedPitch(true);
+          list->setFont(font);
+        }
+        connect(list, &QListWidget::currentRowChanged, this,
+                [this, id](int row) { Notify(id, Notification::kSelectionChanged, row); });
+        listBoxes_.insert(id);
+        w = list;
+        break;
+      }
+      case ControlKind::kDateTime: {
+        auto* picker = new QDateTimeEdit(parent);
+        picker->setLocale(QLocale::c());
+        picker->setDisplayFormat(PickerFormat(spec.format));
+        picker->setCalendarPopup(spec.format.find("yyyy") != std::string::npos);
+        connect(picker, &QDateTimeEdit::dateTimeChanged, this,
+                [this, id] { Notify(id, Notification::kTextChanged, -1); });
+        w = picker;
+        break;
+      }
+      case ControlKind::kSpin: {
+        auto* spin = new QSpinBox(parent);
+        spin->setRange(-kSpinLimit, kSpinLimit);
+        connect(spin, &QSpinBox::valueChanged, this,
+                [this, id] { Notify(id, Notification::kTextChanged, -1); });
+        w = spin;
+        break;
+      }
       case ControlKind::kTabs:
         return;
     }
@@ -353,6 +410,7 @@ class QtDialog final : public QDialog, public DialogControls {
   std::map<ControlId, QWidget*> controls_;
   std::vector<QWidget*> pages_;
   std::map<std::pair<int, int>, QButtonGroup*> groups_;
+  std::set<ControlId> listBoxes_;  // lists whose rows have no check boxes
 };
 
 LResult DialogWindow::OnMessage(Message message, WParam wParam, LParam lParam) {
