@@ -71,6 +71,8 @@ class Desktop final : public app::IStartupSteps,
   graph::CBDAFilterGraph* CurrentGraph() override;
   recording::Scheduler& Scheduler() override { return scheduler_; }
   void OnPowerNotice(power::PowerNotice notice) override;
+  tuning::ChannelList& Channels() override { return channels_; }
+  int GraphCount() override { return static_cast<int>(graphs_.size()); }
 
   ui::Application& application_;
   app::TunerManager manager_;

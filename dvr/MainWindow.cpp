@@ -4,11 +4,14 @@
 
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
+#include "dvr/DialogCommands.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageBox.h"
 
 namespace dvr {
 namespace {
+
+constexpr char kPlayerNotBuilt[] = "Player has not been built.";
 
 std::string StatusText(graph::CBDAFilterGraph* g) {
   if (g == nullptr) return "No tuner is running.";
@@ -45,6 +48,10 @@ void MainWindow::BuildMenu() {
   ui::Menu& file = menu_.AddSubMenu("&File");
   file.AddItem(kCmdSettings, "&Settings...\tS");
   file.AddItem(kCmdChannels, "&Channels...\tC");
+  file.AddItem(kCmdTimers, "Timers...\tT");
+  file.AddItem(kCmdNewTimer, "New Timer...");
+  file.AddItem(kCmdOverscan, "Overscan...");
+  file.AddItem(kCmdAbout, "About...\tF1");
   file.AddSeparator();
   file.AddItem(kCmdClose, "Close\tAlt+F4");
   frame_.SetMenuBar(menu_);
@@ -113,6 +120,41 @@ void MainWindow::OnCommand(std::uint16_t command) {
       break;
     case kCmdClose:
       ui::Post(Id(), ui::Message::WM_CLOSE);
+      break;
+    case kCmdTimers:
+    case kCmdNewTimer:
+    case kCmdOverscan:
+    case kCmdAbout:
+      OnDialogCommand(command);
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::OnDialogCommand(std::uint16_t command) {
+  graph::CBDAFilterGraph* g = host_.CurrentGraph();
+  const TimerDialogSources timers{Id(), manager_.timers, host_.Channels(), host_.GraphCount(),
+                                  g ? g->CurrentChannel() : manager_.settings.currentChannel};
+  switch (command) {
+    case kCmdTimers:
+      if (g == nullptr) return;
+      if (g->Player() == graph::PlayerState::kNone) {
+        common::ErrorBox("%s", kPlayerNotBuilt);
+        return;
+      }
+      ShowTimersDialog(timers);
+      break;
+    case kCmdNewTimer:
+      ShowNewTimerDialog(timers);
+      break;
+    case kCmdOverscan:
+      // The video area follows the overscan once the player shows the
+      // picture in it; until then there is nothing to lay out again.
+      ShowOverscanDialog(Id(), manager_.settings, [] {});
+      break;
+    case kCmdAbout:
+      ShowAboutBox(Id());
       break;
     default:
       break;

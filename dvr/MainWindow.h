@@ -15,6 +15,7 @@
 #include "platform/ui/TrayIcon.h"
 #include "platform/ui/Window.h"
 #include "recording/scheduler/Scheduler.h"
+#include "tuning/ChannelList.h"
 
 namespace dvr {
 
@@ -24,6 +25,10 @@ inline constexpr std::uint16_t kCmdTrayClose = 40152;
 inline constexpr std::uint16_t kCmdClose = 40164;
 inline constexpr std::uint16_t kCmdSettings = 40043;
 inline constexpr std::uint16_t kCmdChannels = 40072;
+inline constexpr std::uint16_t kCmdTimers = 40159;
+inline constexpr std::uint16_t kCmdNewTimer = 40138;
+inline constexpr std::uint16_t kCmdOverscan = 40154;
+inline constexpr std::uint16_t kCmdAbout = 40006;
 inline constexpr unsigned kSecondTimer = 1;
 
 // What the window asks of the program around it.
@@ -37,6 +42,9 @@ class IMainWindowHost {
   virtual graph::CBDAFilterGraph* CurrentGraph() = 0;
   virtual recording::Scheduler& Scheduler() = 0;
   virtual void OnPowerNotice(power::PowerNotice notice) = 0;
+  // What the timer dialogs offer and check against.
+  virtual tuning::ChannelList& Channels() = 0;
+  virtual int GraphCount() = 0;
 };
 
 class MainWindow final : public ui::Window {
@@ -66,6 +74,8 @@ class MainWindow final : public ui::Window {
   void OnQueryEndSession();
   void OnEndSession(bool ending);
   void BuildMenu();
+  // The dialogs of the timers, the overscan and the About box.
+  void OnDialogCommand(std::uint16_t command);
 
   IMainWindowHost& host_;
   app::TunerManager& manager_;
