@@ -1,6 +1,7 @@
 #include "app/AboutBox.h"
 
 #include "app/CommandLine.h"
+#include "app/DialogLayout.h"
 #include "common/Utf16.h"
 
 namespace app {
@@ -11,9 +12,9 @@ ui::DialogTemplate AboutBox::Layout() {
   return {"About",
           {300, 136},
           {},
-          {{ControlKind::kStatic, kAboutProduct, "", {16, 16, 268, 26}},
-           {ControlKind::kStatic, kAboutVersion, "", {16, 48, 268, 26}},
-           {ControlKind::kButton, ui::kIdOk, "OK", {108, 96, 84, 28}, ui::kOnDialog, 0, true}}};
+          {{ControlKind::kStatic, kAboutProduct, "", At(16, 16, 268, 26)},
+           {ControlKind::kStatic, kAboutVersion, "", At(16, 48, 268, 26)},
+           {ControlKind::kButton, ui::kIdOk, "OK", At(108, 96, 84, 28), ui::kOnDialog, 0, true}}};
 }
 
 void AboutBox::OnInit(ui::DialogControls& dialog) {

@@ -1,5 +1,7 @@
 #include "app/TimersDialog.h"
 
+#include "app/DialogLayout.h"
+
 namespace app {
 
 using ui::ControlKind;
@@ -8,10 +10,10 @@ TimersDialog::TimersDialog(recording::TimerList& timers, OpenSetTimer openSetTim
     : model_(timers), openSetTimer_(std::move(openSetTimer)) {}
 
 ui::DialogTemplate TimersDialog::Layout() {
-  ui::ControlSpec list{ControlKind::kListBox, kTimersList, "", {12, 12, 560, 260}};
+  ui::ControlSpec list{ControlKind::kListBox, kTimersList, "", At(12, 12, 560, 260)};
   list.fixedPitch = true;
   auto button = [](ui::ControlId id, const char* text, int x) {
-    return ui::ControlSpec{ControlKind::kButton, id, text, {x, 284, 104, 28}};
+    return ui::ControlSpec{ControlKind::kButton, id, text, At(x, 284, 104, 28)};
   };
   return {"Timers",
           {584, 324},
@@ -23,7 +25,6 @@ ui::DialogTemplate TimersDialog::Layout() {
 
 void TimersDialog::OnInit(ui::DialogControls& dialog) {
   Refill(dialog, std::nullopt);
-  dialog.SetTimer(kTimersRefreshTimer, kTimersRefreshMilliseconds);
 }
 
 std::optional<GUID> TimersDialog::Selected(const ui::DialogControls& dialog) const {
@@ -47,8 +48,14 @@ void TimersDialog::Refill(ui::DialogControls& dialog, const std::optional<GUID>&
 
 void TimersDialog::OnNotify(ui::DialogControls& dialog, ui::ControlId id, ui::Notification what,
                             int) {
-  if (what != ui::Notification::kClicked) return;
   const std::optional<GUID> selected = Selected(dialog);
+  if (id == kTimersList && what == ui::Notification::kSelectionChanged) {
+    // The rows stay as they are unless the timers changed, so that the
+    // user's selection is not disturbed.
+    if (model_.Rebuild()) Refill(dialog, selected);
+    return;
+  }
+  if (what != ui::Notification::kClicked) return;
   switch (id) {
     case kTimersDelete:
       if (selected) model_.Delete(*selected);
@@ -72,15 +79,6 @@ void TimersDialog::OnNotify(ui::DialogControls& dialog, ui::ControlId id, ui::No
     default:
       break;
   }
-}
-
-void TimersDialog::OnMessage(ui::DialogControls& dialog, ui::Message message, ui::WParam wParam,
-                             ui::LParam) {
-  if (message != ui::Message::WM_TIMER || wParam != kTimersRefreshTimer) return;
-  // The rows stay as they are unless the timers changed, so that the
-  // user's selection is not disturbed every second.
-  const std::optional<GUID> selected = Selected(dialog);
-  if (model_.Rebuild()) Refill(dialog, selected);
 }
 
 }  // namespace app

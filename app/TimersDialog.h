@@ -2,8 +2,8 @@
 // that their columns line up, with "Delete", "Edit", "New...", "Delete All"
 // and "Close". Rows stand for timers by identity: the one-second tick may
 // remove an ended timer while the dialog is open, so every button finds its
-// timer again, and the list is rebuilt after every button and whenever the
-// list of timers changed meanwhile.
+// timer again, and the list is rebuilt after every button and, when the
+// timers changed meanwhile, as soon as the user selects a row.
 #pragma once
 
 #include <functional>
@@ -21,10 +21,6 @@ inline constexpr ui::ControlId kTimersNew = 1004;
 inline constexpr ui::ControlId kTimersDeleteAll = 1005;
 inline constexpr ui::ControlId kTimersClose = ui::kIdCancel;
 
-// The dialog's timer that looks for changes made by the scheduler.
-inline constexpr unsigned kTimersRefreshTimer = 1;
-inline constexpr int kTimersRefreshMilliseconds = 1000;
-
 class TimersDialog final : public ui::DialogHandler {
  public:
   // Runs "Set Timer" over the dialog: for the timer with this identity, or
@@ -38,8 +34,6 @@ class TimersDialog final : public ui::DialogHandler {
   void OnInit(ui::DialogControls& dialog) override;
   void OnNotify(ui::DialogControls& dialog, ui::ControlId id, ui::Notification what,
                 int item) override;
-  void OnMessage(ui::DialogControls& dialog, ui::Message message, ui::WParam wParam,
-                 ui::LParam lParam) override;
 
  private:
   // The identity of the selected row, if any.

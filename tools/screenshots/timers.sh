@@ -41,7 +41,7 @@ xdotool key Down Down Return
 sleep 2
 dialog="$(xdotool search --name '^Timers$' | head -1)"
 import -window "$dialog" "$output"
-xdotool key --window "$dialog" Escape
+xdotool key Escape
 sleep 1
 kill -TERM "$pid"
 wait "$pid" || true
