@@ -324,13 +324,6 @@ void Desktop::OpenSettings() {
   StartGraphs(true, true);
 }
 
-void Desktop::OpenSetTimer(const recording::TimerForm& form) {
-  // The "Set Timer" dialog joins with the timer dialogs; until then a custom
-  // timer from the guide is only traced, and nothing is added.
-  std::printf("Set Timer for \"%s\" is not available yet\n", common::ToUtf8(form.name).c_str());
-  std::fflush(stdout);
-}
-
 void Desktop::OnPowerNotice(power::PowerNotice notice) {
   if (notice == power::PowerNotice::kSuspend) scheduler_.SuspendNotice();
   power_.Service().NoticeHandled(notice);

@@ -79,7 +79,6 @@ class Desktop final : public app::IStartupSteps,
   graph::CBDAFilterGraph* GraphAt(int index) override;
   void OpenSettings() override;
   void OpenChannels() override { OpenChannelsDialog(); }
-  void OpenSetTimer(const recording::TimerForm& form) override;
 
   ui::Application& application_;
   app::TunerManager manager_;

@@ -5,6 +5,7 @@
 #include "app/guide/GuideCommands.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
+#include "dvr/DialogCommands.h"
 #include "dvr/MainMenu.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageBox.h"
@@ -12,6 +13,8 @@
 
 namespace dvr {
 namespace {
+
+constexpr char kPlayerNotBuilt[] = "Player has not been built.";
 
 std::string StatusText(graph::CBDAFilterGraph* g) {
   if (g == nullptr) return "No tuner is running.";
@@ -145,11 +148,39 @@ void MainWindow::OnCommand(std::uint16_t command) {
   RefreshOsd();
 }
 
+TimerDialogSources MainWindow::TimerSources() {
+  graph::CBDAFilterGraph* g = host_.CurrentGraph();
+  return TimerDialogSources{Id(), manager_.timers, host_.Channels(),
+                            host_.Scheduler().ConflictLimit(),
+                            g ? g->CurrentChannel() : manager_.settings.currentChannel};
+}
+
+void MainWindow::OnDialogAction(app::commands::WindowAction action) {
+  using app::commands::WindowAction;
+  switch (action) {
+    case WindowAction::kTimers:
+      ShowTimersDialog(TimerSources());
+      break;
+    case WindowAction::kNewTimer:
+      ShowNewTimerDialog(TimerSources());
+      break;
+    case WindowAction::kOverscan:
+      ShowOverscanDialog(Id(), manager_.settings,
+                         [this] { host_.OnGraphMessage(ui::Message::WM_VIDEO_RESIZED); });
+      break;
+    case WindowAction::kAbout:
+      ShowAboutBox(Id());
+      break;
+    default:
+      break;
+  }
+}
+
 void MainWindow::OpenGuide() {
-  guide_ = std::make_unique<GuideWindow>(
-      GuideServices{Id(), &host_.Channels(), &manager_, [this] { return host_.CurrentGraph(); },
-                    [this] { return host_.Scheduler().ConflictLimit(); },
-                    [this](const recording::TimerForm& form) { host_.OpenSetTimer(form); }});
+  guide_ = std::make_unique<GuideWindow>(GuideServices{
+      Id(), &host_.Channels(), &manager_, [this] { return host_.CurrentGraph(); },
+      [this] { return host_.Scheduler().ConflictLimit(); },
+      [this](const recording::TimerForm& form) { ShowSetTimerDialog(TimerSources(), form); }});
 }
 
 void MainWindow::Open() {

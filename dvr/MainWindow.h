@@ -12,6 +12,7 @@
 #include "app/commands/InputMap.h"
 #include "app/commands/WindowModes.h"
 #include "dvr/CommandViewing.h"
+#include "dvr/DialogCommands.h"
 #include "dvr/GuideWindow.h"
 #include "dvr/OsdView.h"
 #include "graph/manager/CBDAFilterGraph.h"
@@ -22,6 +23,7 @@
 #include "platform/ui/TrayIcon.h"
 #include "platform/ui/Window.h"
 #include "recording/scheduler/Scheduler.h"
+#include "tuning/ChannelList.h"
 
 namespace dvr {
 
@@ -47,9 +49,6 @@ class IMainWindowHost : public IGraphSource {
   // The dialogs and the guide grid the commands open.
   virtual void OpenSettings() {}
   virtual void OpenChannels() {}
-  // "Record Custom..." of the guide: the "Set Timer" dialog filled with the
-  // programme, adding the timer when it is confirmed.
-  virtual void OpenSetTimer(const recording::TimerForm& form) = 0;
 };
 
 class MainWindow final : public ui::Window, private app::commands::IWindowShell {
@@ -105,6 +104,9 @@ class MainWindow final : public ui::Window, private app::commands::IWindowShell 
   void RefreshOsd();
   // The guide over the video area, opened and closed by the commands.
   void OpenGuide();
+  // The dialogs of the timers, the overscan and the About box.
+  void OnDialogAction(app::commands::WindowAction action);
+  TimerDialogSources TimerSources();
 
   IMainWindowHost& host_;
   app::TunerManager& manager_;

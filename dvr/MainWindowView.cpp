@@ -78,12 +78,14 @@ void MainWindow::Do(WindowAction action, int arg1, int arg2) {
       break;
     case WindowAction::kTimers:
     case WindowAction::kNewTimer:
+    case WindowAction::kOverscan:
+    case WindowAction::kAbout:
+      OnDialogAction(action);
+      break;
     case WindowAction::kVideoDecoderPages:
     case WindowAction::kAudioDecoderPages:
     case WindowAction::kChannelProperties:
-    case WindowAction::kOverscan:
-    case WindowAction::kAbout:
-      // These dialogs come with the player and the dialog toolkit.
+      // The decoders' and the channel's property pages are not built yet.
       std::printf("Command not available yet: %d\n", static_cast<int>(action));
       std::fflush(stdout);
       break;

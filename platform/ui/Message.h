@@ -35,6 +35,7 @@ enum class Message : std::uint32_t {
   WM_APPCOMMAND = 0x0319,       // lParam: the AppCommand of a media key
   WM_CONTROL_PANEL_REFRESH = 1026,
   WM_CHANNEL_CHANGED = 1027,     // to the "Channels" dialog: the physical channel tuned
+  WM_SCAN_CHANNEL = 1030,        // the "Channels" dialog to itself: go on with the scan
   WM_PLAYBACK_COUNTDOWN = 1032,  // to the playback bar: seconds until it hides
   WM_TRAY_NOTIFY = 1033,         // lParam: the mouse message on the tray icon
   WM_PLAYER_GRAPH_EVENT = 1037,
