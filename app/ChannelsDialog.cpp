@@ -28,8 +28,8 @@ ChannelsDialog::ChannelsDialog(Settings& settings, tuning::ChannelList& channels
     : settings_(settings), channels_(channels), host_(host), loop_(*this, host.ScanChannel()) {}
 
 ui::DialogTemplate ChannelsDialog::Layout() {
-  auto label = [](const char* text, ui::Rect rect) {
-    return ui::ControlSpec{ControlKind::kStatic, ui::kNoControl, text, rect};
+  auto label = [](const char* text, ui::ControlBox box) {
+    return ui::ControlSpec{ControlKind::kStatic, ui::kNoControl, text, box};
   };
   return {
       "Channels",

@@ -37,9 +37,8 @@ const DeviceEntry* Selected(const std::vector<DeviceEntry>& entries, int item) {
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(TunerManager& manager, ISettingsSources& sources,
-                               bool preselectFirstTuner)
-    : manager_(manager), sources_(sources), preselectFirstTuner_(preselectFirstTuner) {}
+SettingsDialog::SettingsDialog(TunerManager& manager, ISettingsSources& sources)
+    : manager_(manager), sources_(sources) {}
 
 ui::DialogTemplate SettingsDialog::Layout() {
   return {
@@ -47,7 +46,7 @@ ui::DialogTemplate SettingsDialog::Layout() {
       {460, 400},
       {"DirectShow Filters", "Record", "Guide"},
       {
-          {ControlKind::kTabs, kSettingsTabs, "", {8, 8, 452, 352}},
+          {ControlKind::kTabs, kSettingsTabs, "", {8, 8, 444, 350}},
           {ControlKind::kStatic, ui::kNoControl, "DTV Tuners", {10, 8, 300, 20}, kFilters},
           {ControlKind::kCheckTree, kTunerTree, "", {10, 28, 420, 92}, kFilters},
           {ControlKind::kStatic,
@@ -123,7 +122,7 @@ void SettingsDialog::OnInit(ui::DialogControls& dialog) {
     for (std::uint32_t t = 0; t < manager_.tunerCount && t < kMaxTuners; ++t) {
       chosen |= common::FieldView(manager_.tuners[t].devicePath) == tuners_[i].displayName;
     }
-    if (i == 0 && preselectFirstTuner_ && manager_.tunerCount == 0) chosen = true;
+    if (i == 0 && manager_.tunerCount == 0) chosen = true;
     dialog.SetItemChecked(kTunerTree, static_cast<int>(i), chosen);
   }
 

@@ -79,10 +79,9 @@ class ISettingsSources {
 
 class SettingsDialog final : public ui::DialogHandler {
  public:
-  // With `preselectFirstTuner` (a first start, no tuner chosen yet) the first
-  // tuner comes checked.
-  SettingsDialog(TunerManager& manager, ISettingsSources& sources,
-                 bool preselectFirstTuner = false);
+  // While no tuner is chosen (a first start, a damaged settings file) the
+  // first tuner comes checked.
+  SettingsDialog(TunerManager& manager, ISettingsSources& sources);
 
   static ui::DialogTemplate Layout();
 
@@ -99,7 +98,6 @@ class SettingsDialog final : public ui::DialogHandler {
 
   TunerManager& manager_;
   ISettingsSources& sources_;
-  bool preselectFirstTuner_;
   std::vector<DeviceEntry> tuners_;
   std::vector<DeviceEntry> videoDecoders_;
   std::vector<DeviceEntry> audioDecoders_;

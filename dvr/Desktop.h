@@ -11,6 +11,7 @@
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "app/TunerManager.h"
+#include "dvr/ChannelsHost.h"
 #include "dvr/GraphTarget.h"
 #include "dvr/MainWindow.h"
 #include "graph/manager/CBDAFilterGraph.h"
@@ -71,6 +72,12 @@ class Desktop final : public app::IStartupSteps,
   graph::CBDAFilterGraph* CurrentGraph() override;
   recording::Scheduler& Scheduler() override { return scheduler_; }
   void OnPowerNotice(power::PowerNotice notice) override;
+  void SettingsCommand() override;
+  void ChannelsCommand() override;
+
+  // The "Channels" dialog on the current graph, when its tuner graph allows.
+  void RunChannelsDialog();
+  bool AnyGraphRecording() const;
 
   ui::Application& application_;
   app::TunerManager manager_;
@@ -88,6 +95,7 @@ class Desktop final : public app::IStartupSteps,
   bool busy_ = false;
   recording::Scheduler scheduler_;
   bool launch_ = true;
+  ChannelsHost* channelsHost_ = nullptr;  // while the "Channels" dialog is open
 };
 
 }  // namespace dvr

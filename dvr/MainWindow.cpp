@@ -114,6 +114,12 @@ void MainWindow::OnCommand(std::uint16_t command) {
     case kCmdClose:
       ui::Post(Id(), ui::Message::WM_CLOSE);
       break;
+    case kCmdSettings:
+      host_.SettingsCommand();
+      break;
+    case kCmdChannels:
+      host_.ChannelsCommand();
+      break;
     default:
       break;
   }

@@ -37,6 +37,9 @@ class IMainWindowHost {
   virtual graph::CBDAFilterGraph* CurrentGraph() = 0;
   virtual recording::Scheduler& Scheduler() = 0;
   virtual void OnPowerNotice(power::PowerNotice notice) = 0;
+  // The "Settings" and "Channels" dialogs (commands 40043 and 40072).
+  virtual void SettingsCommand() = 0;
+  virtual void ChannelsCommand() = 0;
 };
 
 class MainWindow final : public ui::Window {

@@ -68,6 +68,12 @@ TEST_F(SettingsDialogTest, TunersOfTheStoredEntriesComeChecked) {
   EXPECT_TRUE(dialog.ItemChecked(app::kTunerTree, 2));
 }
 
+TEST_F(SettingsDialogTest, WithNoTunerChosenTheFirstComesChecked) {
+  Open();
+  EXPECT_TRUE(dialog.ItemChecked(app::kTunerTree, 0));
+  EXPECT_FALSE(dialog.ItemChecked(app::kTunerTree, 1));
+}
+
 TEST_F(SettingsDialogTest, OkStoresTheCheckedTunersInTreeOrder) {
   Open();
   dialog.CheckItem(app::kTunerTree, 2, true);

@@ -61,6 +61,7 @@ class QtDialog final : public QDialog, public DialogControls {
   }
 
   std::optional<DialogResult> Result() const { return result_; }
+  void Cancel() { Notify(kIdCancel, Notification::kClicked, -1); }
 
   void Deliver(Message message, WParam wParam, LParam lParam) {
     if (!result_) handler_.OnMessage(*this, message, wParam, lParam);
@@ -248,7 +249,7 @@ class QtDialog final : public QDialog, public DialogControls {
 
   void AddTabs(const ControlSpec& spec, const std::vector<std::string>& pages) {
     auto* tabs = new QTabWidget(this);
-    tabs->setGeometry(spec.rect.left, spec.rect.top, spec.rect.Width(), spec.rect.Height());
+    tabs->setGeometry(spec.box.x, spec.box.y, spec.box.width, spec.box.height);
     for (const std::string& title : pages) {
       pages_.push_back(new QWidget);
       tabs->addTab(pages_.back(), ToQ(title));
@@ -343,7 +344,7 @@ class QtDialog final : public QDialog, public DialogControls {
       case ControlKind::kTabs:
         return;
     }
-    w->setGeometry(spec.rect.left, spec.rect.top, spec.rect.Width(), spec.rect.Height());
+    w->setGeometry(spec.box.x, spec.box.y, spec.box.width, spec.box.height);
     if (id != kNoControl) controls_[id] = w;
   }
 
@@ -365,11 +366,14 @@ LResult DialogWindow::OnMessage(Message message, WParam wParam, LParam lParam) {
 DialogResult RunDialog(const DialogTemplate& layout, DialogHandler& handler, WindowId owner) {
   QtDialog dialog(layout, handler, qt::WidgetOf(owner));
   handler.OnInit(dialog);
-  if (const DialogHook hook = Hook()) {
+  // Called in place: a hook may keep state between dialogs.
+  if (DialogHook& hook = Hook()) {
     hook(layout, dialog, handler);
   } else if (!dialog.Result()) {
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.exec();
+    // The program's loop ended under the dialog: that is its Cancel too.
+    if (!dialog.Result()) dialog.Cancel();
   }
   return dialog.Result().value_or(DialogResult::Cancel);
 }
