@@ -29,7 +29,7 @@ ChannelsDialog::ChannelsDialog(Settings& settings, tuning::ChannelList& channels
 
 ui::DialogTemplate ChannelsDialog::Layout() {
   auto label = [](const char* text, ui::ControlBox box) {
-    return ui::ControlSpec{ControlKind::kStatic, ui::kNoControl, text, box};
+    return ui::ControlTemplate{ControlKind::kStatic, ui::kNoControl, text, box};
   };
   return {
       "Channels",

@@ -42,7 +42,7 @@ EditChannelForm::EditChannelForm(std::vector<tuning::ChannelMap> maps,
 
 ui::DialogTemplate EditChannelForm::Layout() {
   auto label = [](const char* text, int y) {
-    return ui::ControlSpec{ControlKind::kStatic, ui::kNoControl, text, {12, y, 180, 24}};
+    return ui::ControlTemplate{ControlKind::kStatic, ui::kNoControl, text, {12, y, 180, 24}};
   };
   return {"Edit Channel",
           {400, 330},

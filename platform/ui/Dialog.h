@@ -68,7 +68,7 @@ struct ControlBox {
   int height = 0;
 };
 
-struct ControlSpec {
+struct ControlTemplate {
   ControlKind kind = ControlKind::kStatic;
   ControlId id = kNoControl;
   std::string text;  // "&" marks the mnemonic of buttons, boxes and radios
@@ -82,7 +82,7 @@ struct DialogTemplate {
   std::string title;
   Size size;                       // the client area in pixels
   std::vector<std::string> pages;  // the titles of the tab pages, in order
-  std::vector<ControlSpec> controls;
+  std::vector<ControlTemplate> controls;
 };
 
 enum class Notification { kClicked, kTextChanged, kSelectionChanged, kItemChecked };

@@ -51,11 +51,11 @@ class QtDialog final : public QDialog, public DialogControls {
       : QDialog(parent), handler_(handler), window_(*this) {
     setWindowTitle(ToQ(layout.title));
     setFixedSize(layout.size.width, layout.size.height);
-    for (const ControlSpec& spec : layout.controls) {
-      if (spec.kind == ControlKind::kTabs) AddTabs(spec, layout.pages);
+    for (const ControlTemplate& control : layout.controls) {
+      if (control.kind == ControlKind::kTabs) AddTabs(control, layout.pages);
     }
-    for (const ControlSpec& spec : layout.controls) {
-      if (spec.kind != ControlKind::kTabs) Add(spec);
+    for (const ControlTemplate& control : layout.controls) {
+      if (control.kind != ControlKind::kTabs) Add(control);
     }
     qt::AttachWidget(window_.Id(), this);
   }
@@ -242,31 +242,32 @@ class QtDialog final : public QDialog, public DialogControls {
     if (!result_) handler_.OnNotify(*this, id, what, item);
   }
 
-  QWidget* ParentOf(const ControlSpec& spec) {
-    if (spec.page >= 0 && spec.page < static_cast<int>(pages_.size())) return pages_[spec.page];
+  QWidget* ParentOf(const ControlTemplate& control) {
+    if (control.page >= 0 && control.page < static_cast<int>(pages_.size()))
+      return pages_[control.page];
     return this;
   }
 
-  void AddTabs(const ControlSpec& spec, const std::vector<std::string>& pages) {
+  void AddTabs(const ControlTemplate& control, const std::vector<std::string>& pages) {
     auto* tabs = new QTabWidget(this);
-    tabs->setGeometry(spec.box.x, spec.box.y, spec.box.width, spec.box.height);
+    tabs->setGeometry(control.box.x, control.box.y, control.box.width, control.box.height);
     for (const std::string& title : pages) {
       pages_.push_back(new QWidget);
       tabs->addTab(pages_.back(), ToQ(title));
     }
-    const ControlId id = spec.id;
+    const ControlId id = control.id;
     connect(tabs, &QTabWidget::currentChanged, this,
             [this, id](int page) { Notify(id, Notification::kSelectionChanged, page); });
     controls_[id] = tabs;
   }
 
-  void Add(const ControlSpec& spec) {
-    QWidget* parent = ParentOf(spec);
-    const ControlId id = spec.id;
-    const QString text = ToQ(spec.text);
+  void Add(const ControlTemplate& control) {
+    QWidget* parent = ParentOf(control);
+    const ControlId id = control.id;
+    const QString text = ToQ(control.text);
     QWidget* w = nullptr;
     auto clicked = [this, id] { Notify(id, Notification::kClicked, -1); };
-    switch (spec.kind) {
+    switch (control.kind) {
       case ControlKind::kStatic:
         w = new QLabel(text, parent);
         break;
@@ -288,7 +289,7 @@ class QtDialog final : public QDialog, public DialogControls {
       }
       case ControlKind::kRadio: {
         auto* radio = new QRadioButton(text, parent);
-        QButtonGroup*& group = groups_[{spec.page, spec.group}];
+        QButtonGroup*& group = groups_[{control.page, control.group}];
         if (!group) group = new QButtonGroup(this);
         group->addButton(radio);
         connect(radio, &QRadioButton::clicked, this, clicked);
@@ -297,8 +298,8 @@ class QtDialog final : public QDialog, public DialogControls {
       }
       case ControlKind::kButton: {
         auto* button = new QPushButton(text, parent);
-        button->setDefault(spec.defaultButton);
-        button->setAutoDefault(spec.defaultButton);
+        button->setDefault(control.defaultButton);
+        button->setAutoDefault(control.defaultButton);
         connect(button, &QPushButton::clicked, this, clicked);
         w = button;
         break;
@@ -344,7 +345,7 @@ class QtDialog final : public QDialog, public DialogControls {
       case ControlKind::kTabs:
         return;
     }
-    w->setGeometry(spec.box.x, spec.box.y, spec.box.width, spec.box.height);
+    w->setGeometry(control.box.x, control.box.y, control.box.width, control.box.height);
     if (id != kNoControl) controls_[id] = w;
   }
 
