@@ -1,7 +1,6 @@
 #include "app/AboutBox.h"
 
 #include "app/CommandLine.h"
-#include "app/DialogLayout.h"
 #include "common/Utf16.h"
 
 namespace app {
@@ -12,9 +11,10 @@ ui::DialogTemplate AboutBox::Layout() {
   return {"About",
           {300, 136},
           {},
-          {{ControlKind::kStatic, kAboutProduct, "", At(16, 16, 268, 26)},
-           {ControlKind::kStatic, kAboutVersion, "", At(16, 48, 268, 26)},
-           {ControlKind::kButton, ui::kIdOk, "OK", At(108, 96, 84, 28), ui::kOnDialog, 0, true}}};
+          {{ControlKind::kStatic, kAboutProduct, "", ui::ControlBox{16, 16, 268, 26}},
+           {ControlKind::kStatic, kAboutVersion, "", ui::ControlBox{16, 48, 268, 26}},
+           {ControlKind::kButton, ui::kIdOk, "OK", ui::ControlBox{108, 96, 84, 28}, ui::kOnDialog,
+            0, true}}};
 }
 
 void AboutBox::OnInit(ui::DialogControls& dialog) {

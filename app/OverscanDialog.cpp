@@ -3,8 +3,6 @@
 #include <charconv>
 #include <string>
 
-#include "app/DialogLayout.h"
-
 namespace app {
 namespace {
 
@@ -28,12 +26,14 @@ ui::DialogTemplate OverscanDialog::Layout() {
   ui::DialogTemplate layout{"Overscan", {232, 204}, {}, {}};
   for (std::size_t i = 0; i < kIds.size(); ++i) {
     const int y = 12 + static_cast<int>(i) * 36;
-    layout.controls.push_back({ControlKind::kStatic, ui::kNoControl, kNames[i], At(12, y, 80, 26)});
-    layout.controls.push_back({ControlKind::kSpin, kIds[i], "0", At(100, y, 120, 26)});
+    layout.controls.push_back(
+        {ControlKind::kStatic, ui::kNoControl, kNames[i], ui::ControlBox{12, y, 80, 26}});
+    layout.controls.push_back({ControlKind::kSpin, kIds[i], "0", ui::ControlBox{100, y, 120, 26}});
   }
+  layout.controls.push_back({ControlKind::kButton, ui::kIdOk, "OK", ui::ControlBox{44, 164, 84, 28},
+                             ui::kOnDialog, 0, true});
   layout.controls.push_back(
-      {ControlKind::kButton, ui::kIdOk, "OK", At(44, 164, 84, 28), ui::kOnDialog, 0, true});
-  layout.controls.push_back({ControlKind::kButton, ui::kIdCancel, "Cancel", At(136, 164, 84, 28)});
+      {ControlKind::kButton, ui::kIdCancel, "Cancel", ui::ControlBox{136, 164, 84, 28}});
   return layout;
 }
 

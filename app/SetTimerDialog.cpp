@@ -1,6 +1,5 @@
 #include "app/SetTimerDialog.h"
 
-#include "app/DialogLayout.h"
 #include "app/PickerTexts.h"
 #include "app/TimerMessages.h"
 #include "common/Utf16.h"
@@ -9,17 +8,17 @@ namespace app {
 namespace {
 
 using ui::ControlKind;
-using ui::ControlSpec;
+using ui::ControlTemplate;
 
 constexpr const char* kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                      "Thursday", "Friday", "Saturday"};
 
-ControlSpec Label(const char* text, int y) {
-  return {ControlKind::kStatic, ui::kNoControl, text, At(12, y, 110, 26)};
+ControlTemplate Label(const char* text, int y) {
+  return {ControlKind::kStatic, ui::kNoControl, text, ui::ControlBox{12, y, 110, 26}};
 }
 
-ControlSpec Picker(ui::ControlId id, const char* format, ui::Rect rect) {
-  ControlSpec spec{ControlKind::kDateTime, id, "", rect};
+ControlTemplate Picker(ui::ControlId id, const char* format, ui::ControlBox box) {
+  ControlTemplate spec{ControlKind::kDateTime, id, "", box};
   spec.format = format;
   return spec;
 }
@@ -34,23 +33,24 @@ ui::DialogTemplate SetTimerDialog::Layout() {
   ui::DialogTemplate layout{"Set Timer", {420, 330}, {}, {}};
   auto& c = layout.controls;
   c.push_back(Label("Channel", 12));
-  c.push_back({ControlKind::kComboBox, kTimerChannel, "", At(128, 12, 280, 26)});
+  c.push_back({ControlKind::kComboBox, kTimerChannel, "", ui::ControlBox{128, 12, 280, 26}});
   c.push_back(Label("Start Time", 46));
-  c.push_back(Picker(kTimerStart, kStartPickerFormat, At(128, 46, 200, 26)));
+  c.push_back(Picker(kTimerStart, kStartPickerFormat, ui::ControlBox{128, 46, 200, 26}));
   c.push_back(Label("Duration", 80));
-  c.push_back(Picker(kTimerDuration, kDurationPickerFormat, At(128, 80, 90, 26)));
-  c.push_back({ControlKind::kComboBox, kTimerRepeat, "", At(228, 80, 100, 26)});
+  c.push_back(Picker(kTimerDuration, kDurationPickerFormat, ui::ControlBox{128, 80, 90, 26}));
+  c.push_back({ControlKind::kComboBox, kTimerRepeat, "", ui::ControlBox{228, 80, 100, 26}});
   c.push_back(Label("Program Name", 114));
-  c.push_back({ControlKind::kEdit, kTimerName, "", At(128, 114, 280, 26)});
-  c.push_back({ControlKind::kGroup, ui::kNoControl, "Days", At(12, 150, 396, 116)});
+  c.push_back({ControlKind::kEdit, kTimerName, "", ui::ControlBox{128, 114, 280, 26}});
+  c.push_back({ControlKind::kGroup, ui::kNoControl, "Days", ui::ControlBox{12, 150, 396, 116}});
   for (int day = 0; day < 7; ++day) {
     const int x = 24 + (day % 4) * 96;
     const int y = 174 + (day / 4) * 40;
-    c.push_back({ControlKind::kCheckBox, kTimerSunday + day, kDayNames[day], At(x, y, 92, 26)});
+    c.push_back(
+        {ControlKind::kCheckBox, kTimerSunday + day, kDayNames[day], ui::ControlBox{x, y, 92, 26}});
   }
-  c.push_back(
-      {ControlKind::kButton, ui::kIdOk, "OK", At(232, 288, 84, 28), ui::kOnDialog, 0, true});
-  c.push_back({ControlKind::kButton, ui::kIdCancel, "Cancel", At(324, 288, 84, 28)});
+  c.push_back({ControlKind::kButton, ui::kIdOk, "OK", ui::ControlBox{232, 288, 84, 28},
+               ui::kOnDialog, 0, true});
+  c.push_back({ControlKind::kButton, ui::kIdCancel, "Cancel", ui::ControlBox{324, 288, 84, 28}});
   return layout;
 }
 

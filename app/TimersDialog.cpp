@@ -1,7 +1,5 @@
 #include "app/TimersDialog.h"
 
-#include "app/DialogLayout.h"
-
 namespace app {
 
 using ui::ControlKind;
@@ -10,10 +8,11 @@ TimersDialog::TimersDialog(recording::TimerList& timers, OpenSetTimer openSetTim
     : model_(timers), openSetTimer_(std::move(openSetTimer)) {}
 
 ui::DialogTemplate TimersDialog::Layout() {
-  ui::ControlSpec list{ControlKind::kListBox, kTimersList, "", At(12, 12, 560, 260)};
+  ui::ControlTemplate list{ControlKind::kListBox, kTimersList, "",
+                           ui::ControlBox{12, 12, 560, 260}};
   list.fixedPitch = true;
   auto button = [](ui::ControlId id, const char* text, int x) {
-    return ui::ControlSpec{ControlKind::kButton, id, text, At(x, 284, 104, 28)};
+    return ui::ControlTemplate{ControlKind::kButton, id, text, ui::ControlBox{x, 284, 104, 28}};
   };
   return {"Timers",
           {584, 324},

@@ -4,16 +4,20 @@
 #include <cstdio>
 #include <string>
 
+#include "app/ChannelsDialog.h"
 #include "app/SettingsDefaults.h"
+#include "app/SettingsDialog.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
 #include "dvr/SessionSignals.h"
+#include "dvr/SettingsSources.h"
 #include "graph/buffer/BufferFolder.h"
 #include "graph/ingest/TunerDevices.h"
 #include "platform/av/decoders/DecoderClasses.h"
 #include "platform/bda/linuxdvb/DvbTuners.h"
 #include "platform/bda/tuner/VirtualTuners.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Window.h"
 #include "tables/guide/GuideStore.h"
@@ -100,6 +104,8 @@ void Desktop::RegisterTuners() {
     std::printf("No virtual tuners: %s\n", error.c_str());
   }
   linuxdvb::RegisterDvbTuners();
+  // The decoders the Settings dialog offers and the player loads.
+  av::RegisterDecoders();
 }
 
 void Desktop::CreateMainWindow(std::u16string_view title) {
@@ -158,10 +164,35 @@ bool Desktop::ChannelListEmpty() {
 }
 
 void Desktop::OpenChannelsDialog() {
-  ui::Post(window_->Id(), ui::Message::WM_COMMAND, kCmdOpen);
-  // The "Channels" dialog comes with its own change; until then the list is
-  // filled by "corvane-cli scan".
-  std::printf("The channel list is empty: scan with \"corvane-cli scan\".\n");
+  // The window shows first, so that the dialog comes over it.
+  ui::Send(window_->Id(), ui::Message::WM_COMMAND, kCmdOpen);
+  RunChannelsDialog();
+}
+
+void Desktop::RunChannelsDialog() {
+  graph::CBDAFilterGraph* g = CurrentGraph();
+  if (!ChannelsDialogAllowed(g) || channelsHost_ != nullptr) return;
+  ChannelsHost host(*g, tables_, channels_, *target_, dataFolder_);
+  app::ChannelsDialog dialog(manager_.settings, channels_, host);
+  channelsHost_ = &host;
+  ui::RunDialog(app::ChannelsDialog::Layout(), dialog, window_->Id());
+  channelsHost_ = nullptr;
+}
+
+void Desktop::OpenChannels() {
+  RunChannelsDialog();
+}
+
+void Desktop::OpenSettings() {
+  // Until it is cancelled or the graphs start with what it chose; a failed
+  // start shows it again.
+  if (ShowSettingsDialog()) StartGraphs(false, true);
+}
+
+bool Desktop::AnyGraphRecording() const {
+  return std::any_of(graphs_.begin(), graphs_.end(), [](const auto& g) {
+    return g->Tuner() == graph::TunerState::kTunerRecording;
+  });
 }
 
 int Desktop::RunMessageLoop() {
@@ -181,19 +212,10 @@ void Desktop::RemoveTrayIcon() {
 }
 
 bool Desktop::ShowSettingsDialog() {
-  // A stand-in until the Settings dialog exists: the first present tuner and
-  // the program's decoders are chosen as the dialog would with OK; with no
-  // tuner present there is nothing to choose and the dialog counts as
-  // cancelled.
-  const std::vector<graph::TunerInfo> tuners = graph::EnumerateTuners();
-  if (tuners.empty()) return false;
-  manager_.tuners[0] = app::TunerEntry{};
-  common::SetField(manager_.tuners[0].friendlyName, tuners[0].friendlyName);
-  common::SetField(manager_.tuners[0].devicePath, tuners[0].displayName);
-  manager_.tunerCount = 1;
-  common::SetField(manager_.videoDecoder, av::Mpeg2VideoDecoderDisplayName());
-  common::SetField(manager_.audioDecoder, av::Ac3DecoderDisplayName());
-  return true;
+  SettingsSources sources(window_->Id(), dataFolder_, [this] { return AnyGraphRecording(); });
+  app::SettingsDialog dialog(manager_, sources);
+  return ui::RunDialog(app::SettingsDialog::Layout(), dialog, window_->Id()) ==
+         ui::DialogResult::Ok;
 }
 
 void Desktop::KeepCurrentChannel() {
@@ -281,8 +303,10 @@ void Desktop::ExitProgram() {
 
 void Desktop::Tick() {
   if (busy_) return;
-  for (auto& g : graphs_)
+  for (auto& g : graphs_) {
+    if (channelsHost_ && channelsHost_->HoldsPoll(g.get())) continue;
     g->MonitorTick();
+  }
   scheduler_.Tick();
 }
 
@@ -317,11 +341,6 @@ void Desktop::OnGraphMessage(ui::Message message) {
 
 graph::CBDAFilterGraph* Desktop::GraphAt(int index) {
   return index >= 0 && index < static_cast<int>(graphs_.size()) ? graphs_[index].get() : nullptr;
-}
-
-void Desktop::OpenSettings() {
-  // The dialog until it is cancelled or the graphs start with its choice.
-  StartGraphs(true, true);
 }
 
 void Desktop::OnPowerNotice(power::PowerNotice notice) {

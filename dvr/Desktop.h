@@ -11,6 +11,7 @@
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "app/TunerManager.h"
+#include "dvr/ChannelsHost.h"
 #include "dvr/GraphTarget.h"
 #include "dvr/MainWindow.h"
 #include "dvr/Players.h"
@@ -78,7 +79,11 @@ class Desktop final : public app::IStartupSteps,
   int GraphCount() override { return static_cast<int>(graphs_.size()); }
   graph::CBDAFilterGraph* GraphAt(int index) override;
   void OpenSettings() override;
-  void OpenChannels() override { OpenChannelsDialog(); }
+  void OpenChannels() override;
+
+  // The "Channels" dialog on the current graph, when its tuner graph allows.
+  void RunChannelsDialog();
+  bool AnyGraphRecording() const;
 
   ui::Application& application_;
   app::TunerManager manager_;
@@ -97,6 +102,7 @@ class Desktop final : public app::IStartupSteps,
   bool busy_ = false;
   recording::Scheduler scheduler_;
   bool launch_ = true;
+  ChannelsHost* channelsHost_ = nullptr;  // while the "Channels" dialog is open
 };
 
 }  // namespace dvr

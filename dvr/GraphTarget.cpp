@@ -6,7 +6,10 @@
 namespace dvr {
 
 void GraphTarget::Post(graph::WindowMessage message, std::uint32_t parameter) {
-  ui::Post(window_, static_cast<ui::Message>(message), parameter);
+  const ui::WindowId channels = channelsWindow_.load();
+  const bool toDialog =
+      message == graph::WindowMessage::WM_CHANNEL_CHANGED && channels != ui::kNoWindow;
+  ui::Post(toDialog ? channels : window_, static_cast<ui::Message>(message), parameter);
 }
 
 void GraphTarget::ShowError(const std::string& text) {

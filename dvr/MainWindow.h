@@ -46,9 +46,9 @@ class IMainWindowHost : public IGraphSource {
   // The graphs' notify messages: 1037, 1038 and 1039.
   virtual void OnGraphMessage(ui::Message message) = 0;
   virtual tuning::ChannelList& Channels() = 0;
-  // The dialogs and the guide grid the commands open.
-  virtual void OpenSettings() {}
-  virtual void OpenChannels() {}
+  // The "Settings" and "Channels" dialogs (commands 40043 and 40072).
+  virtual void OpenSettings() = 0;
+  virtual void OpenChannels() = 0;
 };
 
 class MainWindow final : public ui::Window, private app::commands::IWindowShell {

@@ -1,6 +1,7 @@
 // corvane-dvr: the desktop program.
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "dvr/Desktop.h"
 #include "dvr/SessionSignals.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 
 namespace {
@@ -25,6 +27,21 @@ void PrintBoxesWhenAsked() {
   });
 }
 
+// CORVANE_DIALOGS=ok: each dialog is answered with OK (its own rules apply)
+// the first time it shows, and with Cancel when it shows again, so that a
+// start the settings cannot satisfy ends instead of asking for ever.
+void AnswerDialogsWhenAsked() {
+  const char* dialogs = std::getenv("CORVANE_DIALOGS");
+  if (dialogs == nullptr || std::string(dialogs) != "ok") return;
+  ui::SetDialogHook([answered = std::set<std::string>()](const ui::DialogTemplate& layout,
+                                                         ui::DialogControls& dialog,
+                                                         ui::DialogHandler& handler) mutable {
+    const bool first = answered.insert(layout.title).second;
+    std::fprintf(stderr, "Dialog %s: %s\n", layout.title.c_str(), first ? "OK" : "Cancel");
+    handler.OnNotify(dialog, first ? ui::kIdOk : ui::kIdCancel, ui::Notification::kClicked, -1);
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -37,6 +54,7 @@ int main(int argc, char** argv) {
 
   ui::Application application(argc, argv);
   PrintBoxesWhenAsked();
+  AnswerDialogsWhenAsked();
   int code = 0;
   {
     dvr::Desktop desktop(application);

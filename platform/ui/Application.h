@@ -19,7 +19,8 @@ class Application {
   // Runs the message loop until Quit; returns the code given to Quit.
   int Run();
 
-  // Any thread: ends the message loop after the messages posted before.
+  // Any thread: ends the message loop after the messages posted before;
+  // asked for before the loop runs (under a modal dialog), Run returns at once.
   static void Quit(int exitCode);
   // True on the thread that created the Application.
   static bool IsUiThread();

@@ -18,7 +18,8 @@
 //   selection); a check box of a list or tree item kItemChecked (the item is
 //   its index).
 // - OK (id 1) and Cancel (id 2) are ordinary buttons: the handler decides and
-//   calls End. Escape and the window's close box count as a click of Cancel.
+//   calls End. Escape, the window's close box and the end of the program's
+//   message loop under the dialog count as a click of Cancel.
 // - Items are the entries of a combo box, the rows of a check list or list
 //   box and the top-level items of a tree, by index in their order; the tabs'
 //   items are their pages. Selection -1 means none.
@@ -63,11 +64,19 @@ enum class ControlKind {
 // The control's place: on the dialog itself, or on a page of the tabs.
 inline constexpr int kOnDialog = -1;
 
-struct ControlSpec {
+// A control's top-left corner and size, in pixels.
+struct ControlBox {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+struct ControlTemplate {
   ControlKind kind = ControlKind::kStatic;
   ControlId id = kNoControl;
   std::string text;  // "&" marks the mnemonic of buttons, boxes and radios
-  Rect rect;         // pixels, within the page for controls on a page
+  ControlBox box;    // within the page for controls on a page
   int page = kOnDialog;
   int group = 0;               // radios: their exclusive group
   bool defaultButton = false;  // buttons: pressed by Enter
@@ -84,7 +93,7 @@ struct DialogTemplate {
   std::string title;
   Size size;                       // the client area in pixels
   std::vector<std::string> pages;  // the titles of the tab pages, in order
-  std::vector<ControlSpec> controls;
+  std::vector<ControlTemplate> controls;
 };
 
 enum class Notification { kClicked, kTextChanged, kSelectionChanged, kItemChecked };

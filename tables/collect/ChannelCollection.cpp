@@ -66,6 +66,21 @@ tuning::ChannelRecord RecordFromPat(const SectionTag& where, std::uint16_t tsid,
   return r;
 }
 
+// A channel made from this multiplex's PAT before: the transport stream id
+// and programme number count only on the same physical channel and map, as
+// multiplexes often share a transport stream id (clear QAM uses 0).
+bool MadeFromThisPat(tuning::ChannelList& channels, const SectionTag& where, std::uint16_t tsid,
+                     std::uint16_t program) {
+  for (auto& [key, node] : channels) {
+    const tuning::ChannelRecord& r = node.record;
+    if (r.transportStreamId == tsid && r.programNumber == program &&
+        r.locator.physical() == where.physical && r.locator.channelMap == where.tuningSpace) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::u16string SdtServiceName(std::span<const std::uint8_t> sdt, std::uint16_t serviceId) {
@@ -144,7 +159,7 @@ CollectionResult CollectChannels(TableContext& ctx, const SectionTag& where) {
       std::lock_guard vctLock(ctx.graph.vctLock);
       auto lock = ctx.channels.Acquire();
       if (ctx.graph.scanRunning == 0) continue;
-      if (ctx.channels.FindByTransport(tsid, program.programNumber)) continue;
+      if (MadeFromThisPat(ctx.channels, where, tsid, program.programNumber)) continue;
       const tuning::ChannelRecord record =
           RecordFromPat(where, tsid, program.programNumber, pids, sdt ? &serviceName : nullptr);
       if (ctx.channels.FindByKeys(record.locator.key1, record.locator.key2)) continue;

@@ -25,7 +25,8 @@ struct CollectionResult {
 //  2. the first SDT (PID 0x0011, table 0x42) names PAT channels;
 //  3. every programme of every PAT with a video stream in its PMT becomes a
 //     record unless one with its transport stream id and programme number
-//     exists (only while the scan runs): with an SDT as a one-part number
+//     exists on this physical channel and map, or one with its keys (only
+//     while the scan runs): with an SDT as a one-part number
 //     (the programme number) named by the service, else as
 //     physical.programme named "%d.%d".
 CollectionResult CollectChannels(TableContext& ctx, const SectionTag& where);

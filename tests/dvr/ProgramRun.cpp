@@ -23,7 +23,8 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 }  // namespace
 
-ProgramRun::ProgramRun(const std::filesystem::path& home, std::vector<std::string> args) {
+ProgramRun::ProgramRun(const std::filesystem::path& home, std::vector<std::string> args,
+                       std::vector<std::string> extraEnv) {
   static std::atomic<int> runs{0};
   const std::string n = std::to_string(runs++);
   out_ = home / ("out" + n + ".txt");
@@ -37,11 +38,13 @@ ProgramRun::ProgramRun(const std::filesystem::path& home, std::vector<std::strin
       "XDG_CONFIG_HOME=" + (home / "config").string(),
       "QT_QPA_PLATFORM=offscreen",
       "CORVANE_BOXES=print",
+      "CORVANE_DIALOGS=ok",
       "PATH=/usr/bin:/bin",
       // A sanitizer build checks the program for leaks, but not the system
       // libraries' own.
       "LSAN_OPTIONS=suppressions=" CORVANE_LSAN_SUPPRESSIONS,
   };
+  env.insert(env.end(), extraEnv.begin(), extraEnv.end());
   args.insert(args.begin(), CORVANE_DVR);
   pid_ = fork();
   if (pid_ == 0) {

@@ -1,6 +1,6 @@
 // corvane-dvr as a process of its own, on the offscreen window system, with
-// a home folder of the test's own and message boxes written to its error
-// stream (answered with OK).
+// a home folder of the test's own, message boxes written to its error
+// stream (answered with OK) and each dialog answered once with OK.
 #pragma once
 
 #include <sys/types.h>
@@ -14,7 +14,9 @@ namespace dvrtest {
 
 class ProgramRun {
  public:
-  ProgramRun(const std::filesystem::path& home, std::vector<std::string> args);
+  // `env` adds to or overrides the environment ("NAME=value").
+  ProgramRun(const std::filesystem::path& home, std::vector<std::string> args,
+             std::vector<std::string> env = {});
   ~ProgramRun();
   ProgramRun(const ProgramRun&) = delete;
   ProgramRun& operator=(const ProgramRun&) = delete;

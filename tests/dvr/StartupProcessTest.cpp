@@ -78,6 +78,19 @@ TEST(StartupProcess, AnotherInstanceRunsBeside) {
   EXPECT_TRUE(fs::exists(DataFolder(home.Path(), "Bedroom") / "Settings v2.bin"));
 }
 
+// Without any tuner the Settings dialog cannot be satisfied: its OK leads to
+// the graph start's message and the dialog again, whose Cancel ends the start.
+TEST(StartupProcess, WithoutATunerTheSettingsDialogComesBackUntilCancelled) {
+  testsupport::TempFolder home;
+  ProgramRun run(home.Path(), {}, {"CORVANE_BROADCAST=" + (home.Path() / "none.txt").string()});
+  EXPECT_EQ(run.WaitExit(kExitPatience), 0);
+  const std::string err = run.Err();
+  const std::size_t refused = err.find("No DTV tuners were selected.");
+  EXPECT_NE(err.find("Dialog Settings: OK"), std::string::npos) << err;
+  EXPECT_NE(refused, std::string::npos) << err;
+  EXPECT_NE(err.find("Dialog Settings: Cancel", refused), std::string::npos) << err;
+}
+
 TEST(StartupProcess, ADamagedSettingsFileIsSaidAndKeptBeside) {
   testsupport::TempFolder home;
   ASSERT_EQ(RunAndTerminate(home.Path(), {}), 0);

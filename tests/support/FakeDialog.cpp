@@ -7,14 +7,14 @@ using ui::Notification;
 
 FakeDialog::FakeDialog(const ui::DialogTemplate& layout, ui::DialogHandler& handler)
     : handler_(handler) {
-  for (const ui::ControlSpec& spec : layout.controls) {
-    if (spec.id == ui::kNoControl) continue;
-    Control& c = controls_[spec.id];
-    c.kind = spec.kind;
-    c.group = spec.group;
-    c.page = spec.page;
-    c.text = spec.text;
-    if (spec.kind == ControlKind::kTabs) {
+  for (const ui::ControlTemplate& control : layout.controls) {
+    if (control.id == ui::kNoControl) continue;
+    Control& c = controls_[control.id];
+    c.kind = control.kind;
+    c.group = control.group;
+    c.page = control.page;
+    c.text = control.text;
+    if (control.kind == ControlKind::kTabs) {
       for (const std::string& page : layout.pages)
         c.items.push_back({page});
       c.selection = 0;

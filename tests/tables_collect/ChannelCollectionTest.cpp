@@ -99,6 +99,20 @@ TEST_F(ChannelCollectionTest, ClearQamProgrammesWithVideoBecomePhysicalDotProgra
   EXPECT_EQ(CollectChannels(ctx_, Tag(0)).createdFromPat, 0);
 }
 
+// Clear QAM multiplexes often all carry transport stream id 0.
+TEST_F(ChannelCollectionTest, MultiplexesSharingATransportStreamIdKeepTheirOwnProgrammes) {
+  map_ = 1;
+  modulation_ = 0x02;
+  for (std::uint8_t physical : {80, 81}) {
+    physical_ = physical;
+    graph_.scanRunning = physical_;
+    Receive(tables::test::Pat(0, 0, {{3, 0x100}}), 0);
+    Receive(tables::test::Pmt(3, 0, 0x101, {{0x02, 0x101}, {0x81, 0x102}}), 0x100);
+    EXPECT_EQ(CollectChannels(ctx_, Tag(0)).createdFromPat, 1) << int(physical);
+  }
+  EXPECT_EQ(Tree(), (std::vector<std::string>{"00080.3 (C80) 80.3", "00081.3 (C81) 81.3"}));
+}
+
 TEST_F(ChannelCollectionTest, WithAnSdtProgrammesGetOnePartNumbersAndServiceNames) {
   map_ = 4;
   physical_ = 21;

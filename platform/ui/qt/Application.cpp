@@ -13,6 +13,10 @@ namespace ui {
 namespace {
 
 std::atomic<QThread*> gUiThread{nullptr};
+// A quit asked for while a dialog's own loop ran (before the message loop,
+// say) ends that loop only; the message loop then ends at once.
+std::atomic<bool> gQuitAsked{false};
+std::atomic<int> gQuitCode{0};
 
 }  // namespace
 
@@ -38,10 +42,15 @@ Application::~Application() {
 }
 
 int Application::Run() {
-  return QApplication::exec();
+  if (gQuitAsked.exchange(false)) return gQuitCode.load();
+  const int code = QApplication::exec();
+  gQuitAsked.store(false);
+  return code;
 }
 
 void Application::Quit(int exitCode) {
+  gQuitCode.store(exitCode);
+  gQuitAsked.store(true);
   if (QCoreApplication* app = QCoreApplication::instance()) {
     QMetaObject::invokeMethod(
         app, [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);

@@ -65,16 +65,17 @@ class QtDialog final : public QDialog, public DialogControls {
       : QDialog(parent), handler_(handler), window_(*this) {
     setWindowTitle(ToQ(layout.title));
     setFixedSize(layout.size.width, layout.size.height);
-    for (const ControlSpec& spec : layout.controls) {
-      if (spec.kind == ControlKind::kTabs) AddTabs(spec, layout.pages);
+    for (const ControlTemplate& control : layout.controls) {
+      if (control.kind == ControlKind::kTabs) AddTabs(control, layout.pages);
     }
-    for (const ControlSpec& spec : layout.controls) {
-      if (spec.kind != ControlKind::kTabs) Add(spec);
+    for (const ControlTemplate& control : layout.controls) {
+      if (control.kind != ControlKind::kTabs) Add(control);
     }
     qt::AttachWidget(window_.Id(), this);
   }
 
   std::optional<DialogResult> Result() const { return result_; }
+  void Cancel() { Notify(kIdCancel, Notification::kClicked, -1); }
 
   void Deliver(Message message, WParam wParam, LParam lParam) {
     if (!result_) handler_.OnMessage(*this, message, wParam, lParam);
@@ -266,31 +267,32 @@ class QtDialog final : public QDialog, public DialogControls {
     if (!result_) handler_.OnNotify(*this, id, what, item);
   }
 
-  QWidget* ParentOf(const ControlSpec& spec) {
-    if (spec.page >= 0 && spec.page < static_cast<int>(pages_.size())) return pages_[spec.page];
+  QWidget* ParentOf(const ControlTemplate& control) {
+    if (control.page >= 0 && control.page < static_cast<int>(pages_.size()))
+      return pages_[control.page];
     return this;
   }
 
-  void AddTabs(const ControlSpec& spec, const std::vector<std::string>& pages) {
+  void AddTabs(const ControlTemplate& control, const std::vector<std::string>& pages) {
     auto* tabs = new QTabWidget(this);
-    tabs->setGeometry(spec.rect.left, spec.rect.top, spec.rect.Width(), spec.rect.Height());
+    tabs->setGeometry(control.box.x, control.box.y, control.box.width, control.box.height);
     for (const std::string& title : pages) {
       pages_.push_back(new QWidget);
       tabs->addTab(pages_.back(), ToQ(title));
     }
-    const ControlId id = spec.id;
+    const ControlId id = control.id;
     connect(tabs, &QTabWidget::currentChanged, this,
             [this, id](int page) { Notify(id, Notification::kSelectionChanged, page); });
     controls_[id] = tabs;
   }
 
-  void Add(const ControlSpec& spec) {
-    QWidget* parent = ParentOf(spec);
-    const ControlId id = spec.id;
-    const QString text = ToQ(spec.text);
+  void Add(const ControlTemplate& control) {
+    QWidget* parent = ParentOf(control);
+    const ControlId id = control.id;
+    const QString text = ToQ(control.text);
     QWidget* w = nullptr;
     auto clicked = [this, id] { Notify(id, Notification::kClicked, -1); };
-    switch (spec.kind) {
+    switch (control.kind) {
       case ControlKind::kStatic:
         w = new QLabel(text, parent);
         break;
@@ -312,7 +314,7 @@ class QtDialog final : public QDialog, public DialogControls {
       }
       case ControlKind::kRadio: {
         auto* radio = new QRadioButton(text, parent);
-        QButtonGroup*& group = groups_[{spec.page, spec.group}];
+        QButtonGroup*& group = groups_[{control.page, control.group}];
         if (!group) group = new QButtonGroup(this);
         group->addButton(radio);
         connect(radio, &QRadioButton::clicked, this, clicked);
@@ -321,8 +323,8 @@ class QtDialog final : public QDialog, public DialogControls {
       }
       case ControlKind::kButton: {
         auto* button = new QPushButton(text, parent);
-        button->setDefault(spec.defaultButton);
-        button->setAutoDefault(spec.defaultButton);
+        button->setDefault(control.defaultButton);
+        button->setAutoDefault(control.defaultButton);
         connect(button, &QPushButton::clicked, this, clicked);
         w = button;
         break;
@@ -367,7 +369,7 @@ class QtDialog final : public QDialog, public DialogControls {
       }
       case ControlKind::kListBox: {
         auto* list = new QListWidget(parent);
-        if (spec.fixedPitch) {
+        if (control.fixedPitch) {
           QFont font(QStringLiteral("Courier New"), 8);
           font.setStyleHint(QFont::TypeWriter);
           font.setFixedPitch(true);
@@ -382,8 +384,8 @@ class QtDialog final : public QDialog, public DialogControls {
       case ControlKind::kDateTime: {
         auto* picker = new QDateTimeEdit(parent);
         picker->setLocale(QLocale::c());
-        picker->setDisplayFormat(PickerFormat(spec.format));
-        picker->setCalendarPopup(spec.format.find("yyyy") != std::string::npos);
+        picker->setDisplayFormat(PickerFormat(control.format));
+        picker->setCalendarPopup(control.format.find("yyyy") != std::string::npos);
         connect(picker, &QDateTimeEdit::dateTimeChanged, this,
                 [this, id] { Notify(id, Notification::kTextChanged, -1); });
         w = picker;
@@ -400,7 +402,7 @@ class QtDialog final : public QDialog, public DialogControls {
       case ControlKind::kTabs:
         return;
     }
-    w->setGeometry(spec.rect.left, spec.rect.top, spec.rect.Width(), spec.rect.Height());
+    w->setGeometry(control.box.x, control.box.y, control.box.width, control.box.height);
     if (id != kNoControl) controls_[id] = w;
   }
 
@@ -423,11 +425,14 @@ LResult DialogWindow::OnMessage(Message message, WParam wParam, LParam lParam) {
 DialogResult RunDialog(const DialogTemplate& layout, DialogHandler& handler, WindowId owner) {
   QtDialog dialog(layout, handler, qt::WidgetOf(owner));
   handler.OnInit(dialog);
-  if (const DialogHook hook = Hook()) {
+  // Called in place: a hook may keep state between dialogs.
+  if (DialogHook& hook = Hook()) {
     hook(layout, dialog, handler);
   } else if (!dialog.Result()) {
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.exec();
+    // The program's loop ended under the dialog: that is its Cancel too.
+    if (!dialog.Result()) dialog.Cancel();
   }
   return dialog.Result().value_or(DialogResult::Cancel);
 }
