@@ -26,7 +26,7 @@ bool CaptureReceiver::Prepare(const std::filesystem::path& capture, const Captur
   }
   capture_ = vtuner::Capture::Load(capture, error);
   if (!capture_) return false;
-  if (capture_->PacketCount() == 0) {
+  if (!capture_->HasPackets()) {
     // A named string: GCC 12 at -O2 reports a false -Wrestrict overlap for a
     // literal prepended to a temporary one.
     const std::string name = capture.string();
@@ -88,6 +88,10 @@ bool CaptureReceiver::Run(const std::function<bool(const GatePosition&)>& atStop
     position = gate_->WaitAtGate(kGateTimeoutMs);
     if (!position) {
       *error = "the tuner stopped delivering the capture";
+      return false;
+    }
+    if (position->stop == GateStop::kEnded) {
+      *error = gate_->Failure();
       return false;
     }
     ingest_.WaitUntilIdle();
