@@ -18,6 +18,17 @@ StreamGate::StreamGate(std::shared_ptr<const vtuner::Capture> capture)
 
 std::size_t StreamGate::Read(std::span<std::uint8_t> out) {
   std::unique_lock lock(mutex_);
+  if (!open_ && !ended_ && handler_ && !handlerDone_) {
+    const GatePosition position = position_;
+    lock.unlock();
+    const bool goOn = handler_(position);
+    lock.lock();
+    if (goOn) {
+      OpenLocked();
+    } else {
+      handlerDone_ = true;
+    }
+  }
   if (!open_ && !ended_) {
     waiting_ = true;
     atGate_.notify_all();
@@ -59,6 +70,10 @@ std::size_t StreamGate::Read(std::span<std::uint8_t> out) {
 
 void StreamGate::Open() {
   std::lock_guard lock(mutex_);
+  OpenLocked();
+}
+
+void StreamGate::OpenLocked() {
   if (ended_) return;
   if (position_.stop == GateStop::kSecond) ++nextSecond_;
   if (position_.stop == GateStop::kPassEnd) crossPassEnd_ = true;
@@ -70,11 +85,18 @@ void StreamGate::Open() {
 
 std::optional<GatePosition> StreamGate::WaitAtGate(int timeoutMs) {
   std::unique_lock lock(mutex_);
-  if (!atGate_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                        [this] { return (waiting_ && !open_) || ended_; })) {
+  if (!atGate_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
+        // With a handler the stream stands still only once it is done.
+        return (waiting_ && !open_ && (!handler_ || handlerDone_)) || ended_;
+      })) {
     return std::nullopt;
   }
   return position_;
+}
+
+std::uint64_t StreamGate::Delivered() const {
+  std::lock_guard lock(mutex_);
+  return delivered_ * vtuner::kPacketSize;
 }
 
 std::string StreamGate::Failure() const {

@@ -11,12 +11,19 @@
 // controller thread waits in WaitAtGate until the tuner has asked at the shut
 // gate, which means every byte before it has been delivered.
 //
+// With a stop handler the job runs on the streaming thread instead: when the
+// tuner asks at the shut gate (everything before the stop delivered), Read
+// calls the handler and opens the gate itself while it returns true, so a
+// second of stream costs no hand-over between threads. The controller then
+// only waits for the handler's false (or the end) in WaitAtGate.
+//
 // A capture that can no longer be read ends the stream: the gate stands at
 // kEnded for good and Failure() says why.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -55,11 +62,21 @@ class StreamGate {
   void Open();
   std::optional<GatePosition> WaitAtGate(int timeoutMs);
 
+  // Sets the job run at every stop on the streaming thread; before the run.
+  using StopHandler = std::function<bool(const GatePosition&)>;
+  void SetStopHandler(StopHandler handler) { handler_ = std::move(handler); }
+
   // Why the stream ended at kEnded.
   std::string Failure() const;
+  // Bytes delivered so far.
+  std::uint64_t Delivered() const;
 
  private:
+  void OpenLocked();
+
   vtuner::CaptureLoop loop_;
+  StopHandler handler_;
+  bool handlerDone_ = false;  // the handler has returned false
 
   mutable std::mutex mutex_;
   std::condition_variable atGate_;
