@@ -29,11 +29,11 @@ void CaptureLoopRead(benchmark::State& state) {
   std::vector<std::uint8_t> chunk(static_cast<std::size_t>(state.range(0)) * 188);
   auto loop = std::make_unique<vtuner::CaptureLoop>(capture);
   if (!firstPass) {
-    std::vector<std::uint8_t> skip(capture->Packets().size());
+    std::vector<std::uint8_t> skip(capture->Size());
     loop->Read(skip);
   }
   for (auto _ : state) {
-    if (firstPass && loop->NextPacket() + chunk.size() / 188 > capture->PacketCount())
+    if (firstPass && (loop->NextPacket() + 1) * 188 + chunk.size() > capture->Size())
       loop = std::make_unique<vtuner::CaptureLoop>(capture);
     benchmark::DoNotOptimize(loop->Read(chunk));
     benchmark::ClobberMemory();

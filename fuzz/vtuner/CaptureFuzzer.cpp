@@ -23,17 +23,19 @@ class NoWaitClock : public vtuner::Clock {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto capture = vtuner::Capture::FromBytes(std::span<const std::uint8_t>(data, size));
-  if (capture->LoopLength27() == 0 || capture->LoopLength27() % 300 != 0) std::abort();
   vtuner::CaptureLoop loop(capture);
   NoWaitClock clock;
   vtuner::PcrPacer pacer(clock);
   std::vector<std::uint8_t> chunk(188 * 5);
-  const std::size_t total = capture->PacketCount() * 3;
-  for (std::size_t done = 0; done < total;) {
+  while (loop.Pass() < 3) {
     const auto n = loop.Read(chunk);
-    if (n == 0 || n % 188 != 0) std::abort();
+    if (n == 0 && capture->HasPackets()) std::abort();
+    if (n == 0) break;
+    if (n % 188 != 0) std::abort();
     pacer.Pace(std::span(chunk).first(n));
-    done += n / 188;
+    if (loop.Pass() > 0 &&
+        (loop.Timing().LoopLength27() == 0 || loop.Timing().LoopLength27() % 300 != 0))
+      std::abort();
   }
   return 0;
 }

@@ -8,6 +8,7 @@ class GateSource : public vtuner::PacketSource {
  public:
   explicit GateSource(std::shared_ptr<StreamGate> gate) : gate_(std::move(gate)) {}
   std::size_t Read(std::span<std::uint8_t> out) override { return gate_->Read(out); }
+  std::string Failure() const override { return gate_->Failure(); }
 
  private:
   std::shared_ptr<StreamGate> gate_;

@@ -26,7 +26,7 @@ bool CaptureReceiver::Prepare(const std::filesystem::path& capture, const Captur
   }
   capture_ = vtuner::Capture::Load(capture, error);
   if (!capture_) return false;
-  if (capture_->PacketCount() == 0) {
+  if (!capture_->HasPackets()) {
     // A named string: GCC 12 at -O2 reports a false -Wrestrict overlap for a
     // literal prepended to a temporary one.
     const std::string name = capture.string();
@@ -73,26 +73,35 @@ void CaptureReceiver::Wire(tables::GraphTables& graph) const {
 
 bool CaptureReceiver::Run(const std::function<bool(const GatePosition&)>& atStop,
                           std::string* error) {
+  // The job runs on the tuner's streaming thread at every stop, once the
+  // queues behind the tuner have passed on everything before it.
+  gate_->SetStopHandler([this, &atStop](const GatePosition& position) {
+    ingest_.WaitUntilIdle();
+    return atStop(position);
+  });
   const HRESULT hr = ingest_.Run();
   if (FAILED(hr)) {
     *error = "cannot run the graph: " + com::ResultName(hr);
     return false;
   }
-  auto position = gate_->WaitAtGate(kGateTimeoutMs);
-  if (!position) {
-    *error = "the tuner delivered nothing";
-    return false;
-  }
-  while (atStop(*position)) {
-    gate_->Open();
-    position = gate_->WaitAtGate(kGateTimeoutMs);
-    if (!position) {
-      *error = "the tuner stopped delivering the capture";
+  // The run ends when the job says so or the capture ends; it has failed when
+  // the stream stands still meanwhile.
+  std::uint64_t delivered = 0;
+  for (;;) {
+    const auto position = gate_->WaitAtGate(kGateTimeoutMs);
+    if (position && position->stop == GateStop::kEnded) {
+      *error = gate_->Failure();
       return false;
     }
-    ingest_.WaitUntilIdle();
+    if (position) return true;
+    const std::uint64_t now = gate_->Delivered();
+    if (now == delivered) {
+      *error =
+          now == 0 ? "the tuner delivered nothing" : "the tuner stopped delivering the capture";
+      return false;
+    }
+    delivered = now;
   }
-  return true;
 }
 
 void CaptureReceiver::TearDown() {

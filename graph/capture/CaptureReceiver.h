@@ -49,8 +49,10 @@ class CaptureReceiver {
 
   // Runs the graph. `atStop` is called when the stream stands at its start
   // and then at every stop of the gate, each time with everything before the
-  // stop through the graph; the run ends when it returns false. False (with
-  // `error`) when the graph does not run or the tuner stops delivering.
+  // stop through the graph, on the tuner's streaming thread while the stream
+  // waits; the run ends when it returns false. False (with `error`) when the
+  // graph does not run, the tuner stops delivering or the capture can no
+  // longer be read.
   bool Run(const std::function<bool(const GatePosition&)>& atStop, std::string* error);
 
   void TearDown();

@@ -34,7 +34,7 @@ void WaitForText(CTextSource& text, std::uint64_t sent) {
   const auto deadline = std::chrono::steady_clock::now() + 2s;
   while (text.OutputPin()->SamplesDelivered() <= sent &&
          std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(20us);
   }
 }
 

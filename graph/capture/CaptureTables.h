@@ -11,8 +11,8 @@
 #include <string>
 
 #include "graph/capture/CaptureReceiver.h"
-#include "tables/poll/PollSections.h"
 #include "tables/collect/ChannelCollection.h"
+#include "tables/poll/PollSections.h"
 
 namespace graph {
 

@@ -7,97 +7,101 @@
 namespace graph {
 namespace {
 
-constexpr std::uint64_t kBitsPerPacket = vtuner::kPacketSize * 8;
+// How long the tuner's Read waits at the shut gate for the controller, which
+// opens it again as soon as its once-a-second job is done.
+constexpr auto kOpenWait = std::chrono::milliseconds(50);
 
 }  // namespace
 
 StreamGate::StreamGate(std::shared_ptr<const vtuner::Capture> capture)
-    : capture_(std::move(capture)), loop_(capture_) {
-  if (capture_->PcrPid() >= 0) {
-    for (std::size_t i = 0; i < capture_->PacketCount(); ++i) {
-      const vtuner::PacketFields& f = capture_->Fields(i);
-      if (f.pcr == 0 || f.pid != capture_->PcrPid()) continue;
-      firstPcr_ = vtuner::ReadPcr(capture_->Packets().data() + i * vtuner::kPacketSize + f.pcr);
-      break;
-    }
-  }
-}
-
-std::optional<std::uint64_t> StreamGate::TimeOf(std::uint64_t packet) const {
-  const std::size_t count = capture_->PacketCount();
-  if (capture_->PcrPid() < 0) {
-    // No clock in the capture: it is timed at the nominal rate, as its loop is.
-    return packet * kBitsPerPacket * vtuner::kPcrHz /
-           static_cast<std::uint64_t>(vtuner::kNominalBitsPerSecond);
-  }
-  const std::size_t index = static_cast<std::size_t>(packet % count);
-  const vtuner::PacketFields& f = capture_->Fields(index);
-  if (f.pcr == 0 || f.pid != capture_->PcrPid()) return std::nullopt;
-  const std::uint64_t raw =
-      vtuner::ReadPcr(capture_->Packets().data() + index * vtuner::kPacketSize + f.pcr);
-  const std::uint64_t inPass = (raw + vtuner::kPcrWrap - firstPcr_) % vtuner::kPcrWrap;
-  return inPass + packet / count * capture_->LoopLength27();
-}
+    : loop_(std::move(capture)) {}
 
 std::size_t StreamGate::Read(std::span<std::uint8_t> out) {
-  std::lock_guard lock(mutex_);
-  const std::size_t count = capture_->PacketCount();
-  if (!open_ || count == 0) {
+  std::unique_lock lock(mutex_);
+  if (!open_ && !ended_ && handler_ && !handlerDone_) {
+    const GatePosition position = position_;
+    lock.unlock();
+    const bool goOn = handler_(position);
+    lock.lock();
+    if (goOn) {
+      OpenLocked();
+    } else {
+      handlerDone_ = true;
+    }
+  }
+  if (!open_ && !ended_) {
     waiting_ = true;
     atGate_.notify_all();
-    return 0;
+    opened_.wait_for(lock, kOpenWait, [this] { return open_; });
   }
-  const std::size_t room = out.size() / vtuner::kPacketSize;
-  std::size_t taken = 0;
-  std::optional<GateStop> stop;
-  while (taken < room) {
-    const std::uint64_t packet = delivered_ + taken;
-    if (packet % count == 0 && packet > 0 && !crossPassEnd_) {
-      stop = GateStop::kPassEnd;
+  if (!open_ || ended_) return 0;
+  using PassEnd = vtuner::CaptureLoop::PassEnd;
+  using Halt = vtuner::CaptureLoop::Halt;
+  Halt halt = Halt::kNone;
+  const std::size_t bytes =
+      loop_.ReadUntil(out, nextSecond_ * vtuner::kPcrHz,
+                      crossPassEnd_ ? PassEnd::kCrossThisOne : PassEnd::kStop, &halt);
+  if (bytes > 0) crossPassEnd_ = false;
+  delivered_ += bytes / vtuner::kPacketSize;
+  if (halt == Halt::kNone) return bytes;
+  open_ = false;
+  position_.bytes = delivered_ * vtuner::kPacketSize;
+  switch (halt) {
+    case Halt::kTime:
+      position_.stop = GateStop::kSecond;
+      ++position_.seconds;
       break;
-    }
-    const auto time = TimeOf(packet);
-    if (time && *time >= nextSecond_ * vtuner::kPcrHz) {
-      stop = GateStop::kSecond;
+    case Halt::kPassEnd:
+      position_.stop = GateStop::kPassEnd;
+      ++position_.passes;
       break;
-    }
-    crossPassEnd_ = false;
-    ++taken;
-  }
-  if (taken > 0) {
-    loop_.Read(out.first(taken * vtuner::kPacketSize));
-    delivered_ += taken;
-  }
-  if (stop) {
-    open_ = false;
-    position_.stop = *stop;
-    if (*stop == GateStop::kPassEnd) ++position_.passes;
-    if (*stop == GateStop::kSecond) ++position_.seconds;
-    position_.bytes = delivered_ * vtuner::kPacketSize;
-    if (taken == 0) {
-      waiting_ = true;
+    default:
+      position_.stop = GateStop::kEnded;
+      ended_ = true;
       atGate_.notify_all();
-    }
+      break;
   }
-  return taken * vtuner::kPacketSize;
+  if (bytes == 0) {
+    waiting_ = true;
+    atGate_.notify_all();
+  }
+  return bytes;
 }
 
 void StreamGate::Open() {
   std::lock_guard lock(mutex_);
+  OpenLocked();
+}
+
+void StreamGate::OpenLocked() {
+  if (ended_) return;
   if (position_.stop == GateStop::kSecond) ++nextSecond_;
   if (position_.stop == GateStop::kPassEnd) crossPassEnd_ = true;
   position_.stop = GateStop::kStart;  // each stop is passed once
   open_ = true;
   waiting_ = false;
+  opened_.notify_all();
 }
 
 std::optional<GatePosition> StreamGate::WaitAtGate(int timeoutMs) {
   std::unique_lock lock(mutex_);
-  if (!atGate_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                        [this] { return waiting_ && !open_; })) {
+  if (!atGate_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
+        // With a handler the stream stands still only once it is done.
+        return (waiting_ && !open_ && (!handler_ || handlerDone_)) || ended_;
+      })) {
     return std::nullopt;
   }
   return position_;
+}
+
+std::uint64_t StreamGate::Delivered() const {
+  std::lock_guard lock(mutex_);
+  return delivered_ * vtuner::kPacketSize;
+}
+
+std::string StreamGate::Failure() const {
+  std::lock_guard lock(mutex_);
+  return loop_.Failure();
 }
 
 }  // namespace graph

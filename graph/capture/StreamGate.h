@@ -5,18 +5,30 @@
 // again, so that a once-a-second job runs on stream time however fast the
 // graph moves the bytes.
 //
-// Read runs on the tuner's streaming thread and never blocks: at the gate it
-// returns 0 (nothing received), which the tuner answers by waiting briefly and
-// asking again. The controller thread waits in WaitAtGate until the tuner has
-// asked again, which means every byte before the gate has been delivered.
+// Read runs on the tuner's streaming thread. At the shut gate it waits a
+// little for the controller to open it, and returns 0 (nothing received) when
+// it stays shut, which the tuner answers by waiting and asking again. The
+// controller thread waits in WaitAtGate until the tuner has asked at the shut
+// gate, which means every byte before it has been delivered.
+//
+// With a stop handler the job runs on the streaming thread instead: when the
+// tuner asks at the shut gate (everything before the stop delivered), Read
+// calls the handler and opens the gate itself while it returns true, so a
+// second of stream costs no hand-over between threads. The controller then
+// only waits for the handler's false (or the end) in WaitAtGate.
+//
+// A capture that can no longer be read ends the stream: the gate stands at
+// kEnded for good and Failure() says why.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "platform/bda/virtual/Capture.h"
 #include "platform/bda/virtual/CaptureLoop.h"
@@ -27,6 +39,7 @@ enum class GateStop {
   kStart,    // nothing delivered yet
   kSecond,   // a second of stream time is complete
   kPassEnd,  // a pass of the capture is complete
+  kEnded,    // the capture can no longer be read
 };
 
 struct GatePosition {
@@ -49,23 +62,29 @@ class StreamGate {
   void Open();
   std::optional<GatePosition> WaitAtGate(int timeoutMs);
 
-  std::uint64_t PassBytes() const { return capture_->PacketCount() * vtuner::kPacketSize; }
+  // Sets the job run at every stop on the streaming thread; before the run.
+  using StopHandler = std::function<bool(const GatePosition&)>;
+  void SetStopHandler(StopHandler handler) { handler_ = std::move(handler); }
+
+  // Why the stream ended at kEnded.
+  std::string Failure() const;
+  // Bytes delivered so far.
+  std::uint64_t Delivered() const;
 
  private:
-  // Stream time of the packet at `index` of its pass, in 27 MHz ticks from the
-  // first PCR of the capture; none for a packet that carries no clock.
-  std::optional<std::uint64_t> TimeOf(std::uint64_t packet) const;
+  void OpenLocked();
 
-  const std::shared_ptr<const vtuner::Capture> capture_;
   vtuner::CaptureLoop loop_;
-  std::uint64_t firstPcr_ = 0;
-  std::uint64_t nominalTicksPerPacket_ = 0;  // captures without a PCR
+  StopHandler handler_;
+  bool handlerDone_ = false;  // the handler has returned false
 
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::condition_variable atGate_;
+  std::condition_variable opened_;
   bool open_ = false;
-  bool waiting_ = false;          // the tuner asked while the gate was shut
-  bool crossPassEnd_ = false;     // the gate at the pass end has been opened
+  bool waiting_ = false;       // the tuner asked while the gate was shut
+  bool crossPassEnd_ = false;  // the gate at the pass end has been opened
+  bool ended_ = false;
   std::uint64_t delivered_ = 0;   // packets
   std::uint64_t nextSecond_ = 1;  // the second whose start is the next stop
   GatePosition position_;

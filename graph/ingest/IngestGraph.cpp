@@ -22,7 +22,7 @@ bool QueueIdle(const std::shared_ptr<COutputQueue>& queue) {
 
 void WaitFor(const auto& idle) {
   while (!idle())
-    std::this_thread::sleep_for(std::chrono::microseconds(100));
+    std::this_thread::sleep_for(std::chrono::microseconds(20));
 }
 
 }  // namespace

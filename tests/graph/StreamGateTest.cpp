@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
 #include <vector>
 
+#include "platform/bda/virtual/PacketSync.h"
 #include "platform/bda/virtual/TsPacket.h"
 #include "tests/vtuner/TestCapture.h"
 
@@ -68,6 +71,30 @@ TEST(StreamGate, StopsAtEverySecondAndAtThePassEndWithTimeGoingOnAcrossPasses) {
     EXPECT_EQ(position.bytes, expected.packets * vtuner::kPacketSize);
     EXPECT_EQ(read, position.bytes);
   }
+}
+
+// The tools learn why a capture stopped: the gate stands at its end for good.
+TEST(StreamGate, ACaptureThatCanNoLongerBeReadEndsTheStreamWithItsReason) {
+  vtuner::test::TempFolder folder;
+  vtuner::test::CaptureLayout layout;
+  layout.packets = 2 * static_cast<int>(vtuner::PacketSync::kReadAhead / vtuner::kPacketSize);
+  const auto file = folder.Write("capture.ts", vtuner::test::MakeCapture(layout));
+  std::string error;
+  StreamGate gate(vtuner::Capture::Load(file, &error));
+  gate.Open();
+  std::vector<std::uint8_t> buffer(vtuner::kPacketSize * 64);
+  ASSERT_EQ(gate.Read(buffer), buffer.size());
+  std::filesystem::resize_file(file, 0);
+  std::optional<GatePosition> position;
+  for (int i = 0; i < 1000 && !(position && position->stop == GateStop::kEnded); ++i) {
+    if (gate.Read(buffer) > 0) continue;
+    position = gate.WaitAtGate(0);
+    gate.Open();  // past the seconds it stops at
+  }
+  ASSERT_TRUE(position.has_value());
+  EXPECT_EQ(position->stop, GateStop::kEnded);
+  EXPECT_NE(gate.Failure().find("capture.ts: the capture shrank"), std::string::npos)
+      << gate.Failure();
 }
 
 }  // namespace

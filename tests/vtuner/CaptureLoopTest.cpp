@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 
 #include "platform/bda/virtual/Broadcast.h"
 #include "platform/bda/virtual/CaptureLoop.h"
+#include "platform/bda/virtual/PacketFields.h"
+#include "platform/bda/virtual/PacketSync.h"
 #include "platform/bda/virtual/TsPacket.h"
 #include "platform/bda/virtual/VirtualTuner.h"
 #include "tests/vtuner/TestCapture.h"
@@ -47,6 +50,22 @@ std::span<const std::uint8_t> PacketAt(const std::vector<std::uint8_t>& bytes, s
   return std::span<const std::uint8_t>(bytes).subspan(i * 188, 188);
 }
 
+// The packets of a loop's first pass, and the loop standing at its end.
+std::vector<std::uint8_t> FirstPass(vtuner::CaptureLoop& loop) {
+  std::vector<std::uint8_t> packets, packet(188);
+  vtuner::CaptureLoop::Halt halt = vtuner::CaptureLoop::Halt::kNone;
+  while (loop.ReadUntil(packet, UINT64_MAX, vtuner::CaptureLoop::PassEnd::kStop, &halt) > 0)
+    packets.insert(packets.end(), packet.begin(), packet.end());
+  return packets;
+}
+
+// The timing a loop learns from the first pass of `bytes`.
+vtuner::LoopTiming TimingOf(std::span<const std::uint8_t> bytes) {
+  vtuner::CaptureLoop loop(vtuner::Capture::FromBytes(bytes));
+  FirstPass(loop);
+  return loop.Timing();
+}
+
 TEST(CaptureLoop, FirstPassIsTheCaptureThenClocksMoveOnByTheLoopLength) {
   CaptureLayout layout;
   const auto capture = MakeCapture(layout);
@@ -55,11 +74,11 @@ TEST(CaptureLoop, FirstPassIsTheCaptureThenClocksMoveOnByTheLoopLength) {
 
   ASSERT_TRUE(std::equal(capture.begin(), capture.end(), played.begin()));
 
-  const auto analysed = vtuner::Capture::FromBytes(capture);
+  const auto analysed = TimingOf(capture);
   // A constant-rate capture loops after exactly its packet count at that rate.
   const std::uint64_t loop27 = count * layout.ticksPerPacket;
-  EXPECT_EQ(analysed->LoopLength27(), loop27);
-  EXPECT_EQ(analysed->PcrPid(), kVideoPid);
+  EXPECT_EQ(analysed.LoopLength27(), loop27);
+  EXPECT_EQ(analysed.PcrPid(), kVideoPid);
 
   for (std::size_t pass = 1; pass < 4; ++pass) {
     for (std::size_t i = 0; i < count; ++i) {
@@ -197,11 +216,11 @@ TEST(CaptureLoop, WithoutPcrTheNominalRateTimesTheLoop) {
   CaptureLayout layout;
   layout.withPcr = false;
   const auto capture = MakeCapture(layout);
-  const auto analysed = vtuner::Capture::FromBytes(capture);
-  EXPECT_EQ(analysed->PcrPid(), -1);
-  const double seconds = analysed->PacketCount() * 188.0 * 8 / vtuner::kNominalBitsPerSecond;
-  EXPECT_NEAR(static_cast<double>(analysed->LoopLength27()), seconds * 27e6, 300);
-  EXPECT_EQ(analysed->LoopLength27() % 300, 0u);
+  const auto analysed = TimingOf(capture);
+  EXPECT_EQ(analysed.PcrPid(), -1);
+  const double seconds = analysed.PacketCount() * 188.0 * 8 / vtuner::kNominalBitsPerSecond;
+  EXPECT_NEAR(static_cast<double>(analysed.LoopLength27()), seconds * 27e6, 300);
+  EXPECT_EQ(analysed.LoopLength27() % 300, 0u);
 }
 
 TEST(CaptureLoop, GarbageAroundPacketsIsSkipped) {
@@ -213,10 +232,9 @@ TEST(CaptureLoop, GarbageAroundPacketsIsSkipped) {
   dirty.insert(dirty.end(), {0x00, 0x47, 0x47});  // a hiccup in the middle
   dirty.insert(dirty.end(), clean.begin() + 188 * 60, clean.end());
   dirty.insert(dirty.end(), 100, 0x47);  // a torn packet at the end
-  const auto capture = vtuner::Capture::FromBytes(dirty);
-  ASSERT_EQ(capture->PacketCount(), 120u);
-  EXPECT_TRUE(std::equal(clean.begin(), clean.end(), capture->Packets().begin()));
-  EXPECT_EQ(capture->SkippedBytes(), 4u + 3u + 100u);
+  vtuner::CaptureLoop loop(vtuner::Capture::FromBytes(dirty));
+  EXPECT_EQ(FirstPass(loop), clean);
+  EXPECT_EQ(loop.SkippedBytes(), 4u + 3u + 100u);
 }
 
 // Whatever the damage, playback gives whole packets of the capture in order:
@@ -235,7 +253,10 @@ TEST(CaptureLoop, RandomBytesNeverBreakPlayback) {
       bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
     bytes.resize(random() % bytes.size());
     const auto capture = vtuner::Capture::FromBytes(bytes);
-    const std::size_t count = capture->PacketCount();
+    vtuner::CaptureLoop first(capture);
+    const auto packets = FirstPass(first);
+    const std::size_t count = packets.size() / 188;
+    const vtuner::LoopTiming& timing = first.Timing();
     vtuner::CaptureLoop loop(capture);
     std::vector<std::uint8_t> out(188 * 37);
     std::uint64_t played = 0;
@@ -245,24 +266,83 @@ TEST(CaptureLoop, RandomBytesNeverBreakPlayback) {
       for (std::size_t at = 0; at < n; at += 188, ++played) {
         const std::uint64_t pass = played / count;
         const std::size_t index = played % count;
-        const std::uint8_t* in = capture->Packets().data() + index * 188;
+        const std::uint8_t* in = packets.data() + index * 188;
         const std::uint8_t* got = out.data() + at;
         if (pass == 0) {
           ASSERT_TRUE(std::equal(got, got + 188, in)) << "packet " << index;
           continue;
         }
         ASSERT_TRUE(std::equal(got, got + 3, in)) << "sync and PID of packet " << index;
-        const vtuner::PacketFields& fields = capture->Fields(index);
+        const vtuner::PacketFields fields = vtuner::AnalysePacket(in);
         if (fields.pcr) {
           ASSERT_EQ(vtuner::ReadPcr(got + fields.pcr),
-                    (vtuner::ReadPcr(in + fields.pcr) + pass * capture->LoopLength27()) % kPcrWrap);
+                    (vtuner::ReadPcr(in + fields.pcr) + pass * timing.LoopLength27()) % kPcrWrap);
         }
         if (fields.counted) {
-          ASSERT_EQ(got[3] & 0x0F, (in[3] + pass * capture->CounterStep(fields.pid)) & 0x0F);
+          ASSERT_EQ(got[3] & 0x0F, (in[3] + pass * timing.CounterStep(fields.pid)) & 0x0F);
         }
       }
     }
   }
+}
+
+// A file is read through a bounded read-ahead: a capture several times its
+// size, with stray bytes where the read-ahead is refilled, plays exactly.
+TEST(CaptureLoop, ACaptureLargerThanTheReadAheadPlaysExactlyAcrossPasses) {
+  CaptureLayout layout;
+  layout.packets = static_cast<int>(3 * vtuner::PacketSync::kReadAhead / 188);
+  const auto clean = MakeCapture(layout);
+  std::vector<std::uint8_t> dirty(clean.begin(), clean.end());
+  // Between packets, near where each read-ahead ends.
+  const std::size_t step = vtuner::PacketSync::kReadAhead / 188 * 188;
+  for (std::size_t cut = step; cut < dirty.size(); cut += step + 2)
+    dirty.insert(dirty.begin() + static_cast<std::ptrdiff_t>(cut), {0x00, 0x47});
+  const std::size_t count = clean.size() / 188;
+  const auto played = PlayThroughTuner(dirty, 2, 348);
+  ASSERT_TRUE(std::equal(clean.begin(), clean.end(), played.begin()));
+  const std::uint64_t loop27 = count * layout.ticksPerPacket;
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto a = View(PacketAt(clean, i)), b = View(PacketAt(played, count + i));
+    ASSERT_EQ(a.pid, b.pid) << "packet " << i;
+    if (a.pcr) {
+      ASSERT_EQ(*b.pcr, *a.pcr + loop27) << "packet " << i;
+    }
+    ASSERT_TRUE(std::equal(PacketAt(clean, i).begin() + 40, PacketAt(clean, i).end(),
+                           PacketAt(played, count + i).begin() + 40));
+  }
+}
+
+// Reads a file capture through a tuner, changes the file with `change` after
+// the first chunk, and reads on; the tuner's failure once it stops delivering.
+std::string FailureAfter(const std::function<void(const std::filesystem::path&)>& change) {
+  TempFolder folder;
+  CaptureLayout layout;
+  layout.packets = static_cast<int>(2 * vtuner::PacketSync::kReadAhead / 188);
+  const auto file = folder.Write("capture.ts", MakeCapture(layout));
+  auto parsed = vtuner::ParseDescription(
+      "pace off\nmultiplex frequency 521000000 QAM capture capture.ts\n", folder.Path(), "test");
+  vtuner::VirtualTuner tuner(std::make_shared<vtuner::Broadcast>(parsed.description));
+  EXPECT_TRUE(tuner.Tune(kFrequency, common::DemodulatorFamily::kQam));
+  std::vector<std::uint8_t> chunk(188 * 348);
+  EXPECT_EQ(tuner.Read(chunk), chunk.size());
+  change(file);
+  for (int i = 0; i < 100 && tuner.Read(chunk) > 0; ++i) {
+  }
+  EXPECT_EQ(tuner.Read(chunk), 0u);
+  return tuner.Failure();
+}
+
+TEST(CaptureLoop, ACaptureThatShrinksEndsTheStreamSayingSo) {
+  const std::string failure = FailureAfter(
+      [](const std::filesystem::path& file) { std::filesystem::resize_file(file, 188 * 1000); });
+  EXPECT_NE(failure.find("capture.ts: the capture shrank from "), std::string::npos) << failure;
+  EXPECT_NE(failure.find(" to 188000 bytes"), std::string::npos) << failure;
+}
+
+TEST(CaptureLoop, ACaptureThatIsRemovedEndsTheStreamSayingSo) {
+  const std::string failure =
+      FailureAfter([](const std::filesystem::path& file) { std::filesystem::remove(file); });
+  EXPECT_NE(failure.find("capture.ts: the capture was removed"), std::string::npos) << failure;
 }
 
 TEST(CaptureLoop, ReadsOnlyWholePackets) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 
 #include "platform/bda/model/TunerDevice.h"
@@ -35,7 +36,12 @@ class VirtualTunerDevice : public TunerDevice, public TunerStream {
   void StartStreaming() override { tuner_.RestartPacing(); }
   HRESULT Read(std::span<std::uint8_t> buffer, std::size_t* bytes) override {
     *bytes = tuner_.Read(buffer);
-    return S_OK;
+    if (*bytes > 0) return S_OK;
+    // A capture that can no longer be read ends the stream, said once.
+    const std::string failure = tuner_.Failure();
+    if (failure.empty()) return S_OK;
+    std::printf("virtual tuner: %s\n", failure.c_str());
+    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
   }
   std::uint32_t TuneCount() const override { return tunes_.load(); }
 

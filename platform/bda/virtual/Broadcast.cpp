@@ -38,7 +38,7 @@ std::shared_ptr<const Capture> Broadcast::OpenCapture(const std::filesystem::pat
   // Read outside the lock: another tuner may tune meanwhile.
   auto capture = Capture::Load(file, error);
   if (!capture) return nullptr;
-  if (capture->PacketCount() == 0) {
+  if (!capture->HasPackets()) {
     if (error) *error = file.string() + ": capture holds no transport packets";
     return nullptr;
   }

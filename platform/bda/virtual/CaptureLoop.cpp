@@ -2,25 +2,41 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "common/MpegTimestamps.h"
+#include "platform/bda/virtual/PacketFields.h"
 
 namespace vtuner {
+namespace {
 
-CaptureLoop::CaptureLoop(std::shared_ptr<const Capture> capture) : capture_(std::move(capture)) {}
+constexpr std::uint64_t kBitsPerPacket = kPacketSize * 8;
+constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
 
-void CaptureLoop::StartPass(std::uint64_t pass) {
-  pass_ = pass;
+}  // namespace
+
+CaptureLoop::CaptureLoop(std::shared_ptr<const Capture> capture)
+    : capture_(std::move(capture)), sync_(capture_) {}
+
+void CaptureLoop::StartPass() {
+  ++pass_;
   next_ = 0;
-  pcrShift_ = (pcrShift_ + capture_->LoopLength27()) % kPcrWrap;
-  ptsShift_ = (ptsShift_ + capture_->LoopLength90()) % kTimestampWrap;
-  passMod16_ = static_cast<unsigned>(pass & 0x0F);
+  passEnded_ = false;
+  sync_.Rewind();
+  seenInPass_.reset();
+  pcrShift_ = (pcrShift_ + timing_.LoopLength27()) % kPcrWrap;
+  ptsShift_ = (ptsShift_ + timing_.LoopLength90()) % kTimestampWrap;
+  passMod16_ = static_cast<unsigned>(pass_ & 0x0F);
 }
 
-void CaptureLoop::Patch(std::uint8_t* packet, const PacketFields& fields) const {
-  if (fields.seamDiscontinuity) packet[5] &= 0x7F;
+void CaptureLoop::Patch(std::uint8_t* packet) {
+  const PacketFields fields = AnalysePacket(packet);
   if (fields.counted) {
-    const unsigned step = capture_->CounterStep(fields.pid) * passMod16_;
+    if (!seenInPass_.test(fields.pid)) {
+      seenInPass_.set(fields.pid);
+      if (fields.discontinuity) packet[5] &= 0x7F;
+    }
+    const unsigned step = timing_.CounterStep(fields.pid) * passMod16_;
     packet[3] = static_cast<std::uint8_t>((packet[3] & 0xF0) | ((packet[3] + step) & 0x0F));
   }
   if (fields.pcr)
@@ -36,26 +52,85 @@ void CaptureLoop::Patch(std::uint8_t* packet, const PacketFields& fields) const 
   if (fields.dts) shift(packet + fields.dts);
 }
 
-std::size_t CaptureLoop::Read(std::span<std::uint8_t> out) {
-  const std::size_t count = capture_->PacketCount();
-  if (count == 0) return 0;
-  const auto packets = capture_->Packets();
-  std::size_t wanted = out.size() / kPacketSize;
-  std::size_t written = 0;
-  while (wanted > 0) {
-    if (next_ == count) StartPass(pass_ + 1);
-    const std::size_t run = std::min(wanted, count - next_);
-    std::uint8_t* dst = out.data() + written;
-    std::memcpy(dst, packets.data() + next_ * kPacketSize, run * kPacketSize);
-    if (pass_ > 0) {
-      for (std::size_t i = 0; i < run; ++i)
-        Patch(dst + i * kPacketSize, capture_->Fields(next_ + i));
+std::optional<std::uint64_t> CaptureLoop::TimeOf(const std::uint8_t* packet, std::uint64_t pass,
+                                                 std::uint64_t index) const {
+  const bool clocked = timing_.PcrPid() >= 0;
+  if (clocked || pass == 0) {
+    const auto pcr = (packet[3] & 0x20) ? PacketPcr(packet) : std::nullopt;
+    // The first PCR of the capture starts its clock.
+    if (!clocked && pcr) return 0;
+    if (clocked) {
+      if (!pcr || PacketPid(packet) != timing_.PcrPid()) return std::nullopt;
+      return (*pcr + kPcrWrap - timing_.FirstPcr()) % kPcrWrap + pass * timing_.LoopLength27();
     }
-    next_ += run;
-    written += run * kPacketSize;
-    wanted -= run;
   }
-  return written;
+  const std::uint64_t packetNumber = pass * timing_.PacketCount() + index;
+  return packetNumber * kBitsPerPacket * kPcrHz / static_cast<std::uint64_t>(kNominalBitsPerSecond);
+}
+
+std::size_t CaptureLoop::ReadUntil(std::span<std::uint8_t> out, std::uint64_t until,
+                                   PassEnd passEnd, Halt* halt) {
+  *halt = Halt::kNone;
+  const std::size_t room = out.size() / kPacketSize;
+  std::size_t written = 0;
+  while (written < room) {
+    if (!failure_.empty()) {
+      *halt = Halt::kEnded;
+      break;
+    }
+    const auto run = sync_.Peek(room - written);
+    if (run.empty()) {
+      if (!sync_.Failure().empty()) {
+        failure_ = sync_.Failure();
+        continue;
+      }
+      if (!passEnded_) {
+        passEnded_ = true;
+        timing_.Finish();
+      }
+      if (timing_.PacketCount() == 0) {
+        *halt = Halt::kEnded;
+        break;
+      }
+      if (passEnd == PassEnd::kStop) {
+        *halt = Halt::kPassEnd;
+        break;
+      }
+      if (passEnd == PassEnd::kCrossThisOne) passEnd = PassEnd::kStop;
+      StartPass();
+      continue;
+    }
+    const std::size_t count = run.size() / kPacketSize;
+    std::size_t take = 0;
+    for (; take < count; ++take) {
+      const std::uint8_t* packet = run.data() + take * kPacketSize;
+      if (until != kNoLimit) {
+        const auto time = TimeOf(packet, pass_, next_ + take);
+        if (time && *time >= until) {
+          *halt = Halt::kTime;
+          break;
+        }
+      }
+      if (pass_ == 0) timing_.Add(packet);
+    }
+    std::uint8_t* dst = out.data() + written * kPacketSize;
+    std::memcpy(dst, run.data(), take * kPacketSize);
+    if (pass_ > 0) {
+      for (std::size_t i = 0; i < take; ++i)
+        Patch(dst + i * kPacketSize);
+    }
+    sync_.Consume(take);
+    next_ += take;
+    written += take;
+    if (take > 0 && passEnd == PassEnd::kCrossThisOne) passEnd = PassEnd::kStop;
+    if (*halt == Halt::kTime) break;
+  }
+  return written * kPacketSize;
+}
+
+std::size_t CaptureLoop::Read(std::span<std::uint8_t> out) {
+  Halt halt;
+  return ReadUntil(out, kNoLimit, PassEnd::kRunOn, &halt);
 }
 
 }  // namespace vtuner

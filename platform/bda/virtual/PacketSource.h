@@ -21,6 +21,9 @@ class PacketSource {
   // number of bytes written; 0 when `out` holds less than one packet or the
   // source has nothing to give. Never blocks: pacing is the tuner's business.
   virtual std::size_t Read(std::span<std::uint8_t> out) = 0;
+  // Why the source has ended for good (its capture can no longer be read),
+  // empty while it delivers.
+  virtual std::string Failure() const { return {}; }
 };
 
 // Creates the source of a synthetic multiplex from its declaration (name and

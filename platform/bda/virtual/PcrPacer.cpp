@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "common/ByteReader.h"
+#include "platform/bda/virtual/PacketFields.h"
 #include "platform/bda/virtual/TsPacket.h"
 
 namespace vtuner {
@@ -15,21 +15,6 @@ std::chrono::nanoseconds TicksToTime(std::uint64_t ticks) {
   // 27 MHz ticks to nanoseconds: * 1000 / 27, split to stay exact and in range.
   return std::chrono::nanoseconds(
       static_cast<std::int64_t>(ticks / 27 * 1000 + ticks % 27 * 1000 / 27));
-}
-
-// The PCR of a packet, when its adaptation field carries one.
-std::optional<std::uint64_t> PacketPcr(std::span<const std::uint8_t> packet, std::uint16_t* pid) {
-  common::ByteReader reader(packet);
-  if (reader.U8() != kSyncByte) return std::nullopt;
-  *pid = reader.U16() & kNullPid;
-  const auto control = reader.U8();
-  if (!(control & 0x20)) return std::nullopt;
-  const auto length = reader.U8();
-  auto field = reader.Sub(length);
-  if (length < 7 || !(field.U8() & 0x10)) return std::nullopt;
-  const auto bytes = field.Bytes(6);
-  if (!field.Ok() || !reader.Ok()) return std::nullopt;
-  return ReadPcr(bytes.data());
 }
 
 }  // namespace
@@ -72,8 +57,10 @@ void PcrPacer::TakePcr(std::uint16_t pid, std::uint64_t pcr) {
 std::optional<std::chrono::nanoseconds> PcrPacer::Account(std::span<const std::uint8_t> packets) {
   bool any = false;
   for (std::size_t pos = 0; pos + kPacketSize <= packets.size(); pos += kPacketSize) {
-    std::uint16_t pid = 0;
-    if (const auto pcr = PacketPcr(packets.subspan(pos, kPacketSize), &pid)) TakePcr(pid, *pcr);
+    const std::uint8_t* packet = packets.data() + pos;
+    if (packet[0] == kSyncByte) {
+      if (const auto pcr = PacketPcr(packet)) TakePcr(PacketPid(packet), *pcr);
+    }
     if (anchored_) {
       lastStreamTime_ = ExtrapolatedTime();
       any = true;

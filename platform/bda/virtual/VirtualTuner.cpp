@@ -71,6 +71,11 @@ std::size_t VirtualTuner::Read(std::span<std::uint8_t> out) {
   return written;
 }
 
+std::string VirtualTuner::Failure() const {
+  std::lock_guard lock(mutex_);
+  return source_ ? source_->Failure() : std::string();
+}
+
 std::uint64_t VirtualTuner::StreamTime() const {
   std::lock_guard lock(mutex_);
   return pacer_.StreamTime();

@@ -48,6 +48,10 @@ class VirtualTuner {
   // when the last packet given is due.
   std::size_t Read(std::span<std::uint8_t> out);
 
+  // Why the multiplex being received has ended for good (its capture can no
+  // longer be read); empty while it delivers.
+  std::string Failure() const;
+
   // The stream time delivered since the tune, in 27 MHz ticks from its first
   // PCR (paced or not): what a controller of an unpaced tuner waits on.
   std::uint64_t StreamTime() const;
