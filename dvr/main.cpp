@@ -1,4 +1,5 @@
 // corvane-dvr: the desktop program.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -30,15 +31,27 @@ void PrintBoxesWhenAsked() {
 // CORVANE_DIALOGS=ok: each dialog is answered with OK (its own rules apply)
 // the first time it shows, and with Cancel when it shows again, so that a
 // start the settings cannot satisfy ends instead of asking for ever.
+// CORVANE_DIALOGS=ok:TITLE,TITLE answers only the dialogs of those titles;
+// the others wait for a person (a screenshot of one of them).
 void AnswerDialogsWhenAsked() {
   const char* dialogs = std::getenv("CORVANE_DIALOGS");
-  if (dialogs == nullptr || std::string(dialogs) != "ok") return;
-  ui::SetDialogHook([answered = std::set<std::string>()](const ui::DialogTemplate& layout,
-                                                         ui::DialogControls& dialog,
-                                                         ui::DialogHandler& handler) mutable {
+  if (dialogs == nullptr) return;
+  const std::string value = dialogs;
+  if (value != "ok" && !value.starts_with("ok:")) return;
+  std::set<std::string> only;
+  for (std::size_t at = 3; value.size() > 3 && at <= value.size();) {
+    const std::size_t comma = std::min(value.find(',', at), value.size());
+    only.insert(value.substr(at, comma - at));
+    at = comma + 1;
+  }
+  ui::SetDialogHook([only, answered = std::set<std::string>()](const ui::DialogTemplate& layout,
+                                                               ui::DialogControls& dialog,
+                                                               ui::DialogHandler& handler) mutable {
+    if (!only.empty() && !only.contains(layout.title)) return false;
     const bool first = answered.insert(layout.title).second;
     std::fprintf(stderr, "Dialog %s: %s\n", layout.title.c_str(), first ? "OK" : "Cancel");
     handler.OnNotify(dialog, first ? ui::kIdOk : ui::kIdCancel, ui::Notification::kClicked, -1);
+    return true;
   });
 }
 

@@ -153,10 +153,12 @@ class DialogHandler {
 // over `owner` (task modal) and returns what the handler ended it with.
 DialogResult RunDialog(const DialogTemplate& layout, DialogHandler& handler, WindowId owner);
 
-// For runs without a person: while set, a dialog is not waited for. After
-// OnInit the hook acts on it (pressing its buttons through the handler, say);
-// a dialog the hook left open ends with Cancel.
-using DialogHook = std::function<void(const DialogTemplate& layout, DialogControls& dialog,
+// For runs without a person: while set, the hook is offered each dialog after
+// OnInit. When it takes the dialog (returns true) the dialog is not waited
+// for: the hook acts on it (pressing its buttons through the handler, say),
+// and a dialog it left open ends with Cancel. A dialog it declines runs as
+// usual.
+using DialogHook = std::function<bool(const DialogTemplate& layout, DialogControls& dialog,
                                       DialogHandler& handler)>;
 DialogHook SetDialogHook(DialogHook hook);
 

@@ -129,6 +129,7 @@ TEST(Dialogs, ItemsAreAddressedByTheirPlace) {
         EXPECT_FALSE(dialog.ItemChecked(kTree, 0));
         EXPECT_TRUE(dialog.ItemChecked(kTree, 1));
         dialog.End(ui::DialogResult::Ok);
+        return true;
       });
   EXPECT_EQ(ui::RunDialog(Layout(), handler, ui::kNoWindow), ui::DialogResult::Ok);
   ui::SetDialogHook(std::move(previous));
@@ -155,6 +156,7 @@ TEST(Dialogs, PickersAndNumbersTakeAndGiveTheirTexts) {
         EXPECT_EQ(dialog.Text(kLength), "23:45");
         EXPECT_EQ(dialog.Text(kNumber), "-12");
         dialog.End(ui::DialogResult::Ok);
+        return true;
       });
   EXPECT_EQ(ui::RunDialog(layout, handler, ui::kNoWindow), ui::DialogResult::Ok);
   ui::SetDialogHook(std::move(previous));

@@ -17,7 +17,7 @@ xvfb=$!
 sleep 1
 
 export DISPLAY="$display" HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
-export XDG_RUNTIME_DIR="$home/run" CORVANE_BOXES=print
+export XDG_RUNTIME_DIR="$home/run" CORVANE_BOXES=print CORVANE_DIALOGS=ok
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 CORVANE_TUNER_PACE=0 "$cli" scan >/dev/null
 "$program" &

@@ -13,7 +13,7 @@ seconds="${4:-8}"
 home="$(mktemp -d)"
 trap 'kill "${pid:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$home"' EXIT
 export HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
-export XDG_RUNTIME_DIR="$home/run" CORVANE_BOXES=print
+export XDG_RUNTIME_DIR="$home/run" CORVANE_BOXES=print CORVANE_DIALOGS=ok
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 "$cli" scan >/dev/null
 

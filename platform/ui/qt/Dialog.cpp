@@ -426,9 +426,9 @@ DialogResult RunDialog(const DialogTemplate& layout, DialogHandler& handler, Win
   QtDialog dialog(layout, handler, qt::WidgetOf(owner));
   handler.OnInit(dialog);
   // Called in place: a hook may keep state between dialogs.
-  if (DialogHook& hook = Hook()) {
-    hook(layout, dialog, handler);
-  } else if (!dialog.Result()) {
+  DialogHook& hook = Hook();
+  const bool taken = hook && hook(layout, dialog, handler);
+  if (!taken && !dialog.Result()) {
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.exec();
     // The program's loop ended under the dialog: that is its Cancel too.
