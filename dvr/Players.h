@@ -47,6 +47,8 @@ class Players final : private graph::IGraphEventActions {
   void OnPlayerGraphEvent(std::size_t index);
   void OnTunerGraphEvent(graph::CBDAFilterGraph& graph, std::size_t index);
   void OnVideoResized(std::size_t index);
+  // The player of the graph at `index` (in the order of Add); null when none.
+  graph::PlayerGraph* At(std::size_t index) const;
 
  private:
   // graph::IGraphEventActions
@@ -55,7 +57,6 @@ class Players final : private graph::IGraphEventActions {
   void LayOutVideo() override;
 
   graph::PlayerOptions Options() const;
-  graph::PlayerGraph* At(std::size_t index) const;
 
   const app::TunerManager& manager_;
   std::function<void()> refreshControls_;
