@@ -2,7 +2,6 @@
 // captions the broadcast sends.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +12,20 @@
 #include "tools/broadcast/ElementaryLoop.h"
 
 namespace {
+
+// A caption line "S.mmm TEXT": the stream time with three decimals, a blank
+// and the text (empty when the captions were cleared).
+bool CaptionLine(const std::string& line, std::string* time, std::string* text) {
+  const std::size_t dot = line.find('.');
+  if (dot == 0 || dot == std::string::npos || line.size() < dot + 5 || line[dot + 4] != ' ')
+    return false;
+  for (std::size_t i = 0; i < dot + 4; ++i) {
+    if (i != dot && (line[i] < '0' || line[i] > '9')) return false;
+  }
+  *time = line.substr(0, dot + 4);
+  *text = line.substr(dot + 5);
+  return true;
+}
 
 std::string Joined(const std::vector<std::string>& rows) {
   std::string text;
@@ -47,16 +60,15 @@ TEST(PlayCaptions, TheCaptionLinesAreTheTextsTheBroadcastSends) {
   ASSERT_EQ(run.status, 0) << run.output;
 
   // Lines "S.mmm TEXT": the shown texts follow the broadcast's in its order.
-  const std::regex captionLine(R"(^(\d+\.\d{3}) (.*)$)");
   std::istringstream lines(run.output);
   std::vector<std::string> shown;
   double last = -1;
   for (std::string line; std::getline(lines, line);) {
-    std::smatch m;
-    if (!std::regex_match(line, m, captionLine)) continue;
-    EXPECT_GT(std::stod(m[1]), last);
-    last = std::stod(m[1]);
-    if (!m[2].str().empty()) shown.push_back(m[2]);
+    std::string time, text;
+    if (!CaptionLine(line, &time, &text)) continue;
+    EXPECT_GT(std::stod(time), last);
+    last = std::stod(time);
+    if (!text.empty()) shown.push_back(text);
   }
   ASSERT_GE(shown.size(), meant.size());
   std::size_t first = 0;
