@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "dvr/Players.h"
+
 namespace dvr {
 namespace {
 
@@ -20,7 +22,7 @@ CommandViewing::CommandViewing(IGraphSource& graphs, app::TunerManager& manager,
 app::commands::ViewState CommandViewing::State() {
   app::commands::ViewState state;
   state.graphCount = graphs_.GraphCount();
-  state.rendererKind = manager_.settings.videoRenderer;
+  state.rendererKind = RendererKindHere(manager_.settings.videoRenderer);
   graph::CBDAFilterGraph* g = graphs_.CurrentGraph();
   if (g == nullptr) return state;
   state.graph = true;
@@ -75,6 +77,7 @@ void CommandViewing::SetCaptions(bool) {
   // is built again to take the new choice.
   graph::CBDAFilterGraph* g = graphs_.CurrentGraph();
   if (g == nullptr || g->Player() == graph::PlayerState::kNone) return;
+  graphs_.RefreshPlayerOptions();
   const auto tuner = static_cast<std::uint8_t>(g->Tuner());
   const auto player = static_cast<std::uint8_t>(g->Player());
   if (g->RequestGraphState(tuner, 0) >= 0) g->RequestGraphState(tuner, player);

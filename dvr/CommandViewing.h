@@ -24,6 +24,8 @@ class IGraphSource {
     return index == 0 ? CurrentGraph() : nullptr;
   }
   virtual recording::Scheduler& Scheduler() = 0;
+  // The players take the settings as they are now, before a rebuild.
+  virtual void RefreshPlayerOptions() {}
 };
 
 class CommandViewing final : public app::commands::IViewing {

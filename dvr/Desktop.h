@@ -78,6 +78,7 @@ class Desktop final : public app::IStartupSteps,
   tuning::ChannelList& Channels() override { return channels_; }
   int GraphCount() override { return static_cast<int>(graphs_.size()); }
   graph::CBDAFilterGraph* GraphAt(int index) override;
+  void RefreshPlayerOptions() override { players_.RefreshOptions(); }
   graph::PlayerGraph* CurrentPlayer() override {
     return manager_.currentGraph < 0 ? nullptr
                                      : players_.At(static_cast<std::size_t>(manager_.currentGraph));

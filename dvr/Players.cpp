@@ -12,14 +12,12 @@
 #include "platform/av/video/qt/ChildVideoWidget.h"
 
 namespace dvr {
-namespace {
 
-// The renderer kinds this system has: the windowed (5) and the windowless
-// (6) mixing renderer. A choice of another platform's renderer shows the
-// picture on the windowless one, which also draws captions.
 std::uint32_t RendererKindHere(std::uint32_t chosen) {
   return chosen == 0 || chosen == 5 || chosen == 6 ? chosen : 6;
 }
+
+namespace {
 
 common::VideoRect AreaOf(const ui::Frame* frame) {
   if (frame == nullptr) return {};
@@ -79,6 +77,11 @@ graph::PlayerGraph* Players::Add() {
   players_.push_back(std::make_unique<graph::PlayerGraph>(window_));
   players_.back()->SetOptions(Options());
   return players_.back().get();
+}
+
+void Players::RefreshOptions() {
+  for (const auto& player : players_)
+    player->SetOptions(Options());
 }
 
 void Players::Clear() {

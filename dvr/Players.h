@@ -26,6 +26,12 @@
 
 namespace dvr {
 
+// The renderer kind a player uses for the settings' choice. This system has
+// the windowed (5) and the windowless (6) mixing renderer; a choice of
+// another platform's renderer shows the picture on the windowless one, which
+// also draws captions.
+std::uint32_t RendererKindHere(std::uint32_t chosen);
+
 class Players final : private graph::IGraphEventActions {
  public:
   // `refreshControls` brings the window's controls up to date.
@@ -40,6 +46,8 @@ class Players final : private graph::IGraphEventActions {
   graph::PlayerGraph* Add();
   // After the graph managers are gone.
   void Clear();
+  // The players take the settings as they are now (the next build uses them).
+  void RefreshOptions();
 
   // The graph's player shows a picture (states 1 to 3).
   static bool Showing(const graph::CBDAFilterGraph* graph);

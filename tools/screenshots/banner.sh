@@ -2,13 +2,17 @@
 # Takes a screenshot of corvane-dvr with the channel banner and the
 # programme description shown, under a virtual X display with a fresh home
 # folder: the channels are scanned first with corvane-cli, then the program
-# starts on them and the "I" key (programme information) is pressed.
-#   tools/screenshots/banner.sh <corvane-dvr> <corvane-cli> <output.png> [seconds]
+# starts on them and the "I" key (programme information) is pressed. Another
+# key can be given, with the seconds to wait before the picture is taken:
+# "u 8" turns captions on and waits for the broadcast's next caption.
+#   tools/screenshots/banner.sh <corvane-dvr> <corvane-cli> <output.png> [seconds [key [wait]]]
 set -euo pipefail
 program="$(realpath "$1")"
 cli="$(realpath "$2")"
 output="$(realpath -m "$3")"
 seconds="${4:-8}"
+key="${5:-i}"
+settle="${6:-1.5}"
 
 home="$(mktemp -d)"
 trap 'kill "${pid:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$home"' EXIT
@@ -26,8 +30,8 @@ pid=$!
 sleep "$seconds"
 window="$(xdotool search --name '^Corvane DVR' | head -1)"
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-xdotool key --window "$window" i
-sleep 1.5
+xdotool key --window "$window" "$key"
+sleep "$settle"
 import -window "$window" "$output"
 kill -TERM "$pid"
 wait "$pid" || true
