@@ -17,6 +17,7 @@
 // recording stop fails.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "graph/manager/GraphState.h"
@@ -66,8 +67,10 @@ class GraphStateMachine {
   void StopEverything();
 
   IGraphSteps& steps_;
-  TunerState tuner_ = TunerState::kNone;
-  PlayerState player_ = PlayerState::kNone;
+  // Written by the graph's thread under the graph lock; read from any thread
+  // (the window's status, the commands), so each byte is atomic.
+  std::atomic<TunerState> tuner_ = TunerState::kNone;
+  std::atomic<PlayerState> player_ = PlayerState::kNone;
 };
 
 }  // namespace graph
