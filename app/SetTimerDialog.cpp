@@ -18,9 +18,9 @@ ControlTemplate Label(const char* text, int y) {
 }
 
 ControlTemplate Picker(ui::ControlId id, const char* format, ui::ControlBox box) {
-  ControlTemplate spec{ControlKind::kDateTime, id, "", box};
-  spec.format = format;
-  return spec;
+  ControlTemplate control{ControlKind::kDateTime, id, "", box};
+  control.format = format;
+  return control;
 }
 
 }  // namespace
