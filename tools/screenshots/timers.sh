@@ -10,16 +10,7 @@ output="$(realpath -m "$2")"
 dvr="$build/dvr/corvane-dvr"
 cli="$build/tools/cli/corvane-cli"
 
-home="$(mktemp -d)"
-trap 'kill "${pid:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$home"' EXIT
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp &
-xvfb=$!
-sleep 1
-
-export DISPLAY="$display" HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
-export XDG_RUNTIME_DIR="$home/run" CORVANE_BOXES=print CORVANE_DIALOGS=ok:Settings
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+. "$(dirname "$0")/xsession.sh" ok:Settings
 
 CORVANE_TUNER_PACE=0 "$cli" scan >/dev/null
 day="$(date -d 'next monday' +%F)"
