@@ -14,14 +14,12 @@
 #include "graph/buffer/BufferFolder.h"
 #include "graph/ingest/TunerDevices.h"
 #include "platform/av/decoders/DecoderClasses.h"
-#include "platform/bda/linuxdvb/DvbTuners.h"
-#include "platform/bda/tuner/VirtualTuners.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Window.h"
 #include "tables/guide/GuideStore.h"
-#include "tools/broadcast/tuner/OnTheAir.h"
+#include "tools/broadcast/tuner/TunerRegistration.h"
 
 namespace dvr {
 namespace {
@@ -45,8 +43,7 @@ Desktop::Desktop(ui::Application& application)
 Desktop::~Desktop() {
   DestroyGraphs();
   power_.Service().Stop();
-  linuxdvb::UnregisterDvbTuners();
-  bda::UnregisterVirtualTuners();
+  broadcast::UnregisterTuners();
 }
 
 std::filesystem::path Desktop::FindDataFolder(std::u16string_view instanceName) {
@@ -98,12 +95,7 @@ void Desktop::EmptyBufferFolder() {
 
 void Desktop::RegisterTuners() {
   std::string error;
-  if (auto broadcast = broadcast::LoadBroadcast(&error)) {
-    bda::RegisterVirtualTuners(broadcast);
-  } else {
-    std::printf("No virtual tuners: %s\n", error.c_str());
-  }
-  linuxdvb::RegisterDvbTuners();
+  if (!broadcast::RegisterTuners(&error)) std::printf("No virtual tuners: %s\n", error.c_str());
   // The decoders the Settings dialog offers and the player loads.
   av::RegisterDecoders();
 }

@@ -6,6 +6,8 @@
 
 #include "platform/ui/DataFolderLock.h"
 #include "tests/cli_tuner/TunerCommandTest.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Wait.h"
 #include "tools/cli/daemon/DaemonRun.h"
 #include "tools/cli/timers/TimersRun.h"
 
@@ -65,6 +67,47 @@ TEST_F(DaemonCommandTest, TheStartEmptiesWhatACrashedCopyLeftInTheBufferFolder) 
   ASSERT_EQ(Run(RunDaemon, {"--seconds", "1"}).code, 0);
   EXPECT_FALSE(std::filesystem::exists(scratch));
   EXPECT_FALSE(std::filesystem::exists(list));
+}
+
+TEST_F(DaemonCommandTest, TimersCommandsAreHandedToTheRunningDaemon) {
+  std::optional<testsupport::ChildProcess> daemon;
+  daemon.emplace(config_.Path(),
+                 [] { return RunDaemon(std::vector<std::string>{}, stdout, stderr); });
+  ASSERT_TRUE(testsupport::WaitUntil([&] {
+    return daemon->Out().find("Recording timers on") != std::string::npos;
+  })) << daemon->Out()
+      << daemon->Err();
+
+  const auto eve = Run(RunTimersAdd, {"--channel", "31.5", "--start", "2030-12-24 20:15",
+                                      "--minutes", "90", "--title", "Eve"});
+  ASSERT_EQ(eve.code, 0) << eve.err;
+  EXPECT_NE(eve.out.find("Eve"), std::string::npos) << eve.out;
+  const auto clash =
+      Run(RunTimersAdd, {"--channel", "31.5", "--start", "2030-12-24 21:00", "--minutes", "30"});
+  EXPECT_EQ(clash.code, 1);
+  EXPECT_EQ(clash.err, "corvane-cli: Timer conflicts with an existing timer.\n");
+  ASSERT_EQ(Run(RunTimersAdd, {"--channel", "31.5", "--start", "2030-12-25 10:00", "--minutes",
+                               "30", "--title", "Day"})
+                .code,
+            0);
+  const auto removed = Run(RunTimersRemove, {"1"});
+  ASSERT_EQ(removed.code, 0) << removed.err;
+  EXPECT_EQ(removed.out.find("Eve"), std::string::npos) << removed.out;
+  EXPECT_EQ(Run(RunTimersList, {}).out, removed.out);
+
+  // Each change was saved when it was made: a daemon killed without its own
+  // save leaves the list as it answered it.
+  daemon.reset();
+  EXPECT_EQ(Run(RunTimersList, {}).out, removed.out);
+}
+
+TEST_F(DaemonCommandTest, TimersCommandsNeverWriteBehindACopyThatDoesNotAnswer) {
+  std::filesystem::create_directories(DataFolder());
+  const auto held = ui::DataFolderLock::Take(DataFolder());
+  ASSERT_TRUE(held);
+  const auto r = Run(RunTimersRemove, {"1"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("does not answer"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -1,34 +1,15 @@
 #include "tests/dvr/ProgramRun.h"
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "tests/support/Wait.h"
 
 namespace dvrtest {
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-}  // namespace
-
-ProgramRun::ProgramRun(const std::filesystem::path& home, std::vector<std::string> args,
-                       std::vector<std::string> extraEnv) {
-  static std::atomic<int> runs{0};
-  const std::string n = std::to_string(runs++);
-  out_ = home / ("out" + n + ".txt");
-  err_ = home / ("err" + n + ".txt");
+// The child's part: the program in place of the test.
+std::function<int()> Exec(const std::filesystem::path& home, std::vector<std::string> args,
+                          std::vector<std::string> extraEnv) {
   // No XDG_RUNTIME_DIR: the single-instance socket then lies in the
   // temporary folder, as a socket path below the test's long folder name
   // would be too long.
@@ -46,10 +27,7 @@ ProgramRun::ProgramRun(const std::filesystem::path& home, std::vector<std::strin
   };
   env.insert(env.end(), extraEnv.begin(), extraEnv.end());
   args.insert(args.begin(), CORVANE_DVR);
-  pid_ = fork();
-  if (pid_ == 0) {
-    std::freopen(out_.c_str(), "w", stdout);
-    std::freopen(err_.c_str(), "w", stderr);
+  return [args = std::move(args), env = std::move(env)]() mutable {
     std::vector<char*> argv;
     for (auto& a : args)
       argv.push_back(a.data());
@@ -59,44 +37,18 @@ ProgramRun::ProgramRun(const std::filesystem::path& home, std::vector<std::strin
       envp.push_back(e.data());
     envp.push_back(nullptr);
     execve(CORVANE_DVR, argv.data(), envp.data());
-    _exit(127);
-  }
+    return 127;
+  };
 }
 
-ProgramRun::~ProgramRun() {
-  if (Running()) {
-    kill(pid_, SIGKILL);
-    WaitExit(5000);
-  }
-}
+}  // namespace
+
+ProgramRun::ProgramRun(const std::filesystem::path& home, std::vector<std::string> args,
+                       std::vector<std::string> extraEnv)
+    : process_(home, Exec(home, std::move(args), std::move(extraEnv))) {}
 
 bool ProgramRun::WaitStarted() {
   return testsupport::WaitUntil([this] { return Out().find("0: ") != std::string::npos; });
-}
-
-std::optional<int> ProgramRun::WaitExit(int milliseconds) {
-  testsupport::WaitUntil([this] { return !Running(); }, milliseconds);
-  return code_;
-}
-
-bool ProgramRun::Running() {
-  if (code_ || pid_ <= 0) return false;
-  int status = 0;
-  if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
-  code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return false;
-}
-
-void ProgramRun::Terminate() {
-  if (Running()) kill(pid_, SIGTERM);
-}
-
-std::string ProgramRun::Out() const {
-  return ReadFile(out_);
-}
-
-std::string ProgramRun::Err() const {
-  return ReadFile(err_);
 }
 
 std::filesystem::path DataFolder(const std::filesystem::path& home, const std::string& instance) {

@@ -3,12 +3,12 @@
 // stream (answered with OK) and each dialog answered once with OK.
 #pragma once
 
-#include <sys/types.h>
-
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/support/ChildProcess.h"
 
 namespace dvrtest {
 
@@ -17,26 +17,20 @@ class ProgramRun {
   // `env` adds to or overrides the environment ("NAME=value").
   ProgramRun(const std::filesystem::path& home, std::vector<std::string> args,
              std::vector<std::string> env = {});
-  ~ProgramRun();
-  ProgramRun(const ProgramRun&) = delete;
-  ProgramRun& operator=(const ProgramRun&) = delete;
 
   // True once the program has read its command line (its session signals
   // are handled from then on).
   bool WaitStarted();
   // The exit code once the program has ended within `milliseconds`.
-  std::optional<int> WaitExit(int milliseconds);
-  bool Running();
-  void Terminate();
+  std::optional<int> WaitExit(int milliseconds) { return process_.WaitExit(milliseconds); }
+  bool Running() { return process_.Running(); }
+  void Terminate() { process_.Terminate(); }
 
-  std::string Out() const;
-  std::string Err() const;
+  std::string Out() const { return process_.Out(); }
+  std::string Err() const { return process_.Err(); }
 
  private:
-  pid_t pid_ = -1;
-  std::optional<int> code_;
-  std::filesystem::path out_;
-  std::filesystem::path err_;
+  testsupport::ChildProcess process_;
 };
 
 // The data folder of an instance below `home`.

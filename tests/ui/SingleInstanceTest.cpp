@@ -5,6 +5,7 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/DataFolderLock.h"
+#include "platform/ui/InstanceChannel.h"
 #include "platform/ui/SingleInstance.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/UiTestApplication.h"
@@ -69,6 +70,49 @@ TEST(SingleInstance, HolderThatTakesNoCommandLeavesTheSecondStartBusy) {
   ASSERT_TRUE(held);
   EXPECT_EQ(SingleInstance::Start("Corvane DVR", temp.Path(), kOpen, 100ms).outcome,
             SingleInstance::Outcome::Busy);
+}
+
+// A recorder without a window holds the folder and refuses the command.
+TEST(SingleInstance, HolderThatRefusesTheCommandLeavesTheSecondStartBusy) {
+  testsupport::TempFolder temp;
+  auto held = ui::DataFolderLock::Take(temp.Path());
+  ASSERT_TRUE(held);
+  std::string error;
+  const auto holder =
+      ui::ChannelServer::Listen(ui::InstanceChannelPath(held->Folder().string()), &error);
+  ASSERT_TRUE(holder) << error;
+  int asked = 0;
+  std::thread serving([&] {
+    holder->Serve(std::chrono::steady_clock::now() + 1s, [&](std::optional<std::string_view>) {
+      ++asked;
+      return std::string("1\nA recorder runs here.\n");
+    });
+  });
+  EXPECT_EQ(SingleInstance::Start("Corvane DVR", temp.Path(), kOpen, 300ms).outcome,
+            SingleInstance::Outcome::Busy);
+  serving.join();
+  EXPECT_GT(asked, 0);
+}
+
+TEST(InstanceChannel, ARequestBeyondTheLimitReachesTheHolderAsNone) {
+  testsupport::TempFolder temp;
+  const std::string path = ui::InstanceChannelPath(temp.Path().string());
+  std::string error;
+  const auto holder = ui::ChannelServer::Listen(path, &error);
+  ASSERT_TRUE(holder) << error;
+  std::vector<bool> whole;
+  std::thread serving([&] {
+    holder->Serve(std::chrono::steady_clock::now() + 1s,
+                  [&](std::optional<std::string_view> request) {
+                    whole.push_back(request.has_value());
+                    return std::string("refused\n");
+                  });
+  });
+  const auto answer = ui::AskOverChannel(path, std::string(ui::kMaxChannelRequest, 'x'), 1s, 64);
+  serving.join();
+  EXPECT_EQ(answer.status, ui::ChannelAnswer::Status::kAnswered);
+  EXPECT_EQ(answer.text, "refused\n");
+  EXPECT_EQ(whole, std::vector<bool>{false});
 }
 
 }  // namespace

@@ -1,51 +1,39 @@
 #include "platform/ui/SingleInstance.h"
 
-#include <unistd.h>
-
 #include <QByteArray>
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/ui/DataFolderLock.h"
+#include "platform/ui/InstanceChannel.h"
 
 namespace ui {
 namespace {
 
-constexpr int kSocketWaitMs = 1000;
+constexpr std::chrono::milliseconds kAnswerWait{1000};
 constexpr std::chrono::milliseconds kRetryPause{50};
 // "40151\n": a command number is at most ten digits.
 constexpr qsizetype kMaxLine = 12;
+// The answers to a command: "0" once it is taken; a refusal otherwise.
+constexpr char kTaken[] = "0\n";
+constexpr char kRefused[] =
+    "1\nCorvane DVR runs on this data folder and takes only its Open command here.\n";
 
-// A socket of this user named after the key (the canonical data folder, or
-// the title without one).
 QString ChannelName(const std::string& key) {
-  std::uint64_t hash = 0xcbf29ce484222325ull;  // FNV-1a
-  for (const unsigned char c : key)
-    hash = (hash ^ c) * 0x100000001b3ull;
-  char name[64];
-  std::snprintf(name, sizeof name, "corvane-dvr-%u-%016llx", static_cast<unsigned>(::getuid()),
-                static_cast<unsigned long long>(hash));
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  const QString folder =
-      runtime && runtime[0] == '/' ? QString::fromLocal8Bit(runtime) : QDir::tempPath();
-  return folder + "/" + name;
+  return QString::fromStdString(InstanceChannelPath(key));
 }
 
+// Only a holder that takes the command answers "0"; a recorder without a
+// window refuses it, and this start then finds the folder busy.
 bool HandOver(const QString& channel, std::uint32_t command) {
-  QLocalSocket socket;
-  socket.connectToServer(channel);
-  if (!socket.waitForConnected(kSocketWaitMs)) return false;
-  socket.write(QByteArray::number(command) + '\n');
-  const bool sent = socket.waitForBytesWritten(kSocketWaitMs);
-  socket.disconnectFromServer();
-  return sent;
+  const ChannelAnswer answer =
+      AskOverChannel(channel.toStdString(), std::to_string(command), kAnswerWait, 256);
+  return answer.status == ChannelAnswer::Status::kAnswered && answer.text == kTaken;
 }
 
 std::optional<std::uint32_t> ParseCommand(const QByteArray& line) {
@@ -88,11 +76,14 @@ struct SingleInstance::Impl {
 
   void Accept(QLocalSocket* socket) {
     QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    // One command a connection, answered before the connection closes.
     auto read = [this, socket] {
-      while (socket->canReadLine()) {
-        if (const auto command = ParseCommand(socket->readLine(kMaxLine + 1))) Deliver(*command);
-      }
-      if (socket->bytesAvailable() > kMaxLine) socket->abort();
+      if (!socket->canReadLine() && socket->bytesAvailable() <= kMaxLine) return;
+      const auto command = ParseCommand(socket->readLine(kMaxLine + 1));
+      QObject::disconnect(socket, &QLocalSocket::readyRead, nullptr, nullptr);
+      socket->write(command ? kTaken : kRefused);
+      socket->disconnectFromServer();
+      if (command) Deliver(*command);
     };
     QObject::connect(socket, &QLocalSocket::readyRead, socket, read);
     read();

@@ -13,8 +13,10 @@
 #include "graph/manager/CBDAFilterGraph.h"
 #include "graph/manager/RecorderGraph.h"
 #include "platform/power/SystemPower.h"
+#include "platform/ui/InstanceChannel.h"
 #include "recording/Clock.h"
 #include "recording/scheduler/Scheduler.h"
+#include "tools/cli/daemon/TimersService.h"
 #include "tools/cli/psip/TuningText.h"
 #include "tools/cli/session/ToolSession.h"
 
@@ -125,6 +127,21 @@ int RunDaemon(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   scheduler.SetGraphs({&recorder});
   scheduler.AwayModeNotice(power::PowerService::AwayMode());
   scheduler.SetStartupComplete();
+
+  // The timers commands hand their changes over the folder's socket.
+  TimersService timers(
+      {manager.timers, session.Channels(), session.Settings(), scheduler.ConflictLimit(), clock},
+      [&] { return session.Save(graph->CurrentChannel()); });
+  const std::string channel = ui::InstanceChannelPath(session.ClaimedFolder().string());
+  std::string channelError;
+  const auto server = ui::ChannelServer::Listen(channel, &channelError);
+  if (!server) {
+    std::fprintf(out, "Timer requests are not taken: socket %s: %s\n", channel.c_str(),
+                 channelError.c_str());
+  }
+  const auto answer = [&](std::optional<std::string_view> request) {
+    return timers.Answer(request);
+  };
   std::fprintf(out, "Recording timers on %s: %d timer%s\n",
                common::ToUtf8(session.ConfigOfFirstTuner().friendlyName).c_str(),
                manager.timers.count(), manager.timers.count() == 1 ? "" : "s");
@@ -136,7 +153,16 @@ int RunDaemon(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   auto oldHup = std::signal(SIGHUP, OnSignal);
   const auto start = std::chrono::steady_clock::now();
   for (int second = 1; !gStop && (o.seconds == 0 || second <= o.seconds); ++second) {
-    std::this_thread::sleep_until(start + std::chrono::seconds(second));
+    const auto tick = start + std::chrono::seconds(second);
+    // Requests are answered between the ticks; a signal ends the wait.
+    while (!gStop && std::chrono::steady_clock::now() < tick) {
+      if (server) {
+        server->Serve(tick, answer);
+      } else {
+        std::this_thread::sleep_until(tick);
+      }
+    }
+    if (gStop) break;
     for (power::PowerNotice notice : notices.Take()) {
       if (notice == power::PowerNotice::kSuspend) scheduler.SuspendNotice();
       if (notice == power::PowerNotice::kShutdown) gStop = true;

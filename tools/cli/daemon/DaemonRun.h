@@ -4,7 +4,8 @@
 // when the machine goes to sleep. SIGINT/SIGTERM stop a running recording
 // cleanly (the file stays playable) and save the settings (tools/cli/daemon).
 // Like the program, it holds the data folder while it runs and empties the
-// buffer folder at its start.
+// buffer folder at its start. The "timers" commands hand their changes to it
+// over the folder's socket (TimersService.h).
 #pragma once
 
 #include <cstdio>

@@ -9,11 +9,9 @@
 #include "app/SettingsDefaults.h"
 #include "common/Utf16.h"
 #include "graph/ingest/TunerDevices.h"
-#include "platform/bda/linuxdvb/DvbTuners.h"
 #include "platform/bda/tuner/VirtualTunerFilter.h"
-#include "platform/bda/tuner/VirtualTuners.h"
 #include "tables/collect/ChannelCollection.h"
-#include "tools/broadcast/tuner/OnTheAir.h"
+#include "tools/broadcast/tuner/TunerRegistration.h"
 
 namespace cli {
 namespace {
@@ -31,8 +29,7 @@ ToolSession::ToolSession() {
 }
 
 ToolSession::~ToolSession() {
-  linuxdvb::UnregisterDvbTuners();
-  bda::UnregisterVirtualTuners();
+  broadcast::UnregisterTuners();
 }
 
 bool ToolSession::Open(const std::u16string& instance, const std::string& tuner,
@@ -48,10 +45,7 @@ bool ToolSession::Open(const std::u16string& instance, const std::string& tuner,
                                               channels_);
   file_->LoadSettingsFile();
 
-  auto broadcast = broadcast::LoadBroadcast(error);
-  if (!broadcast) return false;
-  bda::RegisterVirtualTuners(broadcast);
-  linuxdvb::RegisterDvbTuners();
+  if (!broadcast::RegisterTuners(error)) return false;
   const std::vector<graph::TunerInfo> tuners = graph::EnumerateTuners();
   if (tuners.empty()) {
     *error = "no tuner";
@@ -77,6 +71,10 @@ bool ToolSession::Open(const std::u16string& instance, const std::string& tuner,
     common::SetField(m.tuners[0].devicePath, chosen->displayName);
     m.tunerCount = std::max<std::uint32_t>(m.tunerCount, 1);
   }
+  const auto selected = m.tuners.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(
+                                               m.tunerCount, m.tuners.size()));
+  presentTuners_ = static_cast<int>(std::count_if(
+      m.tuners.begin(), selected, [&](const app::TunerEntry& e) { return Present(tuners, e); }));
   return true;
 }
 
@@ -92,6 +90,10 @@ bool ToolSession::Claim(const std::u16string& instance, std::string* error) {
     return false;
   }
   return true;
+}
+
+std::filesystem::path ToolSession::ClaimedFolder() const {
+  return lock_ ? lock_->Folder() : std::filesystem::path();
 }
 
 graph::GraphConfig ToolSession::ConfigOfFirstTuner() const {

@@ -40,6 +40,12 @@ class ToolSession {
   // another copy (the program or a daemon) holds it.
   bool Claim(const std::u16string& instance, std::string* error);
 
+  // The canonical data folder Claim took; empty before.
+  std::filesystem::path ClaimedFolder() const;
+  // How many of the settings' selected tuners are present (after Open): the
+  // timers that may overlap.
+  int PresentTunerCount() const { return presentTuners_; }
+
   // The graph config of the first selected tuner, with the settings' folders.
   graph::GraphConfig ConfigOfFirstTuner() const;
   graph::GraphServices Services(graph::IGraphMessageTarget* target);
@@ -60,6 +66,7 @@ class ToolSession {
   std::filesystem::path dataFolder_;
   std::unique_ptr<app::SettingsFile> file_;
   std::optional<ui::DataFolderLock> lock_;
+  int presentTuners_ = 0;
 };
 
 // The stream time a virtual tuner has delivered since its last tune (27 MHz

@@ -2,11 +2,10 @@
 
 #include "common/Utf16.h"
 #include "graph/ingest/TunerDevices.h"
-#include "platform/bda/linuxdvb/DvbTuners.h"
-#include "platform/bda/tuner/VirtualTuners.h"
+#include "platform/bda/model/BdaInterfaces.h"
 #include "platform/com/ComPtr.h"
 #include "platform/media/Devices.h"
-#include "tools/broadcast/tuner/OnTheAir.h"
+#include "tools/broadcast/tuner/TunerRegistration.h"
 
 namespace cli {
 namespace {
@@ -45,14 +44,12 @@ bool TakeTunerOption(std::vector<std::string>& args, std::string* name) {
 
 std::vector<TunerListing> ListTuners(std::string* error) {
   std::vector<TunerListing> list;
-  if (auto on = broadcast::LoadBroadcast(error)) bda::RegisterVirtualTuners(on);
-  linuxdvb::RegisterDvbTuners();
+  broadcast::RegisterTuners(error);
   for (const graph::TunerInfo& tuner : graph::EnumerateTuners()) {
     list.push_back({common::ToUtf8(tuner.friendlyName), common::ToUtf8(tuner.displayName),
                     ModulationsOf(tuner.displayName)});
   }
-  linuxdvb::UnregisterDvbTuners();
-  bda::UnregisterVirtualTuners();
+  broadcast::UnregisterTuners();
   return list;
 }
 
