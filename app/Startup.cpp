@@ -24,6 +24,12 @@ int RunProgram(const CommandLineOptions& options, IStartupSteps& steps) {
     case InstanceClaim::kBusy:
       common::ErrorBox("%s is already running and does not answer.", common::ToUtf8(title).c_str());
       return 0;
+    case InstanceClaim::kRefused:
+      common::ErrorBox(
+          "%s can not start: a recorder without a window (corvane-cli daemon) runs on its data "
+          "folder.",
+          common::ToUtf8(title).c_str());
+      return 0;
   }
   steps.SetDefaultSettings(dataFolder);
   const bool shift = steps.ShiftHeld();

@@ -15,6 +15,7 @@ enum class InstanceClaim {
   kFirst,       // this copy runs and holds the data folder
   kHandedOver,  // another copy runs on the folder and was told to show itself
   kBusy,        // another copy holds the folder but did not answer
+  kRefused,     // a recorder without a window holds the folder and refused
 };
 
 class IStartupSteps {

@@ -60,6 +60,8 @@ app::InstanceClaim Desktop::ClaimInstance(std::u16string_view title,
       return app::InstanceClaim::kFirst;
     case ui::SingleInstance::Outcome::HandedOver:
       return app::InstanceClaim::kHandedOver;
+    case ui::SingleInstance::Outcome::Refused:
+      return app::InstanceClaim::kRefused;
     case ui::SingleInstance::Outcome::Busy:
       break;
   }

@@ -2,7 +2,9 @@
 // the first start takes the folder's lock (DataFolderLock) before anything
 // reads the folder, and listens on a local socket named after the folder; a
 // later start finds the lock taken and hands its command (40151, "Open") to
-// the running copy through that socket instead of running itself.
+// the running copy through that socket instead of running itself. The holder
+// answers "0" when it takes the command; a recorder without a window
+// ("corvane-cli daemon") refuses it.
 #pragma once
 
 #include <chrono>
@@ -20,6 +22,7 @@ class SingleInstance {
     First,       // this copy runs; the returned instance holds the lock
     HandedOver,  // another copy runs and has been given the command
     Busy,        // another copy holds the folder but took no command in time
+    Refused,     // the holder takes no command: a recorder without a window
   };
   struct Claim {
     Outcome outcome;

@@ -81,6 +81,16 @@ TEST(Startup, AnotherCopyOnTheFolderEndsTheStartWithZeroBeforeTheSettingsAreRead
   EXPECT_EQ(fake.steps, (Steps{"folder", "claim"}));
 }
 
+TEST(Startup, ARecorderOnTheFolderIsSaidAndNothingStarts) {
+  common::ErrorCapture errors;
+  FakeSteps fake;
+  fake.claim = app::InstanceClaim::kRefused;
+  EXPECT_EQ(app::RunProgram({}, fake), 0);
+  EXPECT_EQ(fake.steps, (Steps{"folder", "claim"}));
+  ASSERT_EQ(errors.Messages().size(), 1u);
+  EXPECT_NE(errors.Messages()[0].find("corvane-cli daemon"), std::string::npos);
+}
+
 TEST(Startup, TheInstanceNameIsInTheTitle) {
   FakeSteps fake;
   app::CommandLineOptions options;

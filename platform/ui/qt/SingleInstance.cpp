@@ -28,12 +28,20 @@ QString ChannelName(const std::string& key) {
   return QString::fromStdString(InstanceChannelPath(key));
 }
 
+enum class HandOverResult { kTaken, kRefused, kNoAnswer };
+
 // Only a holder that takes the command answers "0"; a recorder without a
-// window refuses it, and this start then finds the folder busy.
-bool HandOver(const QString& channel, std::uint32_t command) {
+// window answers with its refusal.
+HandOverResult HandOver(const QString& channel, std::uint32_t command) {
   const ChannelAnswer answer =
       AskOverChannel(channel.toStdString(), std::to_string(command), kAnswerWait, 256);
-  return answer.status == ChannelAnswer::Status::kAnswered && answer.text == kTaken;
+  if (answer.status != ChannelAnswer::Status::kAnswered) return HandOverResult::kNoAnswer;
+  return answer.text == kTaken ? HandOverResult::kTaken : HandOverResult::kRefused;
+}
+
+SingleInstance::Outcome OutcomeOf(HandOverResult result) {
+  return result == HandOverResult::kTaken ? SingleInstance::Outcome::HandedOver
+                                          : SingleInstance::Outcome::Refused;
 }
 
 std::optional<std::uint32_t> ParseCommand(const QByteArray& line) {
@@ -103,7 +111,8 @@ SingleInstance::Claim SingleInstance::Start(std::string_view title,
   };
   if (dataFolder.empty()) {
     const QString channel = ChannelName("title:" + std::string(title));
-    if (HandOver(channel, command)) return {Outcome::HandedOver, nullptr};
+    const HandOverResult result = HandOver(channel, command);
+    if (result != HandOverResult::kNoAnswer) return {OutcomeOf(result), nullptr};
     return first(std::nullopt, channel);
   }
   const auto deadline = std::chrono::steady_clock::now() + patience;
@@ -114,8 +123,9 @@ SingleInstance::Claim SingleInstance::Start(std::string_view title,
     }
     std::error_code ec;
     const std::filesystem::path canonical = std::filesystem::canonical(dataFolder, ec);
-    if (!ec && HandOver(ChannelName(canonical.string()), command)) {
-      return {Outcome::HandedOver, nullptr};
+    if (!ec) {
+      const HandOverResult result = HandOver(ChannelName(canonical.string()), command);
+      if (result != HandOverResult::kNoAnswer) return {OutcomeOf(result), nullptr};
     }
     if (std::chrono::steady_clock::now() >= deadline) return {Outcome::Busy, nullptr};
     std::this_thread::sleep_for(kRetryPause);
