@@ -75,6 +75,17 @@ keys() {
   xdotool key --delay 150 "$@"
 }
 click() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"; }
+# The program's windows on the screen (its menus are windows of their own).
+windows() { xdotool search --onlyvisible --classname corvane-dvr 2>/dev/null | wc -l; }
+more_windows() { [ "$(windows)" -gt "$1" ]; }
+# A right click on a guide box, once its context menu shows.
+context_menu() {
+  local before
+  before="$(windows)"
+  click "$1" "$2" "$3" 3
+  wait_for 20 "no context menu" more_windows "$before"
+  sleep 0.3
+}
 shot() {
   sleep 1
   import -window "$1" "$out/$2"
@@ -110,10 +121,10 @@ sleep 12
 keys "$main" i
 shot "$main" watch.png
 
-# In the last 100 s of a half hour the timer a minute ahead could start with
+# In the last 150 s of a half hour the timer a minute ahead could start with
 # the next half hour's programmes: the tour waits for the half hour instead.
 late=$(($(date +%s) % 1800))
-[ "$late" -lt 1700 ] || sleep $((1800 - late + 5))
+[ "$late" -lt 1650 ] || sleep $((1800 - late + 5))
 step "the guide"
 keys "$main" g
 sleep 2
@@ -122,8 +133,7 @@ sleep 2
 # "Record Custom..." (the context menu's last item) opens Set Timer with the
 # programme; the start becomes the first whole minute at least 40 s ahead
 # (the picker shows minutes), the duration one minute, the name our own.
-click "$main" 240 207 3
-sleep 1
+context_menu "$main" 240 207
 xdotool key --delay 150 Up Return
 setTimer="$(window 'Set Timer')"
 sleep 1
@@ -150,8 +160,7 @@ grep -q "Error!" "$log" && fail "Set Timer refused the timer"
 # "Record Weekly" (the context menu's third item) on the second row's
 # programme in the last half hour of the grid: an hour or more ahead, so it
 # overlaps neither the timer above nor (one tuner) conflicts with it.
-click "$main" 480 252 3
-sleep 1
+context_menu "$main" 480 252
 xdotool key --delay 150 Down Down Down Return
 sleep 1
 grep -q "Error!" "$log" && fail "the weekly timer was refused"
@@ -159,7 +168,11 @@ shot "$main" guide.png
 keys "$main" Escape
 
 step "to the tray"
-keys "$main" alt+f Up Return # File, Close (the menu's last item)
+before="$(windows)"
+keys "$main" alt+f
+wait_for 20 "no File menu" more_windows "$before"
+sleep 0.3
+xdotool key --delay 150 Up Return # Close, the menu's last item
 wait_for 20 "the window did not go to the tray" bash -c "! xdotool search --onlyvisible --name '^Corvane DVR\$' | grep -q ."
 running || fail "the program ended on Close"
 
