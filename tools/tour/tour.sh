@@ -41,6 +41,7 @@ log="$home/dvr.log"
 step() { echo "[$(date +%T)] $*"; }
 fail() {
   echo "FAILED: $*" >&2
+  import -window root "$out/failed.png" 2>/dev/null || true
   echo "--- program output" >&2
   tail -n 40 "$log" >&2 || true
   exit 1
@@ -116,8 +117,15 @@ click "$channels" 380 416 # Close
 
 step "watching"
 main="$(window 'Corvane DVR')"
+# The live picture: a patch of the video area is no longer black.
+picture() {
+  local mean
+  mean="$(import -window "$main" -crop 60x60+20+100 -format '%[fx:mean]' info: 2>/dev/null)"
+  awk -v m="${mean:-0}" 'BEGIN { exit !(m > 0.05) }'
+}
+wait_for 90 "no live picture" picture
 # The guide fills from the broadcast's tables while the channel plays.
-sleep 12
+sleep 5
 keys "$main" i
 shot "$main" watch.png
 
