@@ -24,6 +24,7 @@ ui::DialogTemplate TimersDialog::Layout() {
 
 void TimersDialog::OnInit(ui::DialogControls& dialog) {
   Refill(dialog, std::nullopt);
+  dialog.SetTimer(kTimersRefreshTimer, kTimersRefreshMilliseconds);
 }
 
 std::optional<GUID> TimersDialog::Selected(const ui::DialogControls& dialog) const {
@@ -47,13 +48,11 @@ void TimersDialog::Refill(ui::DialogControls& dialog, const std::optional<GUID>&
 
 void TimersDialog::OnNotify(ui::DialogControls& dialog, ui::ControlId id, ui::Notification what,
                             int) {
-  const std::optional<GUID> selected = Selected(dialog);
   if (id == kTimersList && what == ui::Notification::kSelectionChanged) {
-    // The rows stay as they are unless the timers changed, so that the
-    // user's selection is not disturbed.
-    if (model_.Rebuild()) Refill(dialog, selected);
+    Follow(dialog);
     return;
   }
+  const std::optional<GUID> selected = Selected(dialog);
   if (what != ui::Notification::kClicked) return;
   switch (id) {
     case kTimersDelete:
@@ -78,6 +77,18 @@ void TimersDialog::OnNotify(ui::DialogControls& dialog, ui::ControlId id, ui::No
     default:
       break;
   }
+}
+
+void TimersDialog::OnMessage(ui::DialogControls& dialog, ui::Message message, ui::WParam wParam,
+                             ui::LParam) {
+  if (message == ui::Message::WM_TIMER && wParam == kTimersRefreshTimer) Follow(dialog);
+}
+
+void TimersDialog::Follow(ui::DialogControls& dialog) {
+  // The rows stay as they are unless the timers changed, so that the user's
+  // selection is not disturbed.
+  const std::optional<GUID> selected = Selected(dialog);
+  if (model_.Rebuild()) Refill(dialog, selected);
 }
 
 }  // namespace app

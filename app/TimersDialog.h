@@ -3,7 +3,8 @@
 // and "Close". Rows stand for timers by identity: the one-second tick may
 // remove an ended timer while the dialog is open, so every button finds its
 // timer again, and the list is rebuilt after every button and, when the
-// timers changed meanwhile, as soon as the user selects a row.
+// timers changed meanwhile, every second and as soon as the user selects a
+// row.
 #pragma once
 
 #include <functional>
@@ -20,6 +21,8 @@ inline constexpr ui::ControlId kTimersEdit = 1003;
 inline constexpr ui::ControlId kTimersNew = 1004;
 inline constexpr ui::ControlId kTimersDeleteAll = 1005;
 inline constexpr ui::ControlId kTimersClose = ui::kIdCancel;
+inline constexpr unsigned kTimersRefreshTimer = 1;
+inline constexpr int kTimersRefreshMilliseconds = 1000;
 
 class TimersDialog final : public ui::DialogHandler {
  public:
@@ -34,8 +37,12 @@ class TimersDialog final : public ui::DialogHandler {
   void OnInit(ui::DialogControls& dialog) override;
   void OnNotify(ui::DialogControls& dialog, ui::ControlId id, ui::Notification what,
                 int item) override;
+  void OnMessage(ui::DialogControls& dialog, ui::Message message, ui::WParam wParam,
+                 ui::LParam lParam) override;
 
  private:
+  // Rebuilds the list when the timers changed, keeping the user's selection.
+  void Follow(ui::DialogControls& dialog);
   // The identity of the selected row, if any.
   std::optional<GUID> Selected(const ui::DialogControls& dialog) const;
   // Rebuilds the list from the timers, keeping the selected timer selected.

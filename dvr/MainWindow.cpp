@@ -216,10 +216,15 @@ void MainWindow::OnClose() {
   RefreshOsd();
   guide_.reset();
   manager_.uiMode = app::UiMode::kNothing;
-  // The player stops; a recording goes on in the tuner graph.
+  // The player stops; a recording goes on in the tuner graph. Without one
+  // the tuner stops too: a buffering tuner without a player (32) has no way
+  // into a recording, so a timer due while the window is in the tray would
+  // find no tuner, whereas an idle one records it.
   graph::CBDAFilterGraph* g = host_.CurrentGraph();
-  if (g != nullptr && g->Player() != graph::PlayerState::kNone)
-    g->RequestGraphState(static_cast<std::uint8_t>(g->Tuner()), 0);
+  if (g != nullptr && g->Player() != graph::PlayerState::kNone) {
+    const bool recording = g->Tuner() == graph::TunerState::kTunerRecording;
+    g->RequestGraphState(recording ? 48 : 0, 0);
+  }
 }
 
 void MainWindow::OnTrayClose() {

@@ -182,5 +182,22 @@ TEST_F(TimerDialogsTest, TheListFollowsTimersRemovedWhileItIsOpen) {
   EXPECT_EQ(dialog.Selection(kTimersList), 0);
 }
 
+// The one-second refresh follows the scheduler's removals without a click, and
+// keeps the user's selection on its timer.
+TEST_F(TimerDialogsTest, TheListFollowsTheTimersEverySecond) {
+  const GUID a = AddOnce(20, 600, u"A");
+  AddOnce(21, 600, u"B");
+  TimersDialog handler(timers_, [](const std::optional<GUID>&) {});
+  FakeDialog dialog(TimersDialog::Layout(), handler);
+  dialog.Init();
+  ASSERT_EQ(dialog.Timers().at(kTimersRefreshTimer), 1000);
+  dialog.Choose(kTimersList, 1);
+  timers_.RemoveByIdentity(a);
+  ASSERT_TRUE(dialog.FireTimer(kTimersRefreshTimer));
+  ASSERT_EQ(dialog.ItemCount(kTimersList), 1);
+  EXPECT_EQ(dialog.ItemText(kTimersList, 0), recording::TimerText(timers_[0]));
+  EXPECT_EQ(dialog.Selection(kTimersList), 0);
+}
+
 }  // namespace
 }  // namespace app

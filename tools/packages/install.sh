@@ -10,7 +10,7 @@ packages=(
   libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libasound2-dev libsystemd-dev dbus-daemon libzvbi-dev
   qt6-base-dev zlib1g-dev
-  xvfb xdotool imagemagick desktop-file-utils
+  xvfb xdotool imagemagick desktop-file-utils trayer
 )
 
 missing=()
