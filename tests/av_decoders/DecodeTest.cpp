@@ -129,6 +129,35 @@ TEST_F(Decoding, SeekingThroughTheDecoderMovesTheSource) {
   EXPECT_LT(frames, recording_.pictures * 3 / 4);
 }
 
+TEST_F(Decoding, TheFirstPictureAfterAFlushCarriesTheTypeAgain) {
+  // The paused renderer holds the picture that brought the stream's size; the
+  // seek's flush throws it away, so the next one must bring the size again.
+  Record();
+  DecoderGraph g(recording_.path, false);
+  std::mutex mutex;
+  std::vector<bool> typed;
+  g.videoOut->SetCallback([&](IMediaSample* sample) {
+    AM_MEDIA_TYPE* mt = nullptr;
+    const bool carries = sample->GetMediaType(&mt) == S_OK;
+    if (carries) DeleteMediaType(mt);
+    std::lock_guard lock(mutex);
+    typed.push_back(carries);
+  });
+  ComPtr<IMediaControl> control;
+  ASSERT_EQ(g.graph->QueryInterface(IID_PPV_ARGS(&control)), S_OK);
+  ASSERT_TRUE(SUCCEEDED(control->Pause()));
+  OAFilterState state = State_Stopped;
+  ASSERT_EQ(control->GetState(5'000, &state), S_OK);
+  LONGLONG start = 0;
+  ASSERT_EQ(g.graph->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
+                                  AM_SEEKING_NoPositioning),
+            S_OK);
+  ASSERT_TRUE(g.RunToCompletion());
+  std::lock_guard lock(mutex);
+  ASSERT_FALSE(typed.empty());
+  EXPECT_TRUE(typed.front());
+}
+
 TEST_F(Decoding, RateTwoReachesTheRenderersTwiceAsFast) {
   Record();
   DecoderGraph g(recording_.path, true);

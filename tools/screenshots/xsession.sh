@@ -5,14 +5,20 @@
 # keeps its process id in $tray.
 home="$(mktemp -d)"
 trap 'kill "${pid:-}" "${tray:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$home"' EXIT
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp &
+# Xvfb picks a free display itself and writes its number once it takes
+# clients, so runs side by side never meet on one display.
+displayFile="$home/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayFile" &
 xvfb=$!
-# Up to 20 s for the display to take clients (a loaded machine starts slowly).
 for _ in $(seq 1 100); do
-  DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  [ -s "$displayFile" ] && break
   sleep 0.2
 done
+display=":$(head -1 "$displayFile")"
+[ "$display" != ":" ] || {
+  echo "Xvfb did not start" >&2
+  exit 1
+}
 
 export DISPLAY="$display" HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
 export XDG_RUNTIME_DIR="$home/run" CORVANE_BOXES=print CORVANE_DIALOGS="${1:-}"

@@ -16,6 +16,10 @@ CAvDecoderFilter::CAvDecoderFilter(const char* objectName, REFCLSID clsid, LPCWS
 void CAvDecoderFilter::ResetTiming() {
   discontinuity_ = true;
   haveNextTime_ = false;
+  // A flush may have thrown away the sample that carried a type change (a
+  // queue downstream drops what it holds): the first sample after a break
+  // always carries the output type, so the renderer never keeps an old size.
+  typePending_ = true;
 }
 
 void CAvDecoderFilter::StreamingStarted() {

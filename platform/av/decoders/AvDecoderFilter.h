@@ -15,6 +15,7 @@
 // change, and hands it downstream.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/av/decoders/DecoderStats.h"
@@ -62,7 +63,8 @@ class CAvDecoderFilter : public CTransformFilter {
 
   const char* traceName_;
   const char* damagedWhat_;
-  bool typePending_ = false;  // the next sample carries the output type
+  // The next sample carries the output type; set by the flush thread too.
+  std::atomic<bool> typePending_ = false;
   bool discontinuity_ = true;
   bool haveNextTime_ = false;
   REFERENCE_TIME nextTime_ = 0;
