@@ -7,6 +7,8 @@
 #include "app/ChannelsDialog.h"
 #include "app/SettingsDefaults.h"
 #include "app/SettingsDialog.h"
+#include "app/timers/TimersAnswer.h"
+#include "app/timers/TimersRequest.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
 #include "dvr/SessionSignals.h"
@@ -57,6 +59,10 @@ app::InstanceClaim Desktop::ClaimInstance(std::u16string_view title,
   switch (claim.outcome) {
     case ui::SingleInstance::Outcome::First:
       instance_ = std::move(claim.instance);
+      // Timers requests are answered from now on, refused as busy until
+      // start-up is complete.
+      instance_->SetRequestHandler(
+          [this](std::optional<std::string_view> request) { return AnswerTimersRequest(request); });
       return app::InstanceClaim::kFirst;
     case ui::SingleInstance::Outcome::HandedOver:
       return app::InstanceClaim::kHandedOver;
@@ -133,6 +139,20 @@ void Desktop::CreateMainWindow(std::u16string_view title) {
   });
 }
 
+std::string Desktop::AnswerTimersRequest(std::optional<std::string_view> request) {
+  // Until start-up is complete the list may not even be read yet.
+  if (!started_) return app::TimersAnswerText({1, app::kTimersBusy});
+  // A state change under way or an open "Set Timer" form: the list is not
+  // changed from outside meanwhile. A change is saved at once, so that the
+  // file holds it even if the program does not end cleanly.
+  const bool editing = busy_ || (window_ && window_->EditingTimer());
+  const app::TimersHolder holder{
+      {manager_.timers, channels_, manager_.settings, scheduler_.ConflictLimit(), clock_},
+      [this] { return SaveAll(); },
+      editing};
+  return app::AnswerTimersRequest(request, holder);
+}
+
 void Desktop::AddTrayIcon() {
   window_->AddTrayIcon();
 }
@@ -150,6 +170,9 @@ bool Desktop::StartGraphs(bool forceSettings, bool launch) {
 
 void Desktop::MarkStartupComplete() {
   scheduler_.SetStartupComplete();
+  started_ = true;
+  std::printf("Start-up complete\n");
+  std::fflush(stdout);
 }
 
 bool Desktop::ChannelListEmpty() {

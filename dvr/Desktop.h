@@ -5,6 +5,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/GraphStart.h"
@@ -86,6 +89,8 @@ class Desktop final : public app::IStartupSteps,
   void OpenSettings() override;
   void OpenChannels() override;
 
+  // The answer to a timers request of the command-line tool.
+  std::string AnswerTimersRequest(std::optional<std::string_view> request);
   // The "Channels" dialog on the current graph, when its tuner graph allows.
   void RunChannelsDialog();
   bool AnyGraphRecording() const;
@@ -107,6 +112,7 @@ class Desktop final : public app::IStartupSteps,
   bool busy_ = false;
   recording::Scheduler scheduler_;
   bool launch_ = true;
+  bool started_ = false;                  // start-up is complete
   ChannelsHost* channelsHost_ = nullptr;  // while the "Channels" dialog is open
 };
 

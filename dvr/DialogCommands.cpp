@@ -21,8 +21,13 @@ std::optional<recording::TimerFormResult> RunSetTimer(const TimerDialogSources& 
   app::SetTimerDialog handler(
       {sources.timers, recording::ChannelChoices(sources.channels), clock, sources.tunerCount},
       editing, std::move(form));
-  if (ui::RunDialog(app::SetTimerDialog::Layout(), handler, sources.owner) != ui::DialogResult::Ok)
-    return std::nullopt;
+  // While the form is open, the list it checks its timer against must not
+  // change from outside.
+  if (sources.openForms) ++*sources.openForms;
+  const ui::DialogResult result =
+      ui::RunDialog(app::SetTimerDialog::Layout(), handler, sources.owner);
+  if (sources.openForms) --*sources.openForms;
+  if (result != ui::DialogResult::Ok) return std::nullopt;
   return handler.Outcome();
 }
 

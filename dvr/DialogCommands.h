@@ -22,6 +22,7 @@ struct TimerDialogSources {
   tuning::ChannelList& channels;
   int tunerCount = 1;                     // a new timer is refused when it overlaps this many
   tuning::ChannelLocator currentChannel;  // where "New..." starts
+  int* openForms = nullptr;               // counts the "Set Timer" dialogs open
 };
 
 void ShowTimersDialog(const TimerDialogSources& sources);

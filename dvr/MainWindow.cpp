@@ -150,9 +150,12 @@ void MainWindow::OnCommand(std::uint16_t command) {
 
 TimerDialogSources MainWindow::TimerSources() {
   graph::CBDAFilterGraph* g = host_.CurrentGraph();
-  return TimerDialogSources{Id(), manager_.timers, host_.Channels(),
+  return TimerDialogSources{Id(),
+                            manager_.timers,
+                            host_.Channels(),
                             host_.Scheduler().ConflictLimit(),
-                            g ? g->CurrentChannel() : manager_.settings.currentChannel};
+                            g ? g->CurrentChannel() : manager_.settings.currentChannel,
+                            &openTimerForms_};
 }
 
 void MainWindow::OnDialogAction(app::commands::WindowAction action) {

@@ -73,6 +73,8 @@ class MainWindow final : public ui::Window, private app::commands::IWindowShell 
   // The status line in the video area, from the current graph.
   void RefreshStatus();
   const std::string& Title() const { return title_; }
+  // True while a "Set Timer" dialog is open over the window.
+  bool EditingTimer() const { return openTimerForms_ > 0; }
   // Where the video goes in the client area: above the control panel in a
   // window, the whole client area in full screen.
   ui::Rect VideoArea() const;
@@ -125,6 +127,7 @@ class MainWindow final : public ui::Window, private app::commands::IWindowShell 
   std::unique_ptr<OsdView> osd_;
   ui::Rect hotZone_;
   int aspectMode_ = 0;
+  int openTimerForms_ = 0;
 };
 
 }  // namespace dvr

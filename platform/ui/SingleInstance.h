@@ -4,7 +4,8 @@
 // later start finds the lock taken and hands its command (40151, "Open") to
 // the running copy through that socket instead of running itself. The holder
 // answers "0" when it takes the command; a recorder without a window
-// ("corvane-cli daemon") refuses it.
+// ("corvane-cli daemon") refuses it. Other request lines on the socket (the
+// command-line tool's timers requests) go to the request handler.
 #pragma once
 
 #include <chrono>
@@ -12,6 +13,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace ui {
@@ -43,6 +46,13 @@ class SingleInstance {
   // User-interface thread: where commands handed over go. Commands that came
   // before a handler was set are given to it at once.
   void SetCommandHandler(std::function<void(std::uint32_t command)> handler);
+
+  // User-interface thread: the answer to a request line that is not a
+  // command, written back before the connection closes; nothing stands for a
+  // line longer than the channel takes (kMaxChannelRequest). Without a
+  // handler such lines are refused.
+  using RequestHandler = std::function<std::string(std::optional<std::string_view> request)>;
+  void SetRequestHandler(RequestHandler handler);
 
  private:
   struct Impl;

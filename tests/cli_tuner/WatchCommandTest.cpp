@@ -8,6 +8,7 @@
 #include "tools/broadcast/Listing.h"
 #include "tools/cli/scan/ScanRun.h"
 #include "tools/cli/watch/WatchRun.h"
+#include "tuning/ChannelText.h"
 
 namespace cli::test {
 namespace {
@@ -45,7 +46,7 @@ TEST_F(WatchCommandTest, TypedNumbersFollowTheListThenThePhysicalChannel) {
   app::SettingsFile file(DataFolder() / app::kSettingsFileName, manager, channels);
   ASSERT_EQ(file.LoadSettingsFile(), 0);
   const auto resolve = [&](const std::string& text) {
-    return ResolveChannelText(text, channels, tuning::kAntennaUs, tuning::kVsb8);
+    return tuning::ResolveChannelText(text, channels, tuning::kAntennaUs, tuning::kVsb8);
   };
 
   const auto seven = resolve("7");  // the first channel numbered 7

@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "tests/dvr/ProgramRun.h"
-#include "tests/support/ExternalTool.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Wait.h"
 
@@ -15,10 +14,7 @@ namespace {
 
 TEST(LiveViewingProcess, TheDecodedPictureReachesTheMainWindowsPlayer) {
   testsupport::TempFolder home;
-  const std::string h = testsupport::ShellQuote(home.Path().string());
-  const auto scan =
-      testsupport::RunTool("HOME=" + h + " XDG_DATA_HOME=" + h + "/data" + " XDG_CONFIG_HOME=" + h +
-                           "/config " CORVANE_CLI " scan 2>&1");
+  const auto scan = dvrtest::RunCli(home.Path(), "scan");
   ASSERT_EQ(scan.status, 0) << scan.output;
 
   dvrtest::ProgramRun run(home.Path(), {});

@@ -21,6 +21,7 @@ std::function<int()> Exec(const std::filesystem::path& home, std::vector<std::st
       "CORVANE_BOXES=print",
       "CORVANE_DIALOGS=ok",
       "PATH=/usr/bin:/bin",
+      "TZ=UTC",
       // A sanitizer build checks the program for leaks, but not the system
       // libraries' own.
       "LSAN_OPTIONS=suppressions=" CORVANE_LSAN_SUPPRESSIONS,
@@ -49,6 +50,18 @@ ProgramRun::ProgramRun(const std::filesystem::path& home, std::vector<std::strin
 
 bool ProgramRun::WaitStarted() {
   return testsupport::WaitUntil([this] { return Out().find("0: ") != std::string::npos; });
+}
+
+bool ProgramRun::WaitRunning() {
+  return testsupport::WaitUntil(
+      [this] { return Out().find("Start-up complete") != std::string::npos; }, 60'000);
+}
+
+testsupport::ToolRun RunCli(const std::filesystem::path& home, const std::string& arguments) {
+  const std::string h = testsupport::ShellQuote(home.string());
+  return testsupport::RunTool("env -u XDG_RUNTIME_DIR -u TMPDIR TZ=UTC HOME=" + h +
+                              " XDG_DATA_HOME=" + h + "/data XDG_CONFIG_HOME=" + h +
+                              "/config " CORVANE_CLI " " + arguments + " 2>&1");
 }
 
 std::filesystem::path DataFolder(const std::filesystem::path& home, const std::string& instance) {

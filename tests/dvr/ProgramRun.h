@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ExternalTool.h"
 
 namespace dvrtest {
 
@@ -21,6 +22,9 @@ class ProgramRun {
   // True once the program has read its command line (its session signals
   // are handled from then on).
   bool WaitStarted();
+  // True once start-up is complete: the graphs run and requests on the
+  // data folder's socket are answered.
+  bool WaitRunning();
   // The exit code once the program has ended within `milliseconds`.
   std::optional<int> WaitExit(int milliseconds) { return process_.WaitExit(milliseconds); }
   bool Running() { return process_.Running(); }
@@ -32,6 +36,11 @@ class ProgramRun {
  private:
   testsupport::ChildProcess process_;
 };
+
+// corvane-cli with the program's folders below `home` (its data folder, and
+// the temporary folder where its socket lies) and its time zone; standard
+// output and error together.
+testsupport::ToolRun RunCli(const std::filesystem::path& home, const std::string& arguments);
 
 // The data folder of an instance below `home`.
 std::filesystem::path DataFolder(const std::filesystem::path& home,

@@ -94,6 +94,38 @@ TEST(SingleInstance, HolderThatRefusesTheCommandEndsTheSecondStartAtOnce) {
   EXPECT_EQ(asked, 1);
 }
 
+// The desktop program answers the command-line tool's requests on the same
+// socket: a line that is not a command goes to the request handler, one
+// beyond the limit reaches it as none.
+TEST(SingleInstance, RequestsThatAreNotCommandsAreAnsweredByTheRequestHandler) {
+  testsupport::TempFolder temp;
+  SingleInstance::Claim first = SingleInstance::Start("Corvane DVR", temp.Path(), kOpen);
+  ASSERT_EQ(first.outcome, SingleInstance::Outcome::First);
+  std::vector<std::string> requests;
+  first.instance->SetRequestHandler([&](std::optional<std::string_view> request) {
+    requests.emplace_back(request.value_or("(none)"));
+    return std::string("0\nanswered\n");
+  });
+  const std::string path =
+      ui::InstanceChannelPath(std::filesystem::canonical(temp.Path()).string());
+  std::vector<ui::ChannelAnswer> answers;
+  std::thread asking([&] {
+    for (const std::string& request :
+         {std::string("timers\tlist"), std::string(ui::kMaxChannelRequest, 'x')})
+      answers.push_back(ui::AskOverChannel(path, request, 2s, 64));
+    ui::Application::Quit(0);
+  });
+  uitest::RunLoop();
+  asking.join();
+
+  EXPECT_EQ(requests, (std::vector<std::string>{"timers\tlist", "(none)"}));
+  ASSERT_EQ(answers.size(), 2u);
+  for (const ui::ChannelAnswer& answer : answers) {
+    EXPECT_EQ(answer.status, ui::ChannelAnswer::Status::kAnswered);
+    EXPECT_EQ(answer.text, "0\nanswered\n");
+  }
+}
+
 TEST(InstanceChannel, ARequestBeyondTheLimitReachesTheHolderAsNone) {
   testsupport::TempFolder temp;
   const std::string path = ui::InstanceChannelPath(temp.Path().string());

@@ -17,8 +17,7 @@ namespace {
 
 constexpr std::chrono::milliseconds kAnswerWait{1000};
 constexpr std::chrono::milliseconds kRetryPause{50};
-// "40151\n": a command number is at most ten digits.
-constexpr qsizetype kMaxLine = 12;
+constexpr qsizetype kMaxLine = static_cast<qsizetype>(kMaxChannelRequest);
 // The answers to a command: "0" once it is taken; a refusal otherwise.
 constexpr char kTaken[] = "0\n";
 constexpr char kRefused[] =
@@ -56,6 +55,7 @@ struct SingleInstance::Impl {
   std::optional<DataFolderLock> lock;
   QLocalServer server;
   std::function<void(std::uint32_t)> handler;
+  RequestHandler requestHandler;
   std::vector<std::uint32_t> early;
 
   void Deliver(std::uint32_t command) {
@@ -82,14 +82,26 @@ struct SingleInstance::Impl {
     });
   }
 
+  std::string AnswerRequest(bool whole, const QByteArray& line) const {
+    if (!requestHandler) return kRefused;
+    if (!whole) return requestHandler(std::nullopt);
+    return requestHandler(
+        std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
+  }
+
   void Accept(QLocalSocket* socket) {
     QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    // One command a connection, answered before the connection closes.
+    // One command or request a connection, answered before the connection
+    // closes.
     auto read = [this, socket] {
-      if (!socket->canReadLine() && socket->bytesAvailable() <= kMaxLine) return;
-      const auto command = ParseCommand(socket->readLine(kMaxLine + 1));
+      if (!socket->canReadLine() && socket->bytesAvailable() < kMaxLine) return;
+      QByteArray line = socket->readLine(kMaxLine);
       QObject::disconnect(socket, &QLocalSocket::readyRead, nullptr, nullptr);
-      socket->write(command ? kTaken : kRefused);
+      const bool whole = line.endsWith('\n');
+      if (whole) line.chop(1);
+      const auto command = whole ? ParseCommand(line) : std::nullopt;
+      const std::string answer = command ? std::string(kTaken) : AnswerRequest(whole, line);
+      socket->write(answer.data(), static_cast<qint64>(answer.size()));
       socket->disconnectFromServer();
       if (command) Deliver(*command);
     };
@@ -136,6 +148,10 @@ SingleInstance::SingleInstance(std::unique_ptr<Impl> impl) : impl_(std::move(imp
 
 SingleInstance::~SingleInstance() {
   impl_->server.close();
+}
+
+void SingleInstance::SetRequestHandler(RequestHandler handler) {
+  impl_->requestHandler = std::move(handler);
 }
 
 void SingleInstance::SetCommandHandler(std::function<void(std::uint32_t command)> handler) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/timers/TimersAnswer.h"
 #include "common/Utf16.h"
 #include "graph/buffer/BufferFolder.h"
 #include "graph/manager/CBDAFilterGraph.h"
@@ -16,9 +17,8 @@
 #include "platform/ui/InstanceChannel.h"
 #include "recording/Clock.h"
 #include "recording/scheduler/Scheduler.h"
-#include "tools/cli/daemon/TimersService.h"
-#include "tools/cli/psip/TuningText.h"
 #include "tools/cli/session/ToolSession.h"
+#include "tuning/ChannelText.h"
 
 namespace cli {
 namespace {
@@ -45,7 +45,7 @@ bool Parse(std::span<const std::string> args, Options& o) {
     } else if (a == "--tuner") {
       o.tuner = value;
     } else if (a == "--seconds") {
-      const auto seconds = ParseInt(value);
+      const auto seconds = tuning::ParseDecimal(value);
       if (!seconds || *seconds <= 0) return false;
       o.seconds = *seconds;
     } else {
@@ -129,9 +129,10 @@ int RunDaemon(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   scheduler.SetStartupComplete();
 
   // The timers commands hand their changes over the folder's socket.
-  TimersService timers(
+  const app::TimersHolder timers{
       {manager.timers, session.Channels(), session.Settings(), scheduler.ConflictLimit(), clock},
-      [&] { return session.Save(graph->CurrentChannel()); });
+      [&] { return session.Save(graph->CurrentChannel()); },
+      false};  // nobody edits the list by hand here
   const std::string channel = ui::InstanceChannelPath(session.ClaimedFolder().string());
   std::string channelError;
   const auto server = ui::ChannelServer::Listen(channel, &channelError);
@@ -140,7 +141,7 @@ int RunDaemon(std::span<const std::string> args, std::FILE* out, std::FILE* err)
                  channelError.c_str());
   }
   const auto answer = [&](std::optional<std::string_view> request) {
-    return timers.Answer(request);
+    return app::AnswerTimersRequest(request, timers);
   };
   std::fprintf(out, "Recording timers on %s: %d timer%s\n",
                common::ToUtf8(session.ConfigOfFirstTuner().friendlyName).c_str(),

@@ -5,7 +5,7 @@
 // cleanly (the file stays playable) and save the settings (tools/cli/daemon).
 // Like the program, it holds the data folder while it runs and empties the
 // buffer folder at its start. The "timers" commands hand their changes to it
-// over the folder's socket (TimersService.h).
+// over the folder's socket (app/timers/TimersAnswer.h).
 #pragma once
 
 #include <cstdio>

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "tuning/ChannelText.h"
+
 namespace cli {
 namespace {
 
@@ -16,14 +18,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 }  // namespace
-
-std::optional<int> ParseInt(const std::string& text) {
-  if (text.empty() || text.size() > 9 ||
-      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  return std::atoi(text.c_str());
-}
 
 std::optional<tuning::ChannelMap> ParseChannelMap(const std::string& text) {
   for (tuning::ChannelMap m = tuning::kAntennaUs; m <= tuning::kAntennaTw; ++m) {
@@ -64,7 +58,7 @@ bool PrepareCapture(graph::CaptureReceiver& receiver, const std::filesystem::pat
     *error = "unknown modulation \"" + text.modulation + "\"";
     return false;
   }
-  const auto physical = ParseInt(text.physical);
+  const auto physical = tuning::ParseDecimal(text.physical);
   if (!physical || !tuning::ResolveFrequency(*map, *physical)) {
     *error = "physical channel " + text.physical + " is outside the \"" +
              std::string(tuning::ChannelMapName(*map)) + "\" band plan";

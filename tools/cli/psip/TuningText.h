@@ -25,9 +25,6 @@ std::optional<tuning::ChannelMap> ParseChannelMap(const std::string& text);
 // A mode ("VSB:8-VSB", "QAM:256-QAM", ...) or a family ("VSB": its automatic mode).
 std::optional<tuning::ModulationMask> ParseModulation(const std::string& text);
 
-// A decimal number of at most nine digits.
-std::optional<int> ParseInt(const std::string& text);
-
 // Checks the capture file and the typed tuning, and prepares `receiver` with
 // them. False with the one-line message in `error`.
 bool PrepareCapture(graph::CaptureReceiver& receiver, const std::filesystem::path& capture,

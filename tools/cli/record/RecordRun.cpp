@@ -7,10 +7,9 @@
 
 #include "common/Utf16.h"
 #include "graph/manager/CBDAFilterGraph.h"
-#include "tools/cli/psip/TuningText.h"
 #include "tools/cli/scan/ScanDriver.h"
 #include "tools/cli/session/ToolSession.h"
-#include "tools/cli/watch/WatchRun.h"
+#include "tuning/ChannelText.h"
 
 namespace cli {
 namespace {
@@ -34,7 +33,7 @@ bool Parse(std::span<const std::string> args, Options& o) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
     if (a == "--minutes" && hasValue) {
-      const auto minutes = ParseInt(args[++i]);
+      const auto minutes = tuning::ParseDecimal(args[++i]);
       if (!minutes || *minutes <= 0 || *minutes > 24 * 60) return false;
       o.minutes = *minutes;
     } else if (a == "--title" && hasValue) {
@@ -69,8 +68,8 @@ int RunRecord(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   std::string error;
   if (!session.Open(common::FromUtf8(o.instance), o.tuner, &error)) return Fail(err, error);
   const app::Settings& settings = session.Settings();
-  const auto channel = ResolveChannelText(o.channel, session.Channels(), settings.scanChannelMap,
-                                          settings.scanModulation);
+  const auto channel = tuning::ResolveChannelText(o.channel, session.Channels(),
+                                                  settings.scanChannelMap, settings.scanModulation);
   if (!channel) return Fail(err, "no channel \"" + o.channel + "\"");
 
   ScanDriver target(session, channel->channelMap, settings.scanModulation, out, err);

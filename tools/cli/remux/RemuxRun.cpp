@@ -10,6 +10,7 @@
 #include "graph/capture/CaptureRecorder.h"
 #include "graph/program/ProgramFinder.h"
 #include "tools/cli/psip/TuningText.h"
+#include "tuning/ChannelText.h"
 
 namespace cli {
 namespace {
@@ -92,12 +93,12 @@ int RunRemux(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   Options o;
   if (const int code = ParseOptions(args, o, err)) return code;
 
-  const auto programNumber = cli::ParseInt(o.program);
+  const auto programNumber = tuning::ParseDecimal(o.program);
   if (!programNumber || *programNumber < 1 || *programNumber > 0xFFFF)
     return Fail(err, "programme number \"" + o.program + "\" is not 1-65535");
   std::optional<int> seconds;
   if (!o.seconds.empty()) {
-    seconds = cli::ParseInt(o.seconds);
+    seconds = tuning::ParseDecimal(o.seconds);
     if (!seconds || *seconds < 1) return Fail(err, "--seconds wants a whole number of seconds");
   }
   graph::CaptureReceiver receiver;

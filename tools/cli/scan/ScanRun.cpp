@@ -8,6 +8,7 @@
 #include "tools/cli/psip/TuningText.h"
 #include "tools/cli/scan/ScanDriver.h"
 #include "tools/cli/session/ToolSession.h"
+#include "tuning/ChannelText.h"
 
 namespace cli {
 namespace {
@@ -56,7 +57,7 @@ int Fail(std::FILE* err, const std::string& message) {
 std::optional<int> ChannelOf(const std::string& text, int fallback, tuning::ChannelMap map,
                              std::FILE* err) {
   if (text.empty()) return fallback;
-  const std::optional<int> value = ParseInt(text);
+  const std::optional<int> value = tuning::ParseDecimal(text);
   const tuning::ScanRangeResult range = tuning::ScanRange(map);
   if (!value || *value < range.first || *value > range.last) {
     std::fprintf(err, "corvane-cli: physical channel %s is outside \"%s\" (%d-%d)\n", text.c_str(),

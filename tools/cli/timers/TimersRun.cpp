@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/timers/TimersRequest.h"
 #include "common/Utf16.h"
 #include "platform/ui/InstanceChannel.h"
 #include "recording/Clock.h"
 #include "tools/cli/session/ToolSession.h"
-#include "tools/cli/timers/TimersRequest.h"
 
 namespace cli {
 namespace {
@@ -22,7 +22,7 @@ int Fail(std::FILE* err, const std::string& message) {
   return 1;
 }
 
-int Print(const TimersOutcome& outcome, std::FILE* out, std::FILE* err) {
+int Print(const app::TimersOutcome& outcome, std::FILE* out, std::FILE* err) {
   if (outcome.status == 0) {
     std::fputs(outcome.text.c_str(), out);
     return 0;
@@ -34,8 +34,8 @@ int Print(const TimersOutcome& outcome, std::FILE* out, std::FILE* err) {
 }
 
 // The command for the copy that holds the folder.
-int HandOff(TimersVerb verb, std::span<const std::string> args, const std::filesystem::path& folder,
-            std::FILE* out, std::FILE* err) {
+int HandOff(app::TimersVerb verb, std::span<const std::string> args,
+            const std::filesystem::path& folder, std::FILE* out, std::FILE* err) {
   std::vector<std::string> passed;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--instance") {
@@ -44,28 +44,28 @@ int HandOff(TimersVerb verb, std::span<const std::string> args, const std::files
       passed.push_back(args[i]);
     }
   }
-  const auto request = TimersRequestLine(verb, passed);
+  const auto request = app::TimersRequestLine(verb, passed);
   if (!request) return Fail(err, "an argument holds a control character (a tab or line break)");
   std::error_code ec;
   const std::filesystem::path held = std::filesystem::canonical(folder, ec);
   const ui::ChannelAnswer answer = ui::AskOverChannel(ui::InstanceChannelPath(held.string()),
-                                                      *request, kAnswerWait, kMaxTimersAnswer);
+                                                      *request, kAnswerWait, app::kMaxTimersAnswer);
   if (answer.status == ui::ChannelAnswer::Status::kNoListener ||
       answer.status == ui::ChannelAnswer::Status::kNoAnswer) {
     return Fail(err, "the data folder \"" + folder.string() +
                          "\" is in use by a running copy that does not answer");
   }
-  const auto outcome = ParseTimersAnswer(answer.text);
+  const auto outcome = app::ParseTimersAnswer(answer.text);
   if (answer.status != ui::ChannelAnswer::Status::kAnswered || !outcome)
     return Fail(err, "the answer of the running copy was not understood");
   return Print(*outcome, out, err);
 }
 
-int RunTimers(TimersVerb verb, const char* usage, std::span<const std::string> args, std::FILE* out,
-              std::FILE* err) {
-  TimersOptions o;
-  if (!ParseTimersOptions(verb, args, o)) {
-    std::fprintf(err, "usage: corvane-cli timers %s %s\n", TimersVerbWord(verb), usage);
+int RunTimers(app::TimersVerb verb, const char* usage, std::span<const std::string> args,
+              std::FILE* out, std::FILE* err) {
+  app::TimersOptions o;
+  if (!app::ParseTimersOptions(verb, args, o)) {
+    std::fprintf(err, "usage: corvane-cli timers %s %s\n", app::TimersVerbWord(verb), usage);
     return 2;
   }
   const std::u16string instance = common::FromUtf8(o.instance);
@@ -79,10 +79,10 @@ int RunTimers(TimersVerb verb, const char* usage, std::span<const std::string> a
   if (!session.Open(instance, "", &error)) return Fail(err, error);
 
   const recording::SystemClock clock;
-  const TimersOutcome outcome =
-      RunTimersCommand(verb, o,
-                       {session.Manager().timers, session.Channels(), session.Settings(),
-                        session.PresentTunerCount(), clock});
+  const app::TimersOutcome outcome =
+      app::RunTimersCommand(verb, o,
+                            {session.Manager().timers, session.Channels(), session.Settings(),
+                             session.PresentTunerCount(), clock});
   if (outcome.changed && !session.Save(session.Settings().currentChannel))
     return Fail(err, "the settings file was not saved");
   return Print(outcome, out, err);
@@ -91,15 +91,15 @@ int RunTimers(TimersVerb verb, const char* usage, std::span<const std::string> a
 }  // namespace
 
 int RunTimersList(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
-  return RunTimers(TimersVerb::kList, kTimersListUsage, args, out, err);
+  return RunTimers(app::TimersVerb::kList, kTimersListUsage, args, out, err);
 }
 
 int RunTimersAdd(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
-  return RunTimers(TimersVerb::kAdd, kTimersAddUsage, args, out, err);
+  return RunTimers(app::TimersVerb::kAdd, kTimersAddUsage, args, out, err);
 }
 
 int RunTimersRemove(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
-  return RunTimers(TimersVerb::kRemove, kTimersRemoveUsage, args, out, err);
+  return RunTimers(app::TimersVerb::kRemove, kTimersRemoveUsage, args, out, err);
 }
 
 }  // namespace cli

@@ -1,15 +1,13 @@
 // "timers list|add|remove": the timer list of the data folder, changed as the
-// "Timers" and "Set Timer" dialogs change it (tools/cli/timers). While a
-// recorder ("corvane-cli daemon") runs on the folder, the command is handed
-// to it over the folder's socket and its answer printed; otherwise the
-// settings file is read and written here, with the folder held meanwhile.
+// "Timers" and "Set Timer" dialogs change it (app/timers). While a copy runs
+// on the folder (the desktop program or "corvane-cli daemon"), the command is
+// handed to it over the folder's socket and its answer printed; otherwise
+// the settings file is read and written here, with the folder held meanwhile.
 #pragma once
 
 #include <cstdio>
 #include <span>
 #include <string>
-
-#include "tools/cli/timers/TimerCommands.h"
 
 namespace cli {
 

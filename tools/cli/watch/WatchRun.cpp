@@ -11,10 +11,10 @@
 #include "graph/player/PlayerGraph.h"
 #include "tables/guide/GuideStore.h"
 #include "tools/cli/play/Decoding.h"
-#include "tools/cli/psip/TuningText.h"
 #include "tools/cli/scan/ScanDriver.h"
 #include "tools/cli/session/ToolSession.h"
 #include "tuning/ChannelChange.h"
+#include "tuning/ChannelText.h"
 
 namespace cli {
 namespace {
@@ -35,7 +35,7 @@ bool Parse(std::span<const std::string> args, Options& o) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
     if (a == "--seconds" && hasValue) {
-      const auto seconds = ParseInt(args[++i]);
+      const auto seconds = tuning::ParseDecimal(args[++i]);
       if (!seconds) return false;
       o.seconds = *seconds;
     } else if (a == "--instance" && hasValue) {
@@ -91,32 +91,6 @@ void PrintNowPlaying(std::FILE* out, ToolSession& session, graph::CBDAFilterGrap
 
 }  // namespace
 
-std::optional<tuning::ChannelLocator> ResolveChannelText(const std::string& text,
-                                                         tuning::ChannelList& channels,
-                                                         tuning::ChannelMap map,
-                                                         tuning::ModulationMask mode) {
-  tuning::NumberEntry entry;
-  for (char c : text) {
-    if (!entry.Append(c)) return std::nullopt;
-  }
-  const std::uint8_t stored = tuning::ModulationToLocator(mode);
-  std::string shown;
-  if (auto found = entry.Resolve(channels, static_cast<std::uint8_t>(map), stored, &shown))
-    return found;
-  const std::size_t dot = text.find('.');
-  const auto physical = ParseInt(text.substr(0, dot));
-  if (!physical || !tuning::ResolveFrequency(map, *physical)) return std::nullopt;
-  if (dot == std::string::npos) {
-    return tuning::ChannelLocator::Make(static_cast<std::uint8_t>(*physical), tuning::kNoNumber,
-                                        tuning::kNoNumber, static_cast<std::uint8_t>(map), stored);
-  }
-  const auto programme = ParseInt(text.substr(dot + 1));
-  if (!programme || *programme <= 0 || *programme > 0xFFFF) return std::nullopt;
-  return tuning::ChannelLocator::Make(
-      static_cast<std::uint8_t>(*physical), static_cast<std::uint16_t>(*programme),
-      static_cast<std::uint16_t>(*physical), static_cast<std::uint8_t>(map), stored);
-}
-
 int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
   Options o;
   if (!Parse(args, o)) {
@@ -132,7 +106,7 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   const tuning::ChannelMap map = settings.scanChannelMap;
   const tuning::ModulationMask mode = settings.scanModulation;
   if (!o.channel.empty()) {
-    const auto typed = ResolveChannelText(o.channel, session.Channels(), map, mode);
+    const auto typed = tuning::ResolveChannelText(o.channel, session.Channels(), map, mode);
     if (!typed)
       return Fail(err,
                   "no channel \"" + o.channel + "\" on \"" + tuning::ChannelMapName(map) + "\"");

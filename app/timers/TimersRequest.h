@@ -1,9 +1,10 @@
-// The timers requests the command-line tool hands to a recorder that runs on
-// the data folder, and the recorder's answers. A request is one line: the
-// words "timers" and the verb, then the command's arguments (without
-// "--instance": the recorder answers for its own folder), separated by tabs;
-// no other control character may appear in it. An answer is the exit status
-// ("0", "1" or "2") on a line of its own, then the text to print.
+// The timers requests the command-line tool hands to the copy that runs on
+// the data folder (the desktop program or the recorder without a window), and
+// that copy's answers. A request is one line: the words "timers" and the
+// verb, then the command's arguments (without "--instance": the holder
+// answers for its own folder), separated by tabs; no other control character
+// may appear in it. An answer is the exit status ("0", "1" or "2") on a line
+// of its own, then the text to print.
 #pragma once
 
 #include <optional>
@@ -11,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "tools/cli/timers/TimerCommands.h"
+#include "app/timers/TimerCommands.h"
 
-namespace cli {
+namespace app {
 
 // The largest answer: 512 timers with names of 255 characters.
 inline constexpr std::size_t kMaxTimersAnswer = 1 << 20;
@@ -35,4 +36,4 @@ std::string TimersAnswerText(const TimersOutcome& outcome);
 // Nothing when the text is not an answer.
 std::optional<TimersOutcome> ParseTimersAnswer(std::string_view text);
 
-}  // namespace cli
+}  // namespace app

@@ -1,8 +1,8 @@
-#include "tools/cli/timers/TimersRequest.h"
+#include "app/timers/TimersRequest.h"
 
 #include <vector>
 
-namespace cli {
+namespace app {
 namespace {
 
 constexpr std::string_view kWord = "timers";
@@ -74,4 +74,4 @@ std::optional<TimersOutcome> ParseTimersAnswer(std::string_view text) {
   return TimersOutcome{text[0] - '0', std::string(text.substr(2)), false};
 }
 
-}  // namespace cli
+}  // namespace app

@@ -1,4 +1,4 @@
-#include "tools/cli/timers/TimerCommands.h"
+#include "app/timers/TimerCommands.h"
 
 #include <cstdio>
 #include <ctime>
@@ -6,10 +6,9 @@
 #include "app/TimerMessages.h"
 #include "common/Utf16.h"
 #include "recording/TimerForms.h"
-#include "tools/cli/psip/TuningText.h"
-#include "tools/cli/watch/WatchRun.h"
+#include "tuning/ChannelText.h"
 
-namespace cli {
+namespace app {
 namespace {
 
 constexpr int kMaxMinutes = 24 * 60;
@@ -30,12 +29,12 @@ std::string TimerLines(const recording::TimerList& timers) {
 }
 
 TimersOutcome Add(const TimersOptions& o, const TimersTarget& t) {
-  const auto channel = ResolveChannelText(o.channel, t.channels, t.settings.scanChannelMap,
-                                          t.settings.scanModulation);
+  const auto channel = tuning::ResolveChannelText(o.channel, t.channels, t.settings.scanChannelMap,
+                                                  t.settings.scanModulation);
   if (!channel) return Refuse("no channel \"" + o.channel + "\"");
   const auto start = ParseWallClock(o.start);
   if (!start) return Refuse("not a time: \"" + o.start + "\" (YYYY-MM-DD HH:MM)");
-  const auto minutes = ParseInt(o.minutes);
+  const auto minutes = tuning::ParseDecimal(o.minutes);
   if (!minutes) return Refuse("not a number of minutes: \"" + o.minutes + "\"");
 
   recording::TimerForm form = recording::NewTimerForm(*channel, t.clock);
@@ -52,12 +51,12 @@ TimersOutcome Add(const TimersOptions& o, const TimersTarget& t) {
   }
   const auto result =
       recording::SaveTimerForm(t.timers, std::nullopt, form, t.clock, t.conflictLimit);
-  if (const char* refusal = app::TimerFormRefusalText(result)) return Refuse(refusal);
+  if (const char* refusal = TimerFormRefusalText(result)) return Refuse(refusal);
   return {0, TimerLines(t.timers), true};
 }
 
 TimersOutcome Remove(const TimersOptions& o, const TimersTarget& t) {
-  const auto number = ParseInt(o.words[0]);
+  const auto number = tuning::ParseDecimal(o.words[0]);
   if (!number || *number < 1 || *number > t.timers.count())
     return Refuse("no timer " + o.words[0] + " (corvane-cli timers list numbers them)");
   // A timer that records stops its recording first.
@@ -168,4 +167,4 @@ std::optional<std::uint8_t> ParseDays(const std::string& text) {
   return mask;
 }
 
-}  // namespace cli
+}  // namespace app

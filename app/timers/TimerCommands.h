@@ -1,6 +1,7 @@
 // What "timers list|add|remove" do to a timer list, wherever the list lives:
-// in this process (the settings file read here) or in a running recorder that
-// takes the request over its socket. Changes go through the timer logic of
+// in the command-line tool (the settings file read there) or in a running
+// copy (the desktop program or the recorder without a window) that takes the
+// request over its socket. Changes go through the timer logic of
 // the "Set Timer" dialog: the bad time, the full list and the conflict with
 // the tuners present and selected are refused in one line.
 #pragma once
@@ -16,7 +17,7 @@
 #include "recording/TimerList.h"
 #include "tuning/ChannelList.h"
 
-namespace cli {
+namespace app {
 
 enum class TimersVerb { kList, kAdd, kRemove };
 
@@ -46,8 +47,8 @@ struct TimersOutcome {
 struct TimersTarget {
   recording::TimerList& timers;
   tuning::ChannelList& channels;
-  const app::Settings& settings;  // the band plan and modulation of channel texts
-  int conflictLimit;              // the tuners present and selected
+  const Settings& settings;  // the band plan and modulation of channel texts
+  int conflictLimit;         // the tuners present and selected
   const recording::Clock& clock;
 };
 
@@ -62,4 +63,4 @@ std::optional<std::int64_t> ParseWallClock(const std::string& text);
 // as '-', leaves the day out); nothing unless seven characters are given.
 std::optional<std::uint8_t> ParseDays(const std::string& text);
 
-}  // namespace cli
+}  // namespace app
