@@ -84,8 +84,8 @@ void Mpeg2SinkCore::WriteGroup(const SampleGroup& group) {
   packetiser_.Build(group, output_);
   const std::size_t packs = output_.PackCount();
   if (packs == 0) return;
-  if (!file_) {
-    stats_.packsLost += packs;
+  if (!file_ || fileFull_) {
+    LosePacks(packs);
     return;
   }
   if (!headerWritten_) {
@@ -96,19 +96,27 @@ void Mpeg2SinkCore::WriteGroup(const SampleGroup& group) {
       headerWritten_ = true;
     } else {
       file_->Truncate(fileBytes_);
-      stats_.packsLost += packs;
+      LosePacks(packs);
       return;
     }
   }
   if (file_->Write(output_.packs)) {
+    lastGroupStart_ = fileBytes_;
     fileBytes_ += output_.packs.size();
     stats_.packsWritten += packs;
   } else {
     // Full disk or similar: cut the partial write off so the file stays a
-    // whole number of packs, and go on (the next group may fit).
+    // whole number of packs.
     file_->Truncate(fileBytes_);
-    stats_.packsLost += packs;
+    LosePacks(packs);
   }
+}
+
+void Mpeg2SinkCore::LosePacks(std::size_t packs) {
+  stats_.packsLost += packs;
+  if (!fileKept_) return;
+  stats_.recordingPacksLost += packs;
+  fileFull_ = true;
 }
 
 void Mpeg2SinkCore::SetChunkDuration(std::int64_t duration) {
@@ -175,6 +183,10 @@ FileNameResult Mpeg2SinkCore::SetFileNameLocked(std::u16string_view name,
 
 FileNameResult Mpeg2SinkCore::OpenNewest(const FilterClock& clock) {
   fileStartTime_ = clock.running ? clock.streamTime : 0;
+  fileKept_ = list_.Slot(list_.newest).keep == 1;
+  fileFull_ = false;
+  stats_.recordingPacksLost = 0;
+  lastGroupStart_ = 0;
   currentPath_ = list_.Slot(list_.newest).Path();
   if (currentPath_.empty()) return FileNameResult::kNoPath;
   file_ = fs_.Create(currentPath_);
@@ -228,15 +240,28 @@ void Mpeg2SinkCore::WriteList() {
 
 void Mpeg2SinkCore::CloseCurrentFile() {
   if (file_) {
-    if (file_->Write(kProgramEndCode)) {
-      fileBytes_ += sizeof kProgramEndCode;
-    } else {
+    if (!WriteEndCode() && fileFull_ && lastGroupStart_ > 0) {
+      // A recording that filled the disk: its last group makes room for the
+      // end code, so the file still ends as a programme stream should.
+      fileBytes_ = lastGroupStart_;
       file_->Truncate(fileBytes_);
+      WriteEndCode();
     }
     file_->Close();
     file_.reset();
   }
+  fileKept_ = false;
+  fileFull_ = false;
   currentPath_.clear();
+}
+
+bool Mpeg2SinkCore::WriteEndCode() {
+  if (file_->Write(kProgramEndCode)) {
+    fileBytes_ += sizeof kProgramEndCode;
+    return true;
+  }
+  file_->Truncate(fileBytes_);
+  return false;
 }
 
 std::u16string Mpeg2SinkCore::GetCurFile() const {

@@ -49,6 +49,9 @@ inline constexpr std::u16string_view kDefaultListName = u"MPEG-2 Sink.lst";
 struct SinkStats {
   std::uint64_t packsWritten = 0;  // data packs, not counting file-start packs
   std::uint64_t packsLost = 0;     // packs that could not be written (full disk, no file)
+  // Packs lost since the caller-named file now open (a recording) was
+  // opened; 0 while the buffer writes its own chunks.
+  std::uint64_t recordingPacksLost = 0;
   std::uint64_t listWriteFailures = 0;
   std::uint64_t filesCreated = 0;
   std::uint64_t fileCreateFailures = 0;
@@ -63,7 +66,10 @@ class Mpeg2SinkCore {
   Mpeg2SinkCore& operator=(const Mpeg2SinkCore&) = delete;
 
   // One sample on one pin: intake, packetising of any closed group, then the
-  // 15-minute chunk rollover. Write failures are counted, never returned.
+  // 15-minute chunk rollover. Write failures are counted, never returned. A
+  // chunk of the buffer tries every group (the next may fit again); a
+  // recording takes nothing more once a group could not be written, so that
+  // it ends on its last whole group instead of going on after a gap.
   void Receive(PinType pin, const InputSample& sample, const FilterClock& clock);
 
   // IFileSinkFilter::SetFileName.
@@ -112,7 +118,9 @@ class Mpeg2SinkCore {
   void DropNewestEntry();
   void WriteList();
   void CloseCurrentFile();
+  bool WriteEndCode();
   void WriteGroup(const SampleGroup& group);
+  void LosePacks(std::size_t packs);
 
   mutable std::mutex lock_;
   FileSystem& fs_;
@@ -130,6 +138,9 @@ class Mpeg2SinkCore {
   std::u16string currentPath_;
   std::uint64_t fileBytes_ = 0;  // bytes known to be in the file
   bool headerWritten_ = false;
+  std::uint64_t lastGroupStart_ = 0;  // where the last whole group begins (0: none yet)
+  bool fileKept_ = false;             // the file is a caller's (a recording)
+  bool fileFull_ = false;             // a group of the recording could not be written
   std::int64_t fileStartTime_ = 0;
   std::int64_t chunkDuration_ = kChunkDuration;
   int endOfStreamCount_ = 0;

@@ -146,6 +146,35 @@ void CBDAFilterGraph::MonitorTick() {
     if (SUCCEEDED(ReadSignalQuality(ingest_.Tuner(), &quality)))
       signalQuality_ = static_cast<std::int32_t>(quality);
   }
+  if (machine_.Tuner() == TunerState::kTunerRecording) EndUnwritableRecording();
+}
+
+// Both buffer sinks are the programme-stream sink underneath; the chain keeps
+// the reference.
+CMPEG2Sink* CBDAFilterGraph::BufferSink() const {
+  if (buffer_.Sink() != nullptr) return buffer_.Sink();
+  CMPEG2Sink* object = nullptr;
+  IBaseFilter* sink = streamBuffer_.Sink();
+  if (sink == nullptr ||
+      FAILED(sink->QueryInterface(IID_MPEG2SinkObject, reinterpret_cast<void**>(&object))))
+    return nullptr;
+  object->Release();
+  return object;
+}
+
+// A recording file that takes no more (a full disk, a file-size limit) ends
+// here: the sink wrote nothing into it after the failed group, the stop
+// closes it with the end code and sends the live buffer on in a chunk of its
+// own, and the user is told once.
+void CBDAFilterGraph::EndUnwritableRecording() {
+  if (writeFailureReported_) return;
+  CMPEG2Sink* sink = BufferSink();
+  if (sink == nullptr || sink->Core().Stats().recordingPacksLost == 0) return;
+  writeFailureReported_ = true;
+  const std::string file = recordingPath_.string();
+  machine_.EndRecording();
+  Report("Recording stopped: \"" + file +
+         "\" cannot be written (the disk is full or the file too large).");
 }
 
 bool CBDAFilterGraph::SignalLocked() {
@@ -363,6 +392,7 @@ HRESULT CBDAFilterGraph::StartRecording() {
     ingest_.Dump()->SetFileName(ts.c_str(), nullptr);
   }
   recordingPath_ = files->recording;
+  writeFailureReported_ = false;
   // Tunes posted before the recording began belong to what was watched.
   tunes_.DiscardPending();
   return S_OK;
@@ -385,6 +415,7 @@ HRESULT CBDAFilterGraph::StartStreamBufferRecording(const std::u16string& base) 
     ingest_.Dump()->SetFileName(name.c_str(), nullptr);
   }
   recordingPath_ = path;
+  writeFailureReported_ = false;
   tunes_.DiscardPending();
   return S_OK;
 }

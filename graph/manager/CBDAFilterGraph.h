@@ -92,7 +92,8 @@ class CBDAFilterGraph : private IGraphSteps {
   std::uint8_t RecordingOrigin() const;
 
   // The once-a-second work: the section poll (with the now-playing record and
-  // the PID filter) and the signal quality.
+  // the PID filter), the signal quality, and the end of a recording whose
+  // file cannot be written any more.
   void MonitorTick();
 
   // True while a scan runs on this graph, with the scan channel.
@@ -121,6 +122,8 @@ class CBDAFilterGraph : private IGraphSteps {
   void Wire();
   HRESULT BuildBufferSink();
   HRESULT StartStreamBufferRecording(const std::u16string& base);
+  CMPEG2Sink* BufferSink() const;
+  void EndUnwritableRecording();
   ComPtr<IMediaControl> Control();
 
   // IGraphSteps over the real graphs.
@@ -151,6 +154,7 @@ class CBDAFilterGraph : private IGraphSteps {
   std::u16string recordingTitle_;
   std::uint8_t recordingOrigin_ = 0;
   std::filesystem::path recordingPath_;
+  bool writeFailureReported_ = false;  // for the running recording
   GraphStateMachine machine_{*this};
   TuneRequests tunes_;
   std::unique_ptr<GraphThread> thread_;

@@ -31,6 +31,11 @@ HRESULT GraphStateMachine::RequestGraphState(std::uint8_t tunerState, std::uint8
   return Transition(Current(), tunerState + playerState);
 }
 
+HRESULT GraphStateMachine::EndRecording() {
+  if (tuner_ != TunerState::kTunerRecording) return kNoRow;
+  return StopRecording();
+}
+
 HRESULT GraphStateMachine::BuildTuner(TunerState mode) {
   const HRESULT hr = steps_.BuildTunerGraph(mode);
   tuner_ = SUCCEEDED(hr) ? mode : TunerState::kNone;

@@ -34,6 +34,11 @@ class GraphStateMachine {
   // row ran to its end, or S_FALSE when the graph was there already.
   HRESULT RequestGraphState(std::uint8_t tunerState, std::uint8_t playerState);
 
+  // Stops a running recording and nothing else: 48 -> 32, 50 -> 34 and
+  // 51 -> 35, the player left as it is (a file being played goes on where it
+  // is). Fails without a recording.
+  HRESULT EndRecording();
+
   TunerState Tuner() const { return tuner_; }
   PlayerState Player() const { return player_; }
   int Current() const { return Combined(tuner_, player_); }

@@ -26,6 +26,15 @@ std::string ThisMinute() {
   return text;
 }
 
+// The size of the file in `folder` whose name ends in `suffix`, 0 when none.
+std::uintmax_t SizeOfFileEndingIn(const std::filesystem::path& folder, const std::string& suffix) {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    if (entry.path().filename().string().ends_with(suffix)) return entry.file_size(ec);
+  }
+  return 0;
+}
+
 TEST_F(DaemonCommandTest, ADueTimerIsRecordedAndTheEndLeavesAPlayableFile) {
   CORVANE_REQUIRE_TOOLS("ffprobe");
   testsupport::ScopedEnv paced("CORVANE_TUNER_PACE", "1");
@@ -33,13 +42,24 @@ TEST_F(DaemonCommandTest, ADueTimerIsRecordedAndTheEndLeavesAPlayableFile) {
                 {"--channel", "31.5", "--start", ThisMinute(), "--minutes", "3", "--title", "Due"})
                 .code,
             0);
-  const auto r = Run(RunDaemon, {"--seconds", "3"});
-  ASSERT_EQ(r.code, 0) << r.err;
+  testsupport::ChildProcess daemon(
+      config_.Path(), [] { return RunDaemon(std::vector<std::string>{}, stdout, stderr); });
+  // Ended once the file holds a second or so of the programme, however
+  // slowly a loaded machine gets there.
+  ASSERT_TRUE(testsupport::WaitUntil(
+      [&] { return SizeOfFileEndingIn(config_.Path() / "Videos", " Due.mpg") >= (2u << 20); },
+      120'000))
+      << daemon.Out() << daemon.Err();
+  daemon.Terminate();
+  const auto code = daemon.WaitExit(60'000);
+  ASSERT_TRUE(code.has_value()) << daemon.Out();
+  ASSERT_EQ(*code, 0) << daemon.Out() << daemon.Err();
+  const std::string out = daemon.Out();
   const std::string marker = "Stopped recording \"";
-  const std::size_t at = r.out.find(marker);
-  ASSERT_NE(at, std::string::npos) << r.out;
+  const std::size_t at = out.find(marker);
+  ASSERT_NE(at, std::string::npos) << out;
   const std::string file =
-      r.out.substr(at + marker.size(), r.out.find('"', at + marker.size()) - at - marker.size());
+      out.substr(at + marker.size(), out.find('"', at + marker.size()) - at - marker.size());
   EXPECT_TRUE(file.ends_with(" Due.mpg")) << file;
   const auto probe =
       testsupport::RunTool("ffprobe -v error -show_entries format=duration -of csv=p=0 " +

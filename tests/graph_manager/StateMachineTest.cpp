@@ -105,6 +105,23 @@ TEST(GraphStateMachine, RowsRunTheirStepsInOrder) {
   }
 }
 
+// A recording that ends on its own (its file takes no more) stops, and the
+// player stays as it was.
+TEST(GraphStateMachine, EndRecordingStopsTheRecordingOnly) {
+  const Row rows[] = {{48, 0, "StopRecording", 32},
+                      {50, 0, "StopRecording", 34},
+                      {51, 0, "StopRecording", 35},
+                      {34, 0, "", 34}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.from);
+    Machine m;
+    m.Reach(row.from);
+    EXPECT_EQ(SUCCEEDED(m.machine.EndRecording()), row.from >= 48);
+    EXPECT_EQ(m.steps.log, row.steps);
+    EXPECT_EQ(m.machine.Current(), row.reached);
+  }
+}
+
 TEST(GraphStateMachine, TheCurrentStateAnswersOneAndDoesNothing) {
   for (int state : {0, 16, 17, 34}) {
     Machine m;

@@ -151,5 +151,27 @@ TEST(DvbStream, LostDeviceEndsTheStreamAndReportsIt) {
   EXPECT_EQ(g.sections->EndOfStreamCount(), 1);
 }
 
+TEST(DvbStream, BytesQueuedBeforeATuneAreNotDelivered) {
+  auto dvb = std::make_shared<FakeDvb>();
+  dvb->AddAdapter(0, AtscCard());
+  DvbTuner tuner(dvb, FrontendOf(*dvb, 0));
+  bda::DeviceTune tune;
+  tune.frequencyHz = 521'000'000;
+  tune.family = common::DemodulatorFamily::kVsb;
+  tuner.Tune(tune);
+  std::vector<std::uint8_t> buffer(16 * kPacketBytes);
+  std::size_t bytes = 0;
+  ASSERT_EQ(tuner.Read(buffer, &bytes), S_OK);  // the dvr device is open
+
+  dvb->Feed(0, std::vector<std::uint8_t>(2 * kPacketBytes, 0x11));
+  tuner.Tune(tune);
+  ASSERT_EQ(tuner.Read(buffer, &bytes), S_OK);
+  EXPECT_EQ(bytes, 0u);
+  dvb->Feed(0, std::vector<std::uint8_t>(3 * kPacketBytes, 0x22));
+  ASSERT_EQ(tuner.Read(buffer, &bytes), S_OK);
+  ASSERT_EQ(bytes, 3 * kPacketBytes);
+  EXPECT_EQ(buffer[0], 0x22);
+}
+
 }  // namespace
 }  // namespace linuxdvb::test

@@ -219,6 +219,46 @@ TEST(FullDisk, WritesFailWithoutCorruptingListOrPacks) {
   EXPECT_GT(packs.size(), 10u);
 }
 
+// A recording on `quota` that runs out of space after the first second.
+struct FullRecording {
+  test::TempDir dir;
+  test::QuotaFileSystem quota{100'000'000};
+  Mpeg2SinkCore sink{quota};
+  test::SinkFeeder feeder{sink};
+
+  void FillTheDisk() {
+    ASSERT_EQ(sink.SetFileName(dir.File("r.lst").c_str(), feeder.clock), FileNameResult::kOpened);
+    FeedSecond(feeder, 0);
+    ASSERT_EQ(sink.SetFileName(dir.File("Show.mpg").c_str(), feeder.clock),
+              FileNameResult::kOpened);
+    quota.SetBudget(300'000);
+    test::FeedProgramme(feeder, 4.0, 10'000'000);
+  }
+};
+
+TEST(FullDisk, ARecordingThatFillsTheDiskStillEndsWithTheEndCode) {
+  FullRecording r;
+  r.FillTheDisk();
+  EXPECT_GT(r.sink.Stats().recordingPacksLost, 0u);
+  // Closed with no space left at all: the last group gives way to the end code.
+  ASSERT_EQ(r.sink.SetFileName(u"dummy.mpg", r.feeder.clock), FileNameResult::kOpened);
+  EXPECT_EQ(r.sink.Stats().recordingPacksLost, 0u);
+  const auto file = test::ReadAll(r.dir.Path() / "Show.mpg");
+  ASSERT_EQ(file.size() % 2048, 4u);
+  EXPECT_TRUE(std::equal(file.end() - 4, file.end(), std::begin(kProgramEndCode)));
+  EXPECT_GT(test::DecodeFile(file).size(), 10u);
+}
+
+TEST(FullDisk, ARecordingTakesNothingMoreAfterAFailedWrite) {
+  FullRecording r;
+  r.FillTheDisk();
+  const auto size = fs::file_size(r.dir.Path() / "Show.mpg");
+  // Space that comes back would leave a gap in the programme: it goes unused.
+  r.quota.SetBudget(100'000'000);
+  test::FeedProgramme(r.feeder, 1.0, 6 * 10'000'000);
+  EXPECT_EQ(fs::file_size(r.dir.Path() / "Show.mpg"), size);
+}
+
 TEST(FullDisk, RecordingIntoDevFull) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   test::TempDir dir;

@@ -80,14 +80,23 @@ class QuotaWriteFile final : public WriteFile {
       inner_->Write(bytes.first(bytes.size() / 3));
       return false;
     }
-    return inner_->Write(bytes);
+    if (!inner_->Write(bytes)) return false;
+    size_ += bytes.size();
+    return true;
   }
-  bool Truncate(std::uint64_t size) override { return inner_->Truncate(size); }
+  bool Truncate(std::uint64_t size) override {
+    if (size < size_) {
+      fs_.Give(size_ - size);
+      size_ = size;
+    }
+    return inner_->Truncate(size);
+  }
   bool Close() override { return inner_->Close(); }
 
  private:
   QuotaFileSystem& fs_;
   std::unique_ptr<WriteFile> inner_;
+  std::uint64_t size_ = 0;  // bytes written whole, the ones the budget paid for
 };
 
 }  // namespace

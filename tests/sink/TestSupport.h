@@ -37,6 +37,7 @@ std::vector<std::uint8_t> Ac3Frame(unsigned frmsizecod, std::uint8_t seed, unsig
 
 // Wraps the real file system; writes fail once `budget` bytes have been
 // written in total (counting list-file replacements), as on a full disk.
+// Cutting written bytes off a file gives their space back.
 class QuotaFileSystem final : public FileSystem {
  public:
   explicit QuotaFileSystem(std::uint64_t budget) : budget_(budget) {}
@@ -49,6 +50,7 @@ class QuotaFileSystem final : public FileSystem {
   bool Replace(const std::u16string& path, std::span<const std::uint8_t> bytes) override;
 
   bool Take(std::size_t bytes);  // true when `bytes` fit in the budget
+  void Give(std::uint64_t bytes) { budget_ += bytes; }
 
  private:
   std::uint64_t budget_;

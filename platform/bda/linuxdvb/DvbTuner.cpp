@@ -124,7 +124,23 @@ HRESULT DvbTuner::OpenDvr() {
       calls_->Ioctl(fd.Get(), DMX_SET_BUFFER_SIZE, reinterpret_cast<void*>(kDvrBufferBytes));
   if (result < 0) TraceKernelError("DMX_SET_BUFFER_SIZE", frontend_.dvrPath, result);  // not fatal
   dvr_ = std::move(fd);
+  drainedTunes_ = tunes_.load();  // a device just opened holds nothing of an earlier tune
   return S_OK;
+}
+
+void DvbTuner::DrainDvr(std::span<std::uint8_t> scratch) {
+  carryBytes_ = 0;
+  // Until the device has nothing more; bounded, for a device that never runs dry.
+  for (std::size_t drained = 0; drained < 2 * kDvrBufferBytes;) {
+    const long n = calls_->Read(dvr_.Get(), scratch.data(), scratch.size());
+    if (n > 0) {
+      drained += static_cast<std::size_t>(n);
+    } else if (n == -EOVERFLOW) {
+      drained += kPacketBytes;  // the kernel dropped what it held; look again
+    } else {
+      return;  // EAGAIN: empty; other errors show at the next read
+    }
+  }
 }
 
 HRESULT DvbTuner::Lost(const char* call, const std::string& path, int negativeErrno) {
@@ -144,6 +160,12 @@ HRESULT DvbTuner::Read(std::span<std::uint8_t> buffer, std::size_t* bytes) {
     if (FAILED(hr)) return hr;
   }
   const std::size_t room = buffer.size() / kPacketBytes * kPacketBytes;
+  // A tune was committed since the last read: what the device holds came
+  // from the old multiplex, and this read's bytes carry the new tune's mark.
+  if (const std::uint32_t tunes = tunes_.load(); tunes != drainedTunes_) {
+    DrainDvr(buffer.first(room));
+    drainedTunes_ = tunes;
+  }
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::copy_n(carry_.begin(), carryBytes_, buffer.begin());
     const long n = calls_->Read(dvr_.Get(), buffer.data() + carryBytes_, room - carryBytes_);

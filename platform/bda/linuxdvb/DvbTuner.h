@@ -7,6 +7,8 @@
 // first tune or stream start, the dvr device when the stream is first read,
 // with a kernel buffer for two seconds of a 38.8 Mbit/s multiplex. A buffer
 // overflow (the reader fell behind) is counted and traced; the stream goes on.
+// What the dvr device still holds when a tune is committed was received from
+// the old multiplex: the first read after the tune drains it unread.
 // A device that goes away ends the stream with ERROR_DEV_NOT_EXIST.
 #pragma once
 
@@ -53,6 +55,7 @@ class DvbTuner : public bda::TunerDevice, public bda::TunerStream {
   HRESULT Tuned(const bda::DeviceTune& tune);
   void ApplyPidFilter();
   HRESULT OpenDvr();
+  void DrainDvr(std::span<std::uint8_t> scratch);
   HRESULT Lost(const char* call, const std::string& path, int negativeErrno);
 
   const std::shared_ptr<DvbCalls> calls_;
@@ -69,6 +72,7 @@ class DvbTuner : public bda::TunerDevice, public bda::TunerStream {
   DvbFd dvr_;
   std::array<std::uint8_t, kPacketBytes> carry_{};
   std::size_t carryBytes_ = 0;
+  std::uint32_t drainedTunes_ = 0;  // the tune count the dvr device was last drained at
 
   std::atomic<std::uint32_t> tunes_{0};
   std::atomic<HRESULT> lastTune_{S_OK};

@@ -94,9 +94,12 @@ int RunRecord(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   const auto start = std::chrono::steady_clock::now();
   const std::int64_t seconds = std::int64_t{o.minutes} * 60;
   std::int64_t second = 0;
-  while (second < seconds && !gStop) {
+  // The graph ends a recording whose file cannot be written and says why.
+  const auto recording = [&] { return graph->Tuner() == graph::TunerState::kTunerRecording; };
+  while (second < seconds && !gStop && recording()) {
     RunUntilStreamSecond(*graph, paced, ++second, start);
   }
+  const bool cutShort = !recording();
   std::signal(SIGINT, oldInt);
   std::signal(SIGTERM, oldTerm);
 
@@ -104,9 +107,10 @@ int RunRecord(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   graph.reset();
   std::error_code ec;
   const auto bytes = std::filesystem::file_size(file, ec);
-  std::fprintf(out, "%s after %lld s: %llu bytes\n", gStop ? "Stopped" : "Finished",
+  std::fprintf(out, "%s after %lld s: %llu bytes\n",
+               cutShort ? "Cut short" : (gStop ? "Stopped" : "Finished"),
                static_cast<long long>(second), static_cast<unsigned long long>(ec ? 0 : bytes));
-  return FAILED(stopped) ? 1 : 0;
+  return FAILED(stopped) || cutShort ? 1 : 0;
 }
 
 }  // namespace cli
