@@ -32,6 +32,14 @@ int Status(Args args) {
     std::printf("Settings file: %s (%s): %zu channels, %u tuners, %d timers\n", file.path().c_str(),
                 file.lastLoad() == app::LoadOutcome::kClean ? "read cleanly" : "damaged",
                 channels.size(), manager->tunerCount, manager->timers.count());
+    const tuning::ChannelLocator& current = manager->settings.currentChannel;
+    if (current.major() != tuning::kNoNumber && current.minor() != tuning::kNoNumber) {
+      std::printf("Current channel: %u.%u\n", current.major(), current.minor());
+    } else if (current.physical() != 0) {
+      std::printf("Current channel: physical %u\n", current.physical());
+    }
+    std::printf("Volume: %d of 20%s\n", manager->settings.volume,
+                manager->settings.muted != 0 ? ", muted" : "");
   }
 
   std::printf("\nBand plans:\n");
@@ -44,7 +52,6 @@ int Status(Args args) {
                 static_cast<unsigned long long>(first->frequency) * first->multiplier,
                 static_cast<unsigned long long>(last->frequency) * last->multiplier);
   }
-  std::printf("\nThe desktop program and the virtual tuner are not built yet; see README.md.\n");
   return 0;
 }
 

@@ -10,6 +10,9 @@
 #  5. back from the tray (a double click on its icon), the recording played
 #     with File, Open File...; the Timers dialog ("T"), then the end of the
 #     session (SIGTERM) while the dialog is open.
+#  6. a second start on what the first saved: a channel key, the wheel (the
+#     volume), pause and resume, full screen and back, and Close from the
+#     tray icon's menu.
 # Then it checks the recording (ffprobe), the timer list and the settings file
 # (with corvane-cli). Screenshots go to the output folder: guide.png (the grid
 # with its details panel), timers.png (the Timers dialog with the weekly timer)
@@ -242,4 +245,74 @@ grep -q "read cleanly" "$home/status.txt" || fail "the settings file does not re
 grep -Eq '^[0-9]+: [-SMTWF]{7} .* Ch 7\.1 ' "$home/timers.txt" ||
   fail "the weekly timer is not in the settings file"
 grep -q "$title" "$home/timers.txt" && fail "the ended once timer is still listed"
+
+step "second start on the saved settings"
+"$cli" status >"$home/before.txt"
+log="$home/dvr2.log"
+"$dvr" >"$log" 2>&1 &
+pid=$!
+main="$(window 'Corvane DVR')"
+wait_for 90 "no live picture on the second start" picture
+
+step "a channel key and the wheel"
+keys "$main" KP_Add
+sleep 3
+wait_for 30 "no live picture after the channel key" picture
+# Two notches down: two volume steps.
+xdotool mousemove --window "$main" 260 200 click --repeat 2 --delay 200 5
+sleep 6
+
+step "pause and resume"
+# The bottom of the picture (its moving square), clear of the banner, the
+# playback bar and the control panel; the volume bar has gone by then.
+band() { import -window "$main" -crop 520x70+6+298 "$1" 2>/dev/null; }
+same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
+keys "$main" backslash
+sleep 2
+band "$home/p1.png"
+sleep 1.5
+band "$home/p2.png"
+same "$home/p1.png" "$home/p2.png" || fail "the picture moved while paused"
+shot "$main" paused.png
+keys "$main" backslash
+sleep 2
+band "$home/p3.png"
+sleep 1.5
+band "$home/p4.png"
+same "$home/p3.png" "$home/p4.png" && fail "the picture stood still after resume"
+
+step "full screen and back"
+geometry() { xdotool getwindowgeometry "$main" | awk '/Geometry:/ { print $2 }'; }
+normal="$(geometry)"
+keys "$main" alt+Return
+full() { [ "$(geometry)" = "1280x800" ]; }
+wait_for 20 "full screen does not fill the screen ($(geometry))" full
+sleep 1
+import -window root "$out/fullscreen.png"
+keys "$main" alt+Return
+back() { [ "$(geometry)" = "$normal" ]; }
+wait_for 20 "the window did not come back at $normal ($(geometry))" back
+
+step "Close from the tray icon's menu"
+icon="$(xdotool search --onlyvisible --class trayer | head -1)"
+before="$(windows)"
+xdotool mousemove --window "$icon" 12 16 click 3
+wait_for 20 "no tray menu" more_windows "$before"
+sleep 0.3
+xdotool key --delay 150 Up Return # Close, the menu's last item
+end=$((SECONDS + 60))
+while running && [ "$SECONDS" -lt "$end" ]; do sleep 0.5; done
+running && fail "Close in the tray menu did not end the program"
+wait "$pid" && code=0 || code=$?
+[ "$code" -eq 0 ] || fail "the program ended with $code"
+
+step "checks of the second start"
+"$cli" status >"$home/after.txt"
+grep -E "Current channel|Volume" "$home/before.txt" "$home/after.txt"
+was="$(grep "Current channel" "$home/before.txt")"
+now="$(grep "Current channel" "$home/after.txt")"
+[ -n "$now" ] && [ "$now" != "$was" ] || fail "the channel key did not change the saved channel"
+volume() { awk '/^Volume:/ { print $2 }' "$1"; }
+[ "$(volume "$home/after.txt")" -eq $(($(volume "$home/before.txt") - 2)) ] ||
+  fail "two wheel notches down did not lower the saved volume by two steps"
 echo "tour passed"
