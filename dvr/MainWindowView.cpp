@@ -6,7 +6,9 @@
 #include "app/guide/GuideCommands.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
+#include "dvr/MainMenu.h"
 #include "dvr/MainWindow.h"
+#include "dvr/Players.h"
 #include "platform/ui/Pickers.h"
 #include "platform/ui/WindowControl.h"
 
@@ -125,16 +127,10 @@ void MainWindow::Notice(std::string_view text) {
 }
 
 void MainWindow::UpdateChecks() {
-  const std::uint32_t flags = manager_.settings.viewFlags;
-  menu_.SetChecked(app::commands::kMenuToggle, (flags & app::kMenuVisible) != 0);
-  menu_.SetChecked(app::commands::kControlPanelToggle, (flags & app::kControlPanelVisible) != 0);
-  menu_.SetChecked(app::commands::kAlwaysOnTop, (flags & app::kAlwaysOnTop) != 0);
-  menu_.SetChecked(app::commands::kCaptionsToggle, (flags & app::kCaptionsOn) != 0);
-  const std::uint32_t renderer = manager_.settings.videoRenderer;
-  menu_.SetEnabled(app::commands::kCaptionsToggle, renderer == 6 || renderer == 7);
-  for (const app::commands::AspectItem& item : app::commands::kAspectItems) {
-    menu_.SetChecked(item.command, item.mode == aspectMode_);
-  }
+  const auto marks = app::commands::MenuMarks(
+      manager_.settings, RendererKindHere(manager_.settings.videoRenderer), aspectMode_);
+  ApplyMarks(menu_, marks);
+  ApplyMarks(popup_, marks);
 }
 
 void MainWindow::ApplyView() {

@@ -26,9 +26,11 @@ void SetClientSize(WindowId window, Size size);
 void SetMinimumClientSize(WindowId window, Size client);
 
 // From now on the window receives WM_MOUSEWHEEL, WM_LBUTTONDBLCLK,
-// WM_MOUSEMOVE and WM_SIZE (also when it moves); a left press outside full screen moves the
-// window, as a press on its caption does; a pointer that rests is hidden
-// until it moves again.
+// WM_MOUSEMOVE and WM_SIZE (also when it moves), and WM_CONTEXTMENU with the
+// point on the screen for a right press; a left press outside full screen
+// moves the window, as a press on its caption does; a pointer that rests is
+// hidden until it moves again. Presses on the menu bar and on buttons stay
+// theirs.
 void ForwardMouse(WindowId window);
 
 }  // namespace ui

@@ -78,8 +78,13 @@ class MouseFilter : public QObject {
       }
       case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton || top->isFullScreen()) return false;
         if (qobject_cast<QMenuBar*>(widget) || widget->inherits("QAbstractButton")) return false;
+        if (mouse->button() == Qt::RightButton) {
+          const QPoint screen = mouse->globalPosition().toPoint();
+          Post(window, Message::WM_CONTEXTMENU, 0, MousePoint(screen.x(), screen.y()));
+          return true;
+        }
+        if (mouse->button() != Qt::LeftButton || top->isFullScreen()) return false;
         if (QWindow* handle = top->windowHandle()) handle->startSystemMove();
         return false;
       }
