@@ -6,6 +6,7 @@
 #include "app/guide/GuideCommands.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
+#include "dvr/DecoderSource.h"
 #include "dvr/MainMenu.h"
 #include "dvr/MainWindow.h"
 #include "dvr/Players.h"
@@ -85,9 +86,13 @@ void MainWindow::Do(WindowAction action, int arg1, int arg2) {
       OnDialogAction(action);
       break;
     case WindowAction::kVideoDecoderPages:
+      ShowDecoderProperties(Id(), host_.CurrentPlayer(), app::DecoderRole::kVideo);
+      break;
     case WindowAction::kAudioDecoderPages:
+      ShowDecoderProperties(Id(), host_.CurrentPlayer(), app::DecoderRole::kAudio);
+      break;
     case WindowAction::kChannelProperties:
-      // The decoders' and the channel's property pages are not built yet.
+      // The channel's property page is not built yet.
       std::printf("Command not available yet: %d\n", static_cast<int>(action));
       std::fflush(stdout);
       break;
