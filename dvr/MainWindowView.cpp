@@ -64,14 +64,14 @@ void MainWindow::Do(WindowAction action, int arg1, int arg2) {
       ApplyView();
       break;
     case WindowAction::kVideoSize:
-      if (modes_.FullScreen()) ApplyTarget(modes_.ToggleFullScreen(false));
+      if (modes_.FullScreen()) ApplyTarget(modes_.ToggleFullScreen(false, frame_.Placement()));
       ui::SetClientSize(Id(), {arg1, arg2 + DockedPanelHeight()});
       break;
     case WindowAction::kAspect:
       aspectMode_ = arg1;
       break;
     case WindowAction::kFullScreen:
-      ApplyTarget(modes_.ToggleFullScreen(ui::IsMaximised(Id())));
+      ApplyTarget(modes_.ToggleFullScreen(ui::IsMaximised(Id()), frame_.Placement()));
       break;
     case WindowAction::kRefreshControlPanel:
       LayOut();
@@ -148,8 +148,7 @@ void MainWindow::ApplyView() {
 }
 
 void MainWindow::ApplyTarget(const app::commands::WindowTarget& target) {
-  ui::ShowInMode(Id(), ShowModeOf(target.mode), target.rect);
-  ui::SetMenuBarVisible(Id(), target.menu);
+  ui::ShowInMode(Id(), ShowModeOf(target.mode), target.rect, target.menu);
   controlPanel_->SetVisible(target.controlPanel);
   LayOut();
 }

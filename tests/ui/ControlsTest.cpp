@@ -89,6 +89,35 @@ TEST(ForwardMouse, ARightPressOpensThePopupMenuAtThePointer) {
   shown->hide();
 }
 
+TEST(WindowControl, LeavingFullScreenGivesBackTheExactRectangleWithItsMenu) {
+  uitest::RecordingWindow window;
+  ui::Frame frame(window.Id(), "Full screen");
+  ui::Menu menu(window.Id());
+  menu.AddSubMenu("&View").AddItem(40124, "Toggle Fullscreen");
+  frame.SetMenuBar(menu);
+  const ui::Rect normal{100, 80, 740, 560};
+  frame.Place(normal);
+  frame.Show();
+  QApplication::processEvents();
+  const ui::Rect monitor = ui::Monitors().front().area;
+  for (int round = 0; round < 3; ++round) {
+    ui::ShowInMode(window.Id(), ui::ShowMode::kFullScreen, monitor, false);
+    QApplication::processEvents();
+    const ui::Rect full = frame.Placement();
+    EXPECT_EQ(full.left, monitor.left);
+    EXPECT_EQ(full.top, monitor.top);
+    EXPECT_EQ(ui::ClientArea(window.Id()).top, 0);
+    ui::ShowInMode(window.Id(), ui::ShowMode::kNormal, normal, true);
+    QApplication::processEvents();
+    const ui::Rect back = frame.Placement();
+    EXPECT_EQ(back.left, normal.left) << round;
+    EXPECT_EQ(back.top, normal.top) << round;
+    EXPECT_EQ(back.Width(), normal.Width()) << round;
+    EXPECT_EQ(back.Height(), normal.Height()) << round;
+    EXPECT_GT(ui::ClientArea(window.Id()).top, 0);
+  }
+}
+
 TEST(WindowControl, HidingTheMenuKeepsTheClientSize) {
   uitest::RecordingWindow window;
   ui::Frame frame(window.Id(), "Menu");

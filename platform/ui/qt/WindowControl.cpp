@@ -123,15 +123,19 @@ class MouseFilter : public QObject {
 
 }  // namespace
 
-void ShowInMode(WindowId window, ShowMode mode, const Rect& rect) {
+void ShowInMode(WindowId window, ShowMode mode, const Rect& rect, bool menuBar) {
   QWidget* top = TopOf(window);
   if (!top) return;
+  // The menu bar changes before the rectangle is applied and without a
+  // resize of its own: the rectangle already holds it. (Shown after the
+  // rectangle, it grew the window by its height at every return from full
+  // screen.)
+  if (QMenuBar* bar = MenuBarOf(top)) bar->setVisible(menuBar);
+  const bool placed = rect.Width() > 0 && rect.Height() > 0;
   switch (mode) {
     case ShowMode::kNormal:
       top->showNormal();
-      if (rect.Width() > 0 && rect.Height() > 0) {
-        top->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
-      }
+      if (placed) top->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
       break;
     case ShowMode::kMaximised:
       top->showMaximized();
@@ -140,6 +144,9 @@ void ShowInMode(WindowId window, ShowMode mode, const Rect& rect) {
       top->showMinimized();
       break;
     case ShowMode::kFullScreen:
+      // Onto the monitor first: the window system makes the window cover the
+      // monitor it is on, and without a window manager nothing else moves it.
+      if (placed) top->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
       top->showFullScreen();
       break;
   }
