@@ -108,7 +108,8 @@ ui::LResult MainWindow::OnMessage(ui::Message message, ui::WParam wParam, ui::LP
       OnCommand(app::commands::kFullScreen);
       return 0;
     case ui::Message::WM_CONTEXTMENU:
-      popup_.Popup(ui::MouseX(lParam), ui::MouseY(lParam));
+      // Over the guide grid the right button is the guide's.
+      if (!guide_) popup_.Popup(ui::MouseX(lParam), ui::MouseY(lParam));
       return 0;
     case ui::Message::WM_MOUSEMOVE:
       OnMouseMove(ui::MouseX(lParam), ui::MouseY(lParam));

@@ -82,7 +82,9 @@ class MouseFilter : public QObject {
         if (mouse->button() == Qt::RightButton) {
           const QPoint screen = mouse->globalPosition().toPoint();
           Post(window, Message::WM_CONTEXTMENU, 0, MousePoint(screen.x(), screen.y()));
-          return true;
+          // Not taken: a surface over the video area (the guide's) has its
+          // own use for the press.
+          return false;
         }
         if (mouse->button() != Qt::LeftButton || top->isFullScreen()) return false;
         if (QWindow* handle = top->windowHandle()) handle->startSystemMove();
