@@ -134,8 +134,10 @@ void SettingsDialog::OnInit(ui::DialogControls& dialog) {
                common::FieldView(manager_.audioDecoder));
 
   renderers_ = sources_.Renderers();
+  const std::uint32_t inUse = sources_.RendererInUse(s.videoRenderer);
   for (std::size_t i = 0; i < renderers_.size(); ++i) {
-    dialog.AddItem(kRendererList, renderers_[i].name);
+    dialog.AddItem(kRendererList,
+                   renderers_[i].name + (renderers_[i].kind == inUse ? kRendererInUse : ""));
     if (renderers_[i].kind == s.videoRenderer) dialog.SetSelection(kRendererList, int(i));
   }
   // A stored kind this system lacks selects nothing, and OK keeps it.

@@ -45,6 +45,9 @@ inline constexpr ui::ControlId kBackgroundGuide = 1070;
 inline constexpr std::size_t kMaxFolderLength = 259;
 inline constexpr std::size_t kMaxBufferFolderLength = 217;
 
+// Follows the name of the renderer the player uses for the stored choice.
+inline constexpr char kRendererInUse[] = " (in use)";
+
 inline constexpr char kSettingsWhileRecording[] =
     "Can not change settings while recording is in progress.";
 
@@ -69,6 +72,9 @@ class ISettingsSources {
   virtual std::vector<DeviceEntry> AudioDecoders(bool showAll) = 0;
   // The renderer kinds this system has, in the list's order.
   virtual std::vector<RendererChoice> Renderers() = 0;
+  // The kind the player shows the picture with when `chosen` is stored (a
+  // kind this system lacks is stood in for by one it has).
+  virtual std::uint32_t RendererInUse(std::uint32_t chosen) = 0;
   virtual bool Recording() = 0;
   // The folder browser; nothing when the user cancels.
   virtual std::optional<std::filesystem::path> BrowseFolder(std::string_view title,

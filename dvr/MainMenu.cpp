@@ -42,6 +42,13 @@ void BuildMainMenu(ui::Menu& menu) {
   help.AddItem(kAbout, "About...\tF1");
 }
 
+void ApplyMarks(ui::Menu& menu, const std::vector<MenuMark>& marks) {
+  for (const MenuMark& mark : marks) {
+    menu.SetChecked(mark.command, mark.checked);
+    menu.SetEnabled(mark.command, mark.enabled);
+  }
+}
+
 std::vector<ui::BarButton> ControlPanelButtons() {
   // Two rows: channel, volume, displays and playback; then the number pad.
   std::vector<ui::BarButton> buttons = {

@@ -36,6 +36,7 @@ MainWindow::MainWindow(IMainWindowHost& host, app::TunerManager& manager, std::u
       title_(common::ToUtf8(title)),
       frame_(Id(), title_),
       menu_(Id()),
+      popup_(Id()),
       trayMenu_(Id()),
       viewing_(host, manager, [this](graph::CBDAFilterGraph& g) { StartLive(g); }),
       router_(manager, host.Channels(), viewing_, *this),
@@ -59,6 +60,7 @@ MainWindow::~MainWindow() {
 void MainWindow::BuildMenu() {
   BuildMainMenu(menu_);
   frame_.SetMenuBar(menu_);
+  BuildMainMenu(popup_);
   trayMenu_.AddItem(kCmdOpen, "Open Corvane DVR...");
   trayMenu_.AddItem(kCmdTrayClose, "Close");
 }
@@ -104,6 +106,10 @@ ui::LResult MainWindow::OnMessage(ui::Message message, ui::WParam wParam, ui::LP
       return 0;
     case ui::Message::WM_LBUTTONDBLCLK:
       OnCommand(app::commands::kFullScreen);
+      return 0;
+    case ui::Message::WM_CONTEXTMENU:
+      // Over the guide grid the right button is the guide's.
+      if (!guide_) popup_.Popup(ui::MouseX(lParam), ui::MouseY(lParam));
       return 0;
     case ui::Message::WM_MOUSEMOVE:
       OnMouseMove(ui::MouseX(lParam), ui::MouseY(lParam));

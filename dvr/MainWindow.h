@@ -115,6 +115,7 @@ class MainWindow final : public ui::Window, private app::commands::IWindowShell 
   std::string title_;
   ui::Frame frame_;
   ui::Menu menu_;
+  ui::Menu popup_;  // the video area's context menu: the menu bar's commands
   ui::Menu trayMenu_;
   std::unique_ptr<ui::TrayIcon> tray_;
   std::unique_ptr<GuideWindow> guide_;

@@ -6,7 +6,10 @@
 #include "app/guide/GuideCommands.h"
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
+#include "dvr/DecoderSource.h"
+#include "dvr/MainMenu.h"
 #include "dvr/MainWindow.h"
+#include "dvr/Players.h"
 #include "platform/ui/Pickers.h"
 #include "platform/ui/WindowControl.h"
 
@@ -61,14 +64,14 @@ void MainWindow::Do(WindowAction action, int arg1, int arg2) {
       ApplyView();
       break;
     case WindowAction::kVideoSize:
-      if (modes_.FullScreen()) ApplyTarget(modes_.ToggleFullScreen(false));
+      if (modes_.FullScreen()) ApplyTarget(modes_.ToggleFullScreen(false, frame_.Placement()));
       ui::SetClientSize(Id(), {arg1, arg2 + DockedPanelHeight()});
       break;
     case WindowAction::kAspect:
       aspectMode_ = arg1;
       break;
     case WindowAction::kFullScreen:
-      ApplyTarget(modes_.ToggleFullScreen(ui::IsMaximised(Id())));
+      ApplyTarget(modes_.ToggleFullScreen(ui::IsMaximised(Id()), frame_.Placement()));
       break;
     case WindowAction::kRefreshControlPanel:
       LayOut();
@@ -83,9 +86,13 @@ void MainWindow::Do(WindowAction action, int arg1, int arg2) {
       OnDialogAction(action);
       break;
     case WindowAction::kVideoDecoderPages:
+      ShowDecoderProperties(Id(), host_.CurrentPlayer(), app::DecoderRole::kVideo);
+      break;
     case WindowAction::kAudioDecoderPages:
+      ShowDecoderProperties(Id(), host_.CurrentPlayer(), app::DecoderRole::kAudio);
+      break;
     case WindowAction::kChannelProperties:
-      // The decoders' and the channel's property pages are not built yet.
+      // The channel's property page is not built yet.
       std::printf("Command not available yet: %d\n", static_cast<int>(action));
       std::fflush(stdout);
       break;
@@ -125,16 +132,10 @@ void MainWindow::Notice(std::string_view text) {
 }
 
 void MainWindow::UpdateChecks() {
-  const std::uint32_t flags = manager_.settings.viewFlags;
-  menu_.SetChecked(app::commands::kMenuToggle, (flags & app::kMenuVisible) != 0);
-  menu_.SetChecked(app::commands::kControlPanelToggle, (flags & app::kControlPanelVisible) != 0);
-  menu_.SetChecked(app::commands::kAlwaysOnTop, (flags & app::kAlwaysOnTop) != 0);
-  menu_.SetChecked(app::commands::kCaptionsToggle, (flags & app::kCaptionsOn) != 0);
-  const std::uint32_t renderer = manager_.settings.videoRenderer;
-  menu_.SetEnabled(app::commands::kCaptionsToggle, renderer == 6 || renderer == 7);
-  for (const app::commands::AspectItem& item : app::commands::kAspectItems) {
-    menu_.SetChecked(item.command, item.mode == aspectMode_);
-  }
+  const auto marks = app::commands::MenuMarks(
+      manager_.settings, RendererKindHere(manager_.settings.videoRenderer), aspectMode_);
+  ApplyMarks(menu_, marks);
+  ApplyMarks(popup_, marks);
 }
 
 void MainWindow::ApplyView() {
@@ -147,8 +148,7 @@ void MainWindow::ApplyView() {
 }
 
 void MainWindow::ApplyTarget(const app::commands::WindowTarget& target) {
-  ui::ShowInMode(Id(), ShowModeOf(target.mode), target.rect);
-  ui::SetMenuBarVisible(Id(), target.menu);
+  ui::ShowInMode(Id(), ShowModeOf(target.mode), target.rect, target.menu);
   controlPanel_->SetVisible(target.controlPanel);
   LayOut();
 }

@@ -1,5 +1,6 @@
 #include "dvr/SettingsSources.h"
 
+#include "dvr/Players.h"
 #include "graph/ingest/DecoderDevices.h"
 #include "graph/ingest/TunerDevices.h"
 #include "platform/av/video/RendererKinds.h"
@@ -43,6 +44,10 @@ std::vector<app::RendererChoice> SettingsSources::Renderers() {
     if (kind.available) choices.push_back({kind.kind, std::string(kind.name)});
   }
   return choices;
+}
+
+std::uint32_t SettingsSources::RendererInUse(std::uint32_t chosen) {
+  return RendererKindHere(chosen);
 }
 
 std::optional<std::filesystem::path> SettingsSources::BrowseFolder(

@@ -21,6 +21,7 @@ class SettingsSources final : public app::ISettingsSources {
   std::vector<app::DeviceEntry> VideoDecoders(bool showAll) override;
   std::vector<app::DeviceEntry> AudioDecoders(bool showAll) override;
   std::vector<app::RendererChoice> Renderers() override;
+  std::uint32_t RendererInUse(std::uint32_t chosen) override;
   bool Recording() override { return recording_(); }
   std::optional<std::filesystem::path> BrowseFolder(std::string_view title,
                                                     const std::filesystem::path& start) override;

@@ -7,12 +7,12 @@ ui::Rect WindowModes::NormalRect() const {
   return {p.left, p.top, p.right, p.bottom};
 }
 
-WindowTarget WindowModes::ToggleFullScreen(bool maximisedNow) {
+WindowTarget WindowModes::ToggleFullScreen(bool maximisedNow, const ui::Rect& windowNow) {
   if (FullScreen()) return Leave();
   wasMaximised_ = maximisedNow;
   settings_.windowMode = static_cast<std::uint32_t>(WindowMode::kFullScreen);
   settings_.fullScreen = 1;
-  return {WindowMode::kFullScreen, ui::MonitorNearest(NormalRect()).area, false, false};
+  return {WindowMode::kFullScreen, ui::MonitorNearest(windowNow).area, false, false};
 }
 
 WindowTarget WindowModes::Leave() {

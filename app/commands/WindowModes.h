@@ -32,9 +32,10 @@ class WindowModes {
   explicit WindowModes(Settings& settings) : settings_(settings) {}
 
   bool FullScreen() const { return settings_.fullScreen != 0; }
-  // Enters full screen (on the monitor nearest the normal rectangle) or
-  // leaves it (back to maximised when the window was, else normal).
-  WindowTarget ToggleFullScreen(bool maximisedNow);
+  // Enters full screen on the monitor the window is on now (`windowNow`, its
+  // outer rectangle) or leaves it (back to maximised when the window was,
+  // else to the normal rectangle).
+  WindowTarget ToggleFullScreen(bool maximisedNow, const ui::Rect& windowNow);
   // The window system's minimise, maximise and restore. Restore in full
   // screen leaves full screen instead; the target then says where to go.
   WindowTarget Apply(SystemCommand command);

@@ -11,9 +11,13 @@ namespace ui {
 enum class ShowMode { kNormal, kMaximised, kMinimised, kFullScreen };
 
 // User-interface thread; each acts on the top-level widget of the window and
-// does nothing for a window without one. `rect` is the outer rectangle for
-// kNormal.
-void ShowInMode(WindowId window, ShowMode mode, const Rect& rect);
+// does nothing for a window without one.
+// ShowInMode: `rect` is the outer rectangle for kNormal, menu bar included
+// (so leaving full screen gives back the very rectangle the window had), and
+// the monitor's for kFullScreen (the window goes to that monitor's origin);
+// an empty one keeps the window where it is. `menuBar` shows or hides the
+// menu bar within that rectangle.
+void ShowInMode(WindowId window, ShowMode mode, const Rect& rect, bool menuBar);
 bool IsMaximised(WindowId window);
 // Shows or hides the menu bar; the client area keeps its size.
 void SetMenuBarVisible(WindowId window, bool visible);
@@ -26,9 +30,11 @@ void SetClientSize(WindowId window, Size size);
 void SetMinimumClientSize(WindowId window, Size client);
 
 // From now on the window receives WM_MOUSEWHEEL, WM_LBUTTONDBLCLK,
-// WM_MOUSEMOVE and WM_SIZE (also when it moves); a left press outside full screen moves the
-// window, as a press on its caption does; a pointer that rests is hidden
-// until it moves again.
+// WM_MOUSEMOVE and WM_SIZE (also when it moves), and WM_CONTEXTMENU with the
+// point on the screen for a right press; a left press outside full screen
+// moves the window, as a press on its caption does; a pointer that rests is
+// hidden until it moves again. Presses on the menu bar and on buttons stay
+// theirs.
 void ForwardMouse(WindowId window);
 
 }  // namespace ui

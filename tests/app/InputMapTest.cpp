@@ -58,21 +58,36 @@ class WindowModesTest : public ::testing::Test {
   WindowModes modes{settings};
 };
 
+std::vector<ui::Monitor> TwoMonitors() {
+  return {{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, true},
+          {{1920, 0, 3200, 1024}, {1920, 0, 3200, 1024}, false}};
+}
+
 TEST_F(WindowModesTest, FullScreenCoversTheMonitorAndReturnsToMaximised) {
-  WindowTarget t = modes.ToggleFullScreen(true);
+  WindowTarget t = modes.ToggleFullScreen(true, modes.NormalRect());
   EXPECT_EQ(t.mode, WindowMode::kFullScreen);
   EXPECT_EQ(t.rect.Width(), ui::MonitorNearest(modes.NormalRect()).area.Width());
   EXPECT_FALSE(t.menu);
   EXPECT_EQ(settings.fullScreen, 1u);
-  t = modes.ToggleFullScreen(false);
+  t = modes.ToggleFullScreen(false, t.rect);
   EXPECT_EQ(t.mode, WindowMode::kMaximised);
   EXPECT_TRUE(t.menu);
   EXPECT_EQ(settings.windowMode, 1u);
   EXPECT_EQ(settings.fullScreen, 0u);
 }
 
+TEST_F(WindowModesTest, FullScreenTakesTheMonitorTheWindowIsOnNow) {
+  ui::SetMonitorQuery(&TwoMonitors);
+  // Normal on the first monitor, maximised on the second.
+  const WindowTarget t = modes.ToggleFullScreen(true, {1920, 0, 3200, 1024});
+  ui::SetMonitorQuery(nullptr);
+  EXPECT_EQ(t.rect.left, 1920);
+  EXPECT_EQ(t.rect.top, 0);
+  EXPECT_EQ(t.rect.Width(), 1280);
+}
+
 TEST_F(WindowModesTest, RestoreInFullScreenLeavesItForTheNormalRectangle) {
-  modes.ToggleFullScreen(false);
+  modes.ToggleFullScreen(false, modes.NormalRect());
   const WindowTarget t = modes.Apply(SystemCommand::kRestore);
   EXPECT_EQ(t.mode, WindowMode::kNormal);
   EXPECT_EQ(t.rect.left, 100);
@@ -82,7 +97,7 @@ TEST_F(WindowModesTest, RestoreInFullScreenLeavesItForTheNormalRectangle) {
 TEST_F(WindowModesTest, ControlPanelShowsOnlyInTheHotZoneInFullScreen) {
   settings.viewFlags |= kControlPanelVisible;
   EXPECT_TRUE(modes.ControlPanelShown(false));
-  modes.ToggleFullScreen(false);
+  modes.ToggleFullScreen(false, modes.NormalRect());
   EXPECT_FALSE(modes.ControlPanelShown(false));
   EXPECT_TRUE(modes.ControlPanelShown(true));
 }

@@ -28,6 +28,10 @@ struct Sources final : app::ISettingsSources {
   std::vector<app::RendererChoice> Renderers() override {
     return {{0, "No Renderer"}, {5, "Windowed"}, {6, "Windowless"}};
   }
+  // As the desktop program: another platform's kind shows on the windowless one.
+  std::uint32_t RendererInUse(std::uint32_t chosen) override {
+    return chosen == 0 || chosen == 5 ? chosen : 6;
+  }
   bool Recording() override { return recording; }
   std::optional<std::filesystem::path> BrowseFolder(std::string_view,
                                                     const std::filesystem::path&) override {
@@ -176,6 +180,7 @@ TEST_F(SettingsDialogTest, TheRendererIsStoredByItsKindNotItsPlace) {
   Open();
   EXPECT_EQ(dialog.ItemCount(app::kRendererList), 3);
   EXPECT_EQ(dialog.Selection(app::kRendererList), -1);
+  EXPECT_EQ(dialog.ItemText(app::kRendererList, 2), "Windowless (in use)");
   dialog.Choose(app::kRendererList, 2);
   dialog.Click(ui::kIdOk);
   EXPECT_EQ(manager.settings.videoRenderer, 6u);

@@ -78,8 +78,15 @@ class MouseFilter : public QObject {
       }
       case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton || top->isFullScreen()) return false;
         if (qobject_cast<QMenuBar*>(widget) || widget->inherits("QAbstractButton")) return false;
+        if (mouse->button() == Qt::RightButton) {
+          const QPoint screen = mouse->globalPosition().toPoint();
+          Post(window, Message::WM_CONTEXTMENU, 0, MousePoint(screen.x(), screen.y()));
+          // Not taken: a surface over the video area (the guide's) has its
+          // own use for the press.
+          return false;
+        }
+        if (mouse->button() != Qt::LeftButton || top->isFullScreen()) return false;
         if (QWindow* handle = top->windowHandle()) handle->startSystemMove();
         return false;
       }
@@ -118,15 +125,19 @@ class MouseFilter : public QObject {
 
 }  // namespace
 
-void ShowInMode(WindowId window, ShowMode mode, const Rect& rect) {
+void ShowInMode(WindowId window, ShowMode mode, const Rect& rect, bool menuBar) {
   QWidget* top = TopOf(window);
   if (!top) return;
+  // The menu bar changes before the rectangle is applied and without a
+  // resize of its own: the rectangle already holds it. (Shown after the
+  // rectangle, it grew the window by its height at every return from full
+  // screen.)
+  if (QMenuBar* bar = MenuBarOf(top)) bar->setVisible(menuBar);
+  const bool placed = rect.Width() > 0 && rect.Height() > 0;
   switch (mode) {
     case ShowMode::kNormal:
       top->showNormal();
-      if (rect.Width() > 0 && rect.Height() > 0) {
-        top->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
-      }
+      if (placed) top->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
       break;
     case ShowMode::kMaximised:
       top->showMaximized();
@@ -135,6 +146,9 @@ void ShowInMode(WindowId window, ShowMode mode, const Rect& rect) {
       top->showMinimized();
       break;
     case ShowMode::kFullScreen:
+      // Onto the monitor first: the window system makes the window cover the
+      // monitor it is on, and without a window manager nothing else moves it.
+      if (placed) top->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
       top->showFullScreen();
       break;
   }
