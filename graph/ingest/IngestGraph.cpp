@@ -1,9 +1,7 @@
 #include "graph/ingest/IngestGraph.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <thread>
 
 #include "graph/ingest/ConnectFilters.h"
 #include "graph/ingest/TunerDevices.h"
@@ -14,18 +12,6 @@
 #include "platform/media/MediaGuids.h"
 
 namespace graph {
-namespace {
-
-bool QueueIdle(const std::shared_ptr<COutputQueue>& queue) {
-  return !queue || queue->IsIdle();
-}
-
-void WaitFor(const auto& idle) {
-  while (!idle())
-    std::this_thread::sleep_for(std::chrono::microseconds(20));
-}
-
-}  // namespace
 
 IngestGraph::~IngestGraph() {
   TearDown();
@@ -212,17 +198,15 @@ void IngestGraph::WaitUntilIdle() {
   if (!tee_ || !demux_) return;
   // First the tee's queues (after them the demultiplexer has ingested every
   // sample), then the demultiplexer's own output queues.
-  WaitFor([this] {
-    for (int i = 0; i < tee_->OutputCount(); ++i) {
-      if (!QueueIdle(tee_->OutputPin(i)->Queue())) return false;
-    }
-    return true;
-  });
+  for (int i = 0; i < tee_->OutputCount(); ++i) {
+    if (const auto queue = tee_->OutputPin(i)->Queue()) queue->WaitUntilIdle();
+  }
   for (const char16_t* name :
        {filters::kSectionPinName, filters::kVideoPinName, filters::kAudioPinName}) {
     ComPtr<IPin> pin = DemuxPin(name);
     auto* output = dynamic_cast<demux::CDemuxOutputPin*>(pin.Get());
-    if (output) WaitFor([output] { return QueueIdle(output->Queue()); });
+    if (!output) continue;
+    if (const auto queue = output->Queue()) queue->WaitUntilIdle();
   }
 }
 

@@ -194,6 +194,12 @@ bool COutputQueue::IsIdle() {
   return items_.empty() && directBatch_.empty() && !busy_;
 }
 
+void COutputQueue::WaitUntilIdle() {
+  if (!queued_) return;
+  std::unique_lock lock(mutex_);
+  idle_.wait(lock, [this] { return items_.empty() && !busy_; });
+}
+
 HRESULT COutputQueue::LastResult() {
   std::lock_guard lock(mutex_);
   return result_;

@@ -51,6 +51,10 @@ class COutputQueue {
   bool IsQueued() const { return queued_; }
   // True while samples wait (queued mode) or a batch is held (direct mode).
   bool IsIdle();
+  // Queued mode: blocks until the worker has delivered everything queued so
+  // far (with exact batching, SendAnyway first so a partial batch goes).
+  // Returns at once in direct mode, where the caller's thread delivers.
+  void WaitUntilIdle();
   // The first failed delivery since the last EndFlush, else S_OK.
   HRESULT LastResult();
 
