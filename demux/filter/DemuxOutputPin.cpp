@@ -119,7 +119,8 @@ HRESULT CDemuxOutputPin::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PR
 HRESULT CDemuxOutputPin::Active() {
   HRESULT hr = CBaseOutputPin::Active();
   if (FAILED(hr)) return hr;
-  auto queue = std::make_shared<COutputQueue>(GetConnected(), &hr);
+  const bool queued = !demux_->DirectDelivery();
+  auto queue = std::make_shared<COutputQueue>(GetConnected(), &hr, queued, queued);
   if (FAILED(hr)) return hr;
   std::lock_guard lock(queueMutex_);
   queue_ = std::move(queue);

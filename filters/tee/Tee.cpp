@@ -282,7 +282,8 @@ HRESULT CTeeOutputPin::Active() {
   IPin* downstream = GetConnected();
   if (downstream == nullptr) return S_OK;
   HRESULT hr = S_OK;
-  auto queue = std::make_shared<COutputQueue>(downstream, &hr, true, true, 1, false, 10, 0);
+  const bool queued = !tee_->DirectDelivery();
+  auto queue = std::make_shared<COutputQueue>(downstream, &hr, queued, queued, 1, false, 10, 0);
   if (FAILED(hr)) return hr;
   std::lock_guard guard(queueMutex_);
   queue_ = std::move(queue);

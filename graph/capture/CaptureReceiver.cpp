@@ -57,6 +57,11 @@ bool CaptureReceiver::Build(std::string* error) {
   // The capture moves as fast as the graph takes it: its own PCRs, not the
   // arrivals, time the samples.
   ingest_.Demux()->SetArrivalTiming(FALSE);
+  // Nothing here waits on a clock, so the tuner's streaming thread carries
+  // each sample through the tee and the demultiplexer itself: a hand-over to
+  // a queue thread per output would cost more than the work it moves.
+  if (ingest_.Tee()) ingest_.Tee()->SetDirectDelivery(true);
+  ingest_.Demux()->SetDirectDelivery(true);
   hr = ingest_.Provider()->Tune(tuning_.physical, tuning_.map, where_.modulation);
   if (FAILED(hr)) {
     *error = "cannot tune: " + com::ResultName(hr);

@@ -68,6 +68,8 @@ class TestSink : public CBaseFilter {
   void FailWith(HRESULT hr) { failure_ = hr; }
   // Off: samples are only counted (for long runs).
   void KeepPayloads(bool keep) { keep_ = keep; }
+  // Says its Receive may block, as a renderer does, so the tee queues for it.
+  void SayReceiveCanBlock(bool may) { mayBlock_ = may; }
   long long Received() const { return received_.load(); }
   std::vector<std::vector<std::uint8_t>> Payloads() {
     std::lock_guard lock(mutex_);
@@ -119,8 +121,8 @@ class TestSink : public CBaseFilter {
       ++f_->eos_;
       return S_OK;
     }
-    // Never blocks: the tee delivers on the caller's thread.
-    HRESULT ReceiveCanBlock() override { return S_FALSE; }
+    // Never blocks (unless told to say so): the tee delivers on the caller's thread.
+    HRESULT ReceiveCanBlock() override { return f_->mayBlock_ ? S_OK : S_FALSE; }
 
    private:
     TestSink* f_;
@@ -135,6 +137,7 @@ class TestSink : public CBaseFilter {
   std::vector<BYTE*> buffers_;
   std::atomic<int> eos_{0};
   std::atomic<bool> keep_{true};
+  std::atomic<bool> mayBlock_{false};
   std::atomic<long long> received_{0};
 };
 

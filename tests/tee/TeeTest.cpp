@@ -130,6 +130,38 @@ TEST_F(TeeTest, SamplesReachEveryOutputByReferenceOnAReadOnlyAllocator) {
   EXPECT_EQ(sinks_[1]->EndOfStreams(), 1);
 }
 
+// A sink whose Receive may block gets a queue thread; waiting until the queue
+// is idle means it has every sample sent. Direct delivery hands the samples
+// over in the sender's call instead.
+TEST_F(TeeTest, QueuesForABlockingSinkUnlessDeliveringDirectly) {
+  for (const bool direct : {false, true}) {
+    SCOPED_TRACE(direct ? "direct" : "queued");
+    sinks_.clear();
+    graph_ = new CFilterGraph;
+    tee_ = new CTee;
+    graph_->AddFilter(tee_.Get(), u"Smart Tee");
+    tee_->SetDirectDelivery(direct);
+    ASSERT_EQ(AddSource(), S_OK);
+    ASSERT_EQ(AddSink(), S_OK);
+    sinks_[0]->SayReceiveCanBlock(true);
+    PauseAll();
+    const std::shared_ptr<COutputQueue> queue = tee_->OutputPin(0)->Queue();
+    ASSERT_NE(queue, nullptr);
+    EXPECT_EQ(queue->IsQueued(), !direct);
+    std::vector<std::vector<std::uint8_t>> sent;
+    for (int i = 0; i < 5; ++i) {
+      sent.push_back(std::vector<std::uint8_t>(20, static_cast<std::uint8_t>(i)));
+      ASSERT_EQ(source_->Send(sent.back()), S_OK);
+      if (direct) {
+        EXPECT_EQ(sinks_[0]->Payloads().size(), sent.size());
+      }
+    }
+    queue->WaitUntilIdle();
+    EXPECT_EQ(sinks_[0]->Payloads(), sent);
+    TearDown();
+  }
+}
+
 TEST_F(TeeTest, AnInputTypeADownstreamPinRefusesIsRefused) {
   ASSERT_EQ(AddSource({kA, kB}), S_OK);
   ASSERT_EQ(AddSink({kA, kB}), S_OK);
