@@ -113,8 +113,9 @@ HRESULT CTextSourcePin::FillBuffer(IMediaSample* sample) {
 // The second between samples is a second of the graph's clock when the filter
 // has one (in a live graph the system clock, so a second of wall time; a tool
 // whose clock follows the stream gets one sample per second of stream), else a
-// second of wall time. Commands are looked for every few milliseconds while the
-// clock's advise is pending.
+// second of wall time. The thread waits on the clock's advise, so a clock that
+// the command moves along (a tool's stream clock) gets its sample at once;
+// commands are looked for every few milliseconds meanwhile.
 bool CTextSourcePin::WaitForNextSample() {
   ComPtr<IReferenceClock> clock;
   {
@@ -130,7 +131,10 @@ bool CTextSourcePin::WaitForNextSample() {
   }
   constexpr DWORD kCommandCheckMs = 10;
   bool command = false;
-  while (!(command = WaitForRequest(kCommandCheckMs)) && !wake_.Check()) {
+  for (;;) {
+    const bool due = wake_.Wait(kCommandCheckMs);
+    command = CheckRequest(nullptr);
+    if (due || command) break;
   }
   clock->Unadvise(cookie);
   return command;
