@@ -55,15 +55,16 @@ void CaptureLoop::Patch(std::uint8_t* packet) {
 std::optional<std::uint64_t> CaptureLoop::TimeOf(const std::uint8_t* packet, std::uint64_t pass,
                                                  std::uint64_t index) const {
   const bool clocked = timing_.PcrPid() >= 0;
-  if (clocked || pass == 0) {
-    const auto pcr = (packet[3] & 0x20) ? PacketPcr(packet) : std::nullopt;
-    // The first PCR of the capture starts its clock.
-    if (!clocked && pcr) return 0;
-    if (clocked) {
-      if (!pcr || PacketPid(packet) != timing_.PcrPid()) return std::nullopt;
-      return (*pcr + kPcrWrap - timing_.FirstPcr()) % kPcrWrap + pass * timing_.LoopLength27();
-    }
+  if (clocked) {
+    // Only packets of the PCR PID with an adaptation field can carry the
+    // time; the cheap header test goes first, as nearly every packet fails it.
+    if (!(packet[3] & 0x20) || PacketPid(packet) != timing_.PcrPid()) return std::nullopt;
+    const auto pcr = PacketPcr(packet);
+    if (!pcr) return std::nullopt;
+    return (*pcr + kPcrWrap - timing_.FirstPcr()) % kPcrWrap + pass * timing_.LoopLength27();
   }
+  // The first PCR of the capture starts its clock.
+  if (pass == 0 && (packet[3] & 0x20) && PacketPcr(packet)) return 0;
   const std::uint64_t packetNumber = pass * timing_.PacketCount() + index;
   return packetNumber * kBitsPerPacket * kPcrHz / static_cast<std::uint64_t>(kNominalBitsPerSecond);
 }

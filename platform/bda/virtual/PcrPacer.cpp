@@ -55,19 +55,21 @@ void PcrPacer::TakePcr(std::uint16_t pid, std::uint64_t pcr) {
 }
 
 std::optional<std::chrono::nanoseconds> PcrPacer::Account(std::span<const std::uint8_t> packets) {
-  bool any = false;
-  for (std::size_t pos = 0; pos + kPacketSize <= packets.size(); pos += kPacketSize) {
+  std::size_t count = 0;
+  for (std::size_t pos = 0; pos + kPacketSize <= packets.size(); pos += kPacketSize, ++count) {
     const std::uint8_t* packet = packets.data() + pos;
-    if (packet[0] == kSyncByte) {
+    // Only a packet with an adaptation field can carry a PCR.
+    if (packet[0] == kSyncByte && (packet[3] & 0x20) != 0) {
       if (const auto pcr = PacketPcr(packet)) TakePcr(PacketPid(packet), *pcr);
-    }
-    if (anchored_) {
-      lastStreamTime_ = ExtrapolatedTime();
-      any = true;
     }
     bytesSincePcr_ += kPacketSize;
   }
-  if (!any) return std::nullopt;
+  // Once anchored the stream stays anchored, so only the last packet's time
+  // matters: it is worked out once, not per packet.
+  if (count == 0 || !anchored_) return std::nullopt;
+  bytesSincePcr_ -= kPacketSize;
+  lastStreamTime_ = ExtrapolatedTime();
+  bytesSincePcr_ += kPacketSize;
   auto due = wallAnchor_ + TicksToTime(lastStreamTime_);
   const auto now = clock_.Now();
   if (now - due > kMaxLag) {
