@@ -86,13 +86,13 @@ ChannelPropertiesOutcome ChannelProperties(tuning::ChannelList& channels,
 
 ui::DialogTemplate ChannelPropertiesDialog::Layout() {
   ui::ControlTemplate list{ControlKind::kListBox, kChannelFacts, "",
-                           ui::ControlBox{12, 12, 456, 256}};
+                           ui::ControlBox{12, 12, 456, 196}};
   list.fixedPitch = true;
   return {"Channel Properties",
-          {480, 320},
+          {480, 260},
           {},
           {list,
-           {ControlKind::kButton, ui::kIdOk, "OK", ui::ControlBox{198, 280, 84, 28}, ui::kOnDialog,
+           {ControlKind::kButton, ui::kIdOk, "OK", ui::ControlBox{198, 220, 84, 28}, ui::kOnDialog,
             0, true}}};
 }
 
