@@ -140,11 +140,12 @@ step "the guide"
 keys "$main" g
 sleep 2
 # The guide opens on the tuned channel's row (the top one) with the
-# programme on the air selected: its box starts at the grid's left edge.
+# programme on the air selected: its box holds the grid's left edge (it may
+# have begun before the grid's first half hour).
 # "Record Custom..." (the context menu's last item) opens Set Timer with the
 # programme; the start becomes the first whole minute at least 40 s ahead
 # (the picker shows minutes), the duration one minute, the name our own.
-context_menu "$main" 240 207
+context_menu "$main" 160 207
 xdotool key --delay 150 Up Return
 setTimer="$(window 'Set Timer')"
 sleep 1
@@ -152,7 +153,10 @@ start=$((($(date +%s) + 40 + 59) / 60 * 60))
 title="Tour Recording"
 click "$setTimer" 160 59 # Start Time: typed from its first field on
 xdotool key Home
-xdotool type --delay 80 "$(date -d "@$start" '+%Y/%m/%d %I:%M %p')"
+# The picker moves on to AM/PM by itself after the minutes: a space typed
+# there would keep the programme's own half of the day.
+xdotool type --delay 80 "$(date -d "@$start" '+%Y/%m/%d %I:%M')"
+xdotool type --delay 80 "$(date -d "@$start" '+%p')"
 # Duration: hours down to 0, minutes down to 0 and one up (the programmes
 # last 30, 60 or 90 minutes).
 click "$setTimer" 137 93
