@@ -31,7 +31,8 @@ Names NamesIn(std::string_view text) {
     std::string line(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (line.find('\0') != std::string::npos) continue;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    while (!line.empty() && line.back() == '\r')
+      line.pop_back();
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       section = line.substr(1, line.size() - 2);
     } else if (const auto eq = line.find('='); eq != std::string::npos) {
