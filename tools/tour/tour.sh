@@ -96,6 +96,15 @@ shot() {
   step "screenshot $2"
 }
 exists() { [ -e "$1" ]; }
+# The program ends within a minute, with status 0; fails the tour with
+# `what` otherwise.
+ends_cleanly() {
+  local end=$((SECONDS + 60)) code
+  while running && [ "$SECONDS" -lt "$end" ]; do sleep 0.5; done
+  running && fail "$1"
+  wait "$pid" && code=0 || code=$?
+  [ "$code" -eq 0 ] || fail "the program ended with $code"
+}
 
 # The tray host: a strip at the top right of the screen.
 trayer --edge top --align right --widthtype request --height 32 --transparent false &
@@ -233,11 +242,7 @@ shot "$timers" timers.png
 
 step "the session ends with the Timers dialog open"
 kill -TERM "$pid"
-end=$((SECONDS + 60))
-while running && [ "$SECONDS" -lt "$end" ]; do sleep 0.5; done
-running && fail "SIGTERM did not end the program while the Timers dialog was open"
-wait "$pid" && code=0 || code=$?
-[ "$code" -eq 0 ] || fail "the program ended with $code"
+ends_cleanly "SIGTERM did not end the program while the Timers dialog was open"
 
 step "checks"
 seconds="$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$recording")"
@@ -304,11 +309,7 @@ xdotool mousemove --window "$icon" 12 16 click 3
 wait_for 20 "no tray menu" more_windows "$before"
 sleep 0.3
 xdotool key --delay 150 Up Return # Close, the menu's last item
-end=$((SECONDS + 60))
-while running && [ "$SECONDS" -lt "$end" ]; do sleep 0.5; done
-running && fail "Close in the tray menu did not end the program"
-wait "$pid" && code=0 || code=$?
-[ "$code" -eq 0 ] || fail "the program ended with $code"
+ends_cleanly "Close in the tray menu did not end the program"
 
 step "checks of the second start"
 "$cli" status >"$home/after.txt"
