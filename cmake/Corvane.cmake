@@ -7,10 +7,21 @@ if(CORVANE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 # Fuzzing instruments every library, not only the harnesses, so coverage and
-# the sanitizers see the parsers themselves.
+# the sanitizers see the parsers themselves. Undefined behaviour stops the run
+# like a crash, so libFuzzer keeps the input that caused it.
 if(CORVANE_FUZZ)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+endif()
+# The test binaries that run media graphs on threads of their own: the ones a
+# ThreadSanitizer build (CORVANE_TSAN_TESTS) labels "tsan" and builds as the
+# target tsan_tests.
+set(CORVANE_TSAN_TEST_BINARIES
+  graph_tests graph_manager_tests graph_events_tests player_tests source_tests source_filter_tests
+  tee_tests sink_filter_tests demux_filter_tests sbe_tests dvr_tests)
+if(CORVANE_TSAN_TESTS)
+  set(CORVANE_TSAN ON)
 endif()
 if(CORVANE_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
@@ -50,13 +61,17 @@ function(corvane_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} corvane_test_support GTest::gtest
                                         GTest::gtest_main GTest::gmock)
   corvane_warnings(${name})
+  set(labels "")
+  if(CORVANE_TSAN_TESTS AND name IN_LIST CORVANE_TSAN_TEST_BINARIES)
+    set(labels LABELS tsan)
+  endif()
   if(ARG_INTEGRATION)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${ARG_INTEGRATION}"
-                         PROPERTIES TIMEOUT 300)
+                         PROPERTIES TIMEOUT 300 ${labels})
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${ARG_INTEGRATION}"
                          PROPERTIES TIMEOUT 300 LABELS integration)
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ${labels})
   endif()
 endfunction()
 

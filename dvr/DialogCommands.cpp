@@ -3,9 +3,11 @@
 #include <optional>
 
 #include "app/AboutBox.h"
+#include "app/ChannelProperties.h"
 #include "app/OverscanDialog.h"
 #include "app/SetTimerDialog.h"
 #include "app/TimersDialog.h"
+#include "common/ErrorBox.h"
 #include "platform/ui/Dialog.h"
 #include "recording/Clock.h"
 
@@ -63,6 +65,17 @@ bool ShowSetTimerDialog(const TimerDialogSources& sources, recording::TimerForm 
 void ShowOverscanDialog(ui::WindowId owner, app::Settings& settings, std::function<void()> apply) {
   app::OverscanDialog handler(settings, std::move(apply));
   ui::RunDialog(app::OverscanDialog::Layout(), handler, owner);
+}
+
+void ShowChannelProperties(ui::WindowId owner, tuning::ChannelList& channels,
+                           const std::optional<tuning::ChannelLocator>& current) {
+  app::ChannelPropertiesOutcome outcome = app::ChannelProperties(channels, current);
+  if (!outcome.refusal.empty()) {
+    common::ErrorBox("%s", outcome.refusal.c_str());
+    return;
+  }
+  app::ChannelPropertiesDialog handler(std::move(outcome.lines));
+  ui::RunDialog(app::ChannelPropertiesDialog::Layout(), handler, owner);
 }
 
 void ShowAboutBox(ui::WindowId owner) {

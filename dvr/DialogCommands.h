@@ -1,10 +1,12 @@
 // The dialogs the main window's commands open, run modally over the window:
 // "Timers", "Set Timer" (from the menu, and filled with a guide event for the
-// guide grid's own timer command), "Overscan" and the About box.
+// guide grid's own timer command), "Overscan", "Channel Properties" and the
+// About box.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "app/Settings.h"
@@ -36,6 +38,11 @@ bool ShowSetTimerDialog(const TimerDialogSources& sources, recording::TimerForm 
 
 // "Overscan": `apply` lays the video out again with the settings' values.
 void ShowOverscanDialog(ui::WindowId owner, app::Settings& settings, std::function<void()> apply);
+
+// "Channel Properties" for `current`, the current graph's channel (nothing
+// when no graph runs: the refusal's box instead).
+void ShowChannelProperties(ui::WindowId owner, tuning::ChannelList& channels,
+                           const std::optional<tuning::ChannelLocator>& current);
 
 void ShowAboutBox(ui::WindowId owner);
 

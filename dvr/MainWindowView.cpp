@@ -91,11 +91,12 @@ void MainWindow::Do(WindowAction action, int arg1, int arg2) {
     case WindowAction::kAudioDecoderPages:
       ShowDecoderProperties(Id(), host_.CurrentPlayer(), app::DecoderRole::kAudio);
       break;
-    case WindowAction::kChannelProperties:
-      // The channel's property page is not built yet.
-      std::printf("Command not available yet: %d\n", static_cast<int>(action));
-      std::fflush(stdout);
+    case WindowAction::kChannelProperties: {
+      const graph::CBDAFilterGraph* g = host_.CurrentGraph();
+      ShowChannelProperties(Id(), host_.Channels(),
+                            g ? std::optional(g->CurrentChannel()) : std::nullopt);
       break;
+    }
   }
   (void)arg2;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <span>
 #include <vector>
 
@@ -11,40 +10,9 @@
 #include "filters/sink/FileSystem.h"
 #include "filters/source/Mpeg2SourceCore.h"
 #include "filters/source/PackParser.h"
+#include "fuzz/support/MemoryFileSystem.h"
 
 namespace {
-
-class MemoryFileSystem final : public filters::FileSystem {
- public:
-  std::map<std::u16string, std::vector<std::uint8_t>> files;
-
-  std::unique_ptr<filters::WriteFile> Create(const std::u16string&) override { return nullptr; }
-  std::unique_ptr<filters::ReadFile> Open(const std::u16string& path) override {
-    // Any other name (the chunks a list names) reads the chunk bytes.
-    auto it = files.find(path);
-    if (it == files.end()) it = files.find(u"chunk");
-    if (it == files.end()) return nullptr;
-    return std::make_unique<Reader>(it->second);
-  }
-  bool Remove(const std::u16string&) override { return false; }
-  bool Replace(const std::u16string&, std::span<const std::uint8_t>) override { return false; }
-
- private:
-  class Reader final : public filters::ReadFile {
-   public:
-    explicit Reader(const std::vector<std::uint8_t>& data) : data_(data) {}
-    std::uint64_t Size() override { return data_.size(); }
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-      if (offset >= data_.size()) return 0;
-      const std::size_t n = std::min<std::size_t>(out.size(), data_.size() - offset);
-      std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset), n, out.begin());
-      return n;
-    }
-
-   private:
-    const std::vector<std::uint8_t>& data_;
-  };
-};
 
 void ReadAll(filters::Mpeg2SourceCore& source) {
   filters::SourceRead read;
@@ -67,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The input as a recording file, played and sought.
-  MemoryFileSystem fs;
+  fuzzing::MemoryFileSystem fs;
+  fs.fallback = u"chunk";
   fs.files[u"a.mpg"] = std::vector<std::uint8_t>(input.begin(), input.end());
   {
     filters::Mpeg2SourceCore source(fs);

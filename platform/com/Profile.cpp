@@ -30,7 +30,10 @@ Profile Load() {
   std::string line;
   Section* current = nullptr;
   while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Line ends of any number of carriage returns are dropped whole: a value
+    // keeping one would lose it when the file is next rewritten.
+    while (!line.empty() && line.back() == '\r')
+      line.pop_back();
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       current = &profile[line.substr(1, line.size() - 2)];
     } else if (current != nullptr) {

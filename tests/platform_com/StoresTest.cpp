@@ -129,4 +129,14 @@ TEST_F(StoresTest, ProfileIntegersAndStrings) {
   EXPECT_EQ(GetProfileIntA("Other", "param1", 0), 0u);
 }
 
+TEST_F(StoresTest, ProfileValueReadsTheSameBeforeAndAfterTheFileIsRewritten) {
+  std::filesystem::create_directories(root_);
+  std::ofstream(root_ / "profile.ini", std::ios::binary) << "[a]\r\nk=v\r\r\n";
+  char buf[8];
+  ASSERT_EQ(GetProfileStringA("a", "k", "", buf, sizeof buf), 1u);
+  ASSERT_TRUE(WriteProfileStringA("b", "other", "1"));
+  EXPECT_EQ(GetProfileStringA("a", "k", "", buf, sizeof buf), 1u);
+  EXPECT_STREQ(buf, "v");
+}
+
 }  // namespace

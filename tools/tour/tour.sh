@@ -96,6 +96,15 @@ shot() {
   step "screenshot $2"
 }
 exists() { [ -e "$1" ]; }
+# The program ends within a minute, with status 0; fails the tour with
+# `what` otherwise.
+ends_cleanly() {
+  local end=$((SECONDS + 60)) code
+  while running && [ "$SECONDS" -lt "$end" ]; do sleep 0.5; done
+  running && fail "$1"
+  wait "$pid" && code=0 || code=$?
+  [ "$code" -eq 0 ] || fail "the program ended with $code"
+}
 
 # The tray host: a strip at the top right of the screen.
 trayer --edge top --align right --widthtype request --height 32 --transparent false &
@@ -140,11 +149,12 @@ step "the guide"
 keys "$main" g
 sleep 2
 # The guide opens on the tuned channel's row (the top one) with the
-# programme on the air selected: its box starts at the grid's left edge.
+# programme on the air selected: its box holds the grid's left edge (it may
+# have begun before the grid's first half hour).
 # "Record Custom..." (the context menu's last item) opens Set Timer with the
 # programme; the start becomes the first whole minute at least 40 s ahead
 # (the picker shows minutes), the duration one minute, the name our own.
-context_menu "$main" 240 207
+context_menu "$main" 160 207
 xdotool key --delay 150 Up Return
 setTimer="$(window 'Set Timer')"
 sleep 1
@@ -152,7 +162,10 @@ start=$((($(date +%s) + 40 + 59) / 60 * 60))
 title="Tour Recording"
 click "$setTimer" 160 59 # Start Time: typed from its first field on
 xdotool key Home
-xdotool type --delay 80 "$(date -d "@$start" '+%Y/%m/%d %I:%M %p')"
+# The picker moves on to AM/PM by itself after the minutes: a space typed
+# there would keep the programme's own half of the day.
+xdotool type --delay 80 "$(date -d "@$start" '+%Y/%m/%d %I:%M')"
+xdotool type --delay 80 "$(date -d "@$start" '+%p')"
 # Duration: hours down to 0, minutes down to 0 and one up (the programmes
 # last 30, 60 or 90 minutes).
 click "$setTimer" 137 93
@@ -229,11 +242,7 @@ shot "$timers" timers.png
 
 step "the session ends with the Timers dialog open"
 kill -TERM "$pid"
-end=$((SECONDS + 60))
-while running && [ "$SECONDS" -lt "$end" ]; do sleep 0.5; done
-running && fail "SIGTERM did not end the program while the Timers dialog was open"
-wait "$pid" && code=0 || code=$?
-[ "$code" -eq 0 ] || fail "the program ended with $code"
+ends_cleanly "SIGTERM did not end the program while the Timers dialog was open"
 
 step "checks"
 seconds="$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$recording")"
@@ -300,11 +309,7 @@ xdotool mousemove --window "$icon" 12 16 click 3
 wait_for 20 "no tray menu" more_windows "$before"
 sleep 0.3
 xdotool key --delay 150 Up Return # Close, the menu's last item
-end=$((SECONDS + 60))
-while running && [ "$SECONDS" -lt "$end" ]; do sleep 0.5; done
-running && fail "Close in the tray menu did not end the program"
-wait "$pid" && code=0 || code=$?
-[ "$code" -eq 0 ] || fail "the program ended with $code"
+ends_cleanly "Close in the tray menu did not end the program"
 
 step "checks of the second start"
 "$cli" status >"$home/after.txt"

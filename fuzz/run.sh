@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets and runs them one after the other, each for a time
+# or a number of executions, then prints one line per target.
+#
+# usage: fuzz/run.sh [-t SECONDS | -n RUNS] [-B BUILD_DIR] [-j JOBS] [TARGET...]
+#   -t  seconds per target (default 60)       -n  executions per target instead
+#   -B  build folder (default build-fuzz)      -j  build jobs (default 2)
+# Each target keeps its corpus in BUILD_DIR/corpus/<target> (seeded on the first
+# run), its log in BUILD_DIR/fuzz-logs/<target>.log and any failing input in
+# BUILD_DIR/artifacts/<target>/.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=60 runs="" build="$root/build-fuzz" jobs=2
+while getopts "t:n:B:j:" opt; do
+  case $opt in
+    t) seconds=$OPTARG ;;
+    n) runs=$OPTARG ;;
+    B) build=$OPTARG ;;
+    j) jobs=$OPTARG ;;
+    *) sed -n '4,10p' "$0" >&2; exit 2 ;;
+  esac
+done
+shift $((OPTIND - 1))
+
+# target | libFuzzer options | seed folders under fuzz/ (besides the made ones)
+targets_table="
+demux_fuzzer|-max_len=32768 -len_control=0|
+tables_dispatch_fuzzer||tables/seeds
+capsift_fuzz||
+capsift_view_fuzzer||
+psfile_fuzz|-max_len=16384 -len_control=0|
+sectionbuffer_fuzzer||
+fuzz_tables_text||
+text_record_fuzzer||
+vtuner_capture_fuzzer||
+vtuner_description_fuzzer||
+broadcast_description_fuzzer||broadcast/seeds/description
+broadcast_loop_cache_fuzzer||
+platform_media_filterdata_fuzzer||
+settings_file_fuzzer|-max_len=16384|
+registry_fuzzer|-max_len=4096|
+profile_fuzzer|-max_len=4096|
+sink_intake_fuzzer|-max_len=32768|
+"
+if [ $# -gt 0 ]; then
+  wanted=("$@")
+else
+  mapfile -t wanted < <(echo "$targets_table" | sed '/^$/d' | cut -d'|' -f1)
+fi
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCORVANE_FUZZ=ON -DCORVANE_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" -j"$jobs" --target "${wanted[@]}" demux_seed_capture
+
+# Seeds: made by the scripts (the demultiplexer's from two seconds of the
+# sample broadcast), plus the ones kept in the repository.
+seeds="$build/seeds"
+if [ ! -d "$seeds" ]; then
+  "$build/fuzz/demux/demux_seed_capture" 2 "$build/captures" >/dev/null
+  python3 "$root/fuzz/make_seeds.py" "$seeds" --captures "$build/captures"
+  python3 "$root/fuzz/capsift/make_seeds.py" "$seeds/capsift_fuzz"
+fi
+
+mkdir -p "$build/fuzz-logs"
+results=()
+for target in "${wanted[@]}"; do
+  line=$(echo "$targets_table" | grep "^$target|" || true)
+  if [ -z "$line" ]; then
+    echo "run.sh: unknown target $target" >&2
+    exit 2
+  fi
+  options=$(echo "$line" | cut -d'|' -f2)
+  repo_seeds=$(echo "$line" | cut -d'|' -f3)
+  binary=$(find "$build/fuzz" -type f -name "$target" -perm -u+x | head -n1)
+  corpus="$build/corpus/$target"
+  artifacts="$build/artifacts/$target/"
+  mkdir -p "$corpus" "$artifacts"
+  [ -d "$seeds/$target" ] && cp -n "$seeds/$target"/* "$corpus/" 2>/dev/null || true
+  [ -n "$repo_seeds" ] && cp -n "$root/fuzz/$repo_seeds"/* "$corpus/" 2>/dev/null || true
+
+  limit="-max_total_time=$seconds"
+  [ -n "$runs" ] && limit="-runs=$runs"
+  log="$build/fuzz-logs/$target.log"
+  start=$(date +%s.%N)
+  # shellcheck disable=SC2086
+  (cd "$build" && "$binary" $limit $options -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+      -artifact_prefix="$artifacts" "$corpus" >"$log" 2>&1) && status=0 || status=$?
+  elapsed=$(echo "$(date +%s.%N) - $start" | bc)
+
+  executions=$(sed -n 's/^stat::number_of_executed_units: *\([0-9]*\).*/\1/p' "$log" | tail -n1)
+  cov=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n1 | awk '{print $2 "/" $4}')
+  if [ "$status" -eq 0 ]; then
+    result=ok
+  elif grep -q 'runtime error:' "$log"; then
+    result="undefined behaviour"
+  elif grep -q 'ERROR: libFuzzer: timeout' "$log"; then
+    result=timeout
+  elif grep -q 'out-of-memory' "$log"; then
+    result=out-of-memory
+  elif grep -q 'ERROR: LeakSanitizer' "$log"; then
+    result=leak
+  else
+    result="crash (exit $status)"
+  fi
+  rate=$(echo "${executions:-0} / $elapsed" | bc)
+  results+=("$(printf '%-34s %12s %8.1f %9s %11s  %s' "$target" "${executions:-?}" "$elapsed" \
+      "$rate" "${cov:-?}" "$result")")
+done
+
+printf '%-34s %12s %8s %9s %11s  %s\n' target executions seconds exec/s cov/ft result
+printf '%s\n' "${results[@]}"
