@@ -8,7 +8,9 @@ trap 'kill "${pid:-}" "${tray:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$home
 # Xvfb picks a free display itself and writes its number once it takes
 # clients, so runs side by side never meet on one display.
 displayFile="$home/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayFile" &
+# -noreset: the server does not start over (and refuse clients meanwhile)
+# each time its last client goes.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$displayFile" &
 xvfb=$!
 for _ in $(seq 1 100); do
   [ -s "$displayFile" ] && break

@@ -106,9 +106,20 @@ ends_cleanly() {
   [ "$code" -eq 0 ] || fail "the program ended with $code"
 }
 
-# The tray host: a strip at the top right of the screen.
-trayer --edge top --align right --widthtype request --height 32 --transparent false &
-tray=$!
+# The tray host: a strip at the top right of the screen. Started again when
+# it could not take the display on its first try.
+tray_shown() { xdotool search --onlyvisible --class trayer >/dev/null 2>&1; }
+for attempt in 1 2 3; do
+  trayer --edge top --align right --widthtype request --height 32 --transparent false &
+  tray=$!
+  for _ in $(seq 1 40); do
+    tray_shown && break
+    sleep 0.25
+  done
+  tray_shown && break
+  kill "$tray" 2>/dev/null || true
+done
+tray_shown || fail "the tray host did not start"
 
 step "first start"
 "$dvr" >"$log" 2>&1 &
