@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ctime>
 #include <fstream>
 
 #include "platform/ui/DataFolderLock.h"
 #include "tests/cli_tuner/TunerCommandTest.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TimeZone.h"
 #include "tests/support/Wait.h"
 #include "tools/cli/daemon/DaemonRun.h"
 #include "tools/cli/timers/TimersRun.h"
@@ -15,16 +15,6 @@ namespace cli::test {
 namespace {
 
 using DaemonCommandTest = TunerCommandTest;
-
-// "YYYY-MM-DD HH:MM" of the current local minute.
-std::string ThisMinute() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
-  return text;
-}
 
 // The size of the file in `folder` whose name ends in `suffix`, 0 when none.
 std::uintmax_t SizeOfFileEndingIn(const std::filesystem::path& folder, const std::string& suffix) {
@@ -38,8 +28,8 @@ std::uintmax_t SizeOfFileEndingIn(const std::filesystem::path& folder, const std
 TEST_F(DaemonCommandTest, ADueTimerIsRecordedAndTheEndLeavesAPlayableFile) {
   CORVANE_REQUIRE_TOOLS("ffprobe");
   testsupport::ScopedEnv paced("CORVANE_TUNER_PACE", "1");
-  ASSERT_EQ(Run(RunTimersAdd,
-                {"--channel", "31.5", "--start", ThisMinute(), "--minutes", "3", "--title", "Due"})
+  ASSERT_EQ(Run(RunTimersAdd, {"--channel", "31.5", "--start", testsupport::ThisMinute(false),
+                               "--minutes", "3", "--title", "Due"})
                 .code,
             0);
   testsupport::ChildProcess daemon(

@@ -2,12 +2,12 @@
 // and a SIGTERM while it records leaves a whole recording and the settings.
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <thread>
 
 #include "tests/dvr/ProgramRun.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TimeZone.h"
 #include "tests/support/Wait.h"
 
 namespace {
@@ -16,16 +16,6 @@ using dvrtest::RunCli;
 namespace fs = std::filesystem;
 
 constexpr int kExitPatience = 30'000;
-
-// "YYYY-MM-DD HH:MM" of the current minute (the program runs on UTC).
-std::string ThisMinute() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &utc);
-  return text;
-}
 
 // The recording being written in the record folder, once it holds data.
 std::optional<fs::path> Recording(const fs::path& home) {
@@ -64,8 +54,10 @@ TEST(TimerRequestsProcess, SigtermWhileRecordingLeavesAPlayableFileAndTheSetting
   // which the run answers with OK.
   dvrtest::ProgramRun run(home.Path(), {}, {"DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent"});
   ASSERT_TRUE(run.WaitRunning()) << run.Out() << run.Err();
-  const auto added = RunCli(home.Path(), "timers add --channel 31.5 --start '" + ThisMinute() +
-                                             "' --minutes 5 --title Due");
+  // The program runs on UTC.
+  const auto added =
+      RunCli(home.Path(), "timers add --channel 31.5 --start '" + testsupport::ThisMinute(true) +
+                              "' --minutes 5 --title Due");
   ASSERT_EQ(added.status, 0) << added.output;
 
   std::optional<fs::path> file;

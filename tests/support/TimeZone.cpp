@@ -49,4 +49,17 @@ std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, in
   return static_cast<std::int64_t>(std::mktime(&tm));
 }
 
+std::string ThisMinute(bool utc) {
+  const std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  if (utc) {
+    gmtime_r(&now, &parts);
+  } else {
+    localtime_r(&now, &parts);
+  }
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &parts);
+  return text;
+}
+
 }  // namespace testsupport
