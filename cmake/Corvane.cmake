@@ -28,6 +28,14 @@ if(CORVANE_TSAN)
   add_link_options(-fsanitize=thread)
 endif()
 
+# corvane_tsan_program(target): a program of a TSan build carries the options
+# it needs beside the system's uninstrumented libraries (cmake/TsanOptions.cpp).
+function(corvane_tsan_program target)
+  if(CORVANE_TSAN)
+    target_sources(${target} PRIVATE ${CORVANE_ROOT}/cmake/TsanOptions.cpp)
+  endif()
+endfunction()
+
 # Warnings on our own code only; errors with -DCORVANE_WERROR=ON (CI), so a
 # packager's compiler or flags with a new warning still build.
 function(corvane_warnings target)
