@@ -58,7 +58,11 @@ class CTextSourcePin : public CSourceStream {
   std::mutex clockMutex_;
   ComPtr<IReferenceClock> clock_;
   REFERENCE_TIME samplesSent_ = 0;  // stream thread only
-  CAMEvent wake_;                   // the clock's advise for the next sample
+  // The clock time the next sample is due at, once the first wait set it
+  // (stream thread only).
+  REFERENCE_TIME nextDue_ = 0;
+  bool haveDue_ = false;
+  CAMEvent wake_;  // the clock's advise for the next sample
   std::atomic<std::uint64_t> delivered_{0};
 };
 
