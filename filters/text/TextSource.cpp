@@ -161,6 +161,10 @@ HRESULT CTextSourcePin::DoBufferProcessingLoop() {
   DWORD command = CMD_STOP;
   do {
     while (!CheckRequest(&command)) {
+      if (driven_) {
+        WaitForRequest(INFINITE);  // the caller delivers the samples
+        continue;
+      }
       // The second between samples; a command ends it and is taken above.
       if (WaitForNextSample()) continue;
       ComPtr<IMediaSample> sample;
@@ -189,6 +193,18 @@ HRESULT CTextSourcePin::DoBufferProcessingLoop() {
     }
   } while (command != CMD_STOP);
   return S_FALSE;
+}
+
+HRESULT CTextSourcePin::DeliverNow() {
+  if (!driven_) return E_UNEXPECTED;
+  ComPtr<IMediaSample> sample;
+  HRESULT hr = GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
+  if (FAILED(hr)) return hr;
+  hr = FillBuffer(sample.Get());
+  if (FAILED(hr)) return hr;
+  hr = Deliver(sample.Get());
+  if (hr == S_OK) ++delivered_;
+  return hr;
 }
 
 // ---- CTextSource ------------------------------------------------------------

@@ -32,7 +32,9 @@ std::size_t StreamGate::Read(std::span<std::uint8_t> out) {
   if (!open_ && !ended_) {
     waiting_ = true;
     atGate_.notify_all();
-    opened_.wait_for(lock, kOpenWait, [this] { return open_; });
+    // Once the handler is done nothing opens the gate again: the tuner goes
+    // back to its own wait, which a stop breaks off.
+    if (!handler_ || !handlerDone_) opened_.wait_for(lock, kOpenWait, [this] { return open_; });
   }
   if (!open_ || ended_) return 0;
   using PassEnd = vtuner::CaptureLoop::PassEnd;

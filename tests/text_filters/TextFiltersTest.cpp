@@ -166,6 +166,34 @@ TEST_F(TextFilters, AClockThatMovesOnSeveralSecondsGetsASampleForEachAtOnce) {
   control->Stop();
 }
 
+TEST_F(TextFilters, ASourceDrivenByItsCallerDeliversWhenAskedOnly) {
+  ComPtr<CFilterGraph> graph(new CFilterGraph);
+  ComPtr<CTextSource> source;
+  ASSERT_EQ(CreateTextSource(&source), S_OK);
+  HRESULT hr = S_OK;
+  ComPtr<CCaptureRenderer> capture(new CCaptureRenderer(&hr, MEDIATYPE_TextStream));
+  graph->AddFilter(source.Get(), u"Text Source");
+  graph->AddFilter(capture.Get(), u"Capture");
+  ASSERT_EQ(graph->ConnectDirect(source->OutputPin(), capture->InputPin(), nullptr), S_OK);
+  ComPtr<graph::StreamClock> clock(new graph::StreamClock);
+  ASSERT_EQ(graph.As<IMediaFilter>()->SetSyncSource(clock.Get()), S_OK);
+  EXPECT_EQ(source->OutputPin()->DeliverNow(), E_UNEXPECTED);  // the pin's thread delivers
+  source->OutputPin()->SetDrivenByCaller(true);
+
+  auto control = graph.As<IMediaControl>();
+  ASSERT_TRUE(SUCCEEDED(control->Run()));
+  clock->SetTime(2 * kSecond);
+  EXPECT_EQ(source->OutputPin()->DeliverNow(), S_OK);
+  clock->SetTime(5 * kSecond);
+  EXPECT_EQ(source->OutputPin()->DeliverNow(), S_OK);
+  ASSERT_TRUE(capture->WaitForSamples(2, 10'000));
+  control->Stop();
+  const auto samples = capture->Samples();
+  ASSERT_EQ(samples.size(), 2u);  // none of the clock's seconds on its own
+  EXPECT_EQ(samples[1].start - samples[0].start, 3 * kSecond);
+  EXPECT_EQ(source->OutputPin()->SamplesDelivered(), 2u);
+}
+
 // A sample of the given bytes padded with zeros to `length`, stamped `start`.
 ComPtr<IMediaSample> MakeSample(IMemAllocator* allocator, const NowPlayingInfo& info, LONG length,
                                 REFERENCE_TIME start) {
