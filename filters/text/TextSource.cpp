@@ -80,6 +80,7 @@ HRESULT CTextSourcePin::Inactive() {
 
 HRESULT CTextSourcePin::OnThreadCreate() {
   samplesSent_ = 0;
+  haveDue_ = false;
   return S_OK;
 }
 
@@ -116,6 +117,13 @@ HRESULT CTextSourcePin::FillBuffer(IMediaSample* sample) {
 // second of wall time. The thread waits on the clock's advise, so a clock that
 // the command moves along (a tool's stream clock) gets its sample at once;
 // commands are looked for every few milliseconds meanwhile.
+//
+// Each sample is due a second of the clock after the one before (the first a
+// second after the thread's first wait), not a second after the wait begins:
+// a clock that moved on while a sample was delivered (a tool's stream clock
+// moves as soon as the sample is out) has the next one due at once. A thread
+// more than a second behind its clock (a stalled live graph) takes up the
+// clock's time again rather than catching up.
 bool CTextSourcePin::WaitForNextSample() {
   ComPtr<IReferenceClock> clock;
   {
@@ -125,8 +133,14 @@ bool CTextSourcePin::WaitForNextSample() {
   REFERENCE_TIME now = 0;
   DWORD_PTR cookie = 0;
   wake_.Reset();
-  if (!clock || FAILED(clock->GetTime(&now)) ||
-      FAILED(clock->AdviseTime(now, kSampleDuration, &wake_, &cookie))) {
+  if (!clock || FAILED(clock->GetTime(&now))) return WaitForRequest(kSampleIntervalMs);
+  if (!haveDue_) {
+    nextDue_ = now + kSampleDuration;
+    haveDue_ = true;
+  } else if (nextDue_ + kSampleDuration < now) {
+    nextDue_ = now;
+  }
+  if (FAILED(clock->AdviseTime(nextDue_, 0, &wake_, &cookie))) {
     return WaitForRequest(kSampleIntervalMs);
   }
   constexpr DWORD kCommandCheckMs = 10;
@@ -137,6 +151,8 @@ bool CTextSourcePin::WaitForNextSample() {
     if (due || command) break;
   }
   clock->Unadvise(cookie);
+  // A wait that a command broke off keeps its sample due.
+  if (!command) nextDue_ += kSampleDuration;
   return command;
 }
 
@@ -145,6 +161,10 @@ HRESULT CTextSourcePin::DoBufferProcessingLoop() {
   DWORD command = CMD_STOP;
   do {
     while (!CheckRequest(&command)) {
+      if (driven_) {
+        WaitForRequest(INFINITE);  // the caller delivers the samples
+        continue;
+      }
       // The second between samples; a command ends it and is taken above.
       if (WaitForNextSample()) continue;
       ComPtr<IMediaSample> sample;
@@ -173,6 +193,18 @@ HRESULT CTextSourcePin::DoBufferProcessingLoop() {
     }
   } while (command != CMD_STOP);
   return S_FALSE;
+}
+
+HRESULT CTextSourcePin::DeliverNow() {
+  if (!driven_) return E_UNEXPECTED;
+  ComPtr<IMediaSample> sample;
+  HRESULT hr = GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
+  if (FAILED(hr)) return hr;
+  hr = FillBuffer(sample.Get());
+  if (FAILED(hr)) return hr;
+  hr = Deliver(sample.Get());
+  if (hr == S_OK) ++delivered_;
+  return hr;
 }
 
 // ---- CTextSource ------------------------------------------------------------

@@ -49,6 +49,15 @@ class CTextSourcePin : public CSourceStream {
   // Samples delivered since the filter was created (any thread).
   std::uint64_t SamplesDelivered() const { return delivered_.load(); }
 
+  // A tool that moves the stream itself (unpaced, offline) delivers each
+  // second's sample from its own streaming thread with DeliverNow, so a
+  // second of stream costs no hand-over to the pin's thread, which then only
+  // answers commands. Set before the graph runs.
+  void SetDrivenByCaller(bool driven) { driven_ = driven; }
+  // One sample now, stamped as the pin's thread stamps it; while the pin is
+  // active and driven by the caller only. S_OK when delivered.
+  HRESULT DeliverNow();
+
  private:
   // Waits for the next sample's time; true when a command arrived meanwhile.
   bool WaitForNextSample();
@@ -57,9 +66,14 @@ class CTextSourcePin : public CSourceStream {
   // The filter's clock, taken when the pin becomes active; null without one.
   std::mutex clockMutex_;
   ComPtr<IReferenceClock> clock_;
-  REFERENCE_TIME samplesSent_ = 0;  // stream thread only
-  CAMEvent wake_;                   // the clock's advise for the next sample
+  REFERENCE_TIME samplesSent_ = 0;  // the delivering thread only
+  // The clock time the next sample is due at, once the first wait set it
+  // (stream thread only).
+  REFERENCE_TIME nextDue_ = 0;
+  bool haveDue_ = false;
+  CAMEvent wake_;  // the clock's advise for the next sample
   std::atomic<std::uint64_t> delivered_{0};
+  std::atomic<bool> driven_{false};
 };
 
 class CTextSource : public CSource,

@@ -9,6 +9,9 @@ namespace {
 
 // Longest wait for the tuner to reach the next stop of the stream.
 constexpr int kGateTimeoutMs = 20'000;
+// Most memory the later passes of tables alone may take; a capture whose
+// tables need more is read again in full.
+constexpr std::size_t kTableRecordLimit = std::size_t{40} << 20;
 
 }  // namespace
 
@@ -44,6 +47,7 @@ bool CaptureReceiver::Prepare(const std::filesystem::path& capture, const Captur
 
 bool CaptureReceiver::Build(std::string* error) {
   gate_ = std::make_shared<StreamGate>(capture_);
+  if (tablesOnly_) gate_->KeepTablesOnly(kTableRecordLimit);
   ComPtr<IBaseFilter> tuner;
   HRESULT hr = bda::CreateVirtualTunerFilter(
       CaptureBroadcast(path_, tuning_.map, tuning_.physical, tuning_.mode, hertz_, gate_),

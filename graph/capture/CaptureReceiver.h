@@ -40,6 +40,11 @@ class CaptureReceiver {
   bool Prepare(const std::filesystem::path& capture, const CaptureTuning& tuning,
                std::string* error);
 
+  // Makes the capture's passes after the first carry only its tables and its
+  // clock, played from memory (see CaptureLoop::KeepTablesOnly): for a run
+  // that reads the tables alone. Before Build.
+  void KeepTablesOnlyAfterFirstPass() { tablesOnly_ = true; }
+
   // Builds the ingest chain around a virtual tuner receiving the capture and
   // tunes it (the tune is carried out when the graph runs).
   bool Build(std::string* error);
@@ -69,6 +74,7 @@ class CaptureReceiver {
   std::uint64_t hertz_ = 0;
   tables::SectionTag where_;
   std::shared_ptr<StreamGate> gate_;
+  bool tablesOnly_ = false;
   IngestGraph ingest_;
 };
 

@@ -1,8 +1,6 @@
 #include "graph/capture/CaptureRecorder.h"
 
-#include <chrono>
 #include <memory>
-#include <thread>
 
 #include "common/Utf16.h"
 #include "graph/capture/StreamClock.h"
@@ -26,16 +24,6 @@ bool WatchProgram(tuning::ChannelList& channels, unsigned program, std::uint8_t 
     return true;
   }
   return false;
-}
-
-// Waits (a little) until the text source has delivered a sample after `sent`.
-void WaitForText(CTextSource& text, std::uint64_t sent) {
-  using namespace std::chrono_literals;
-  const auto deadline = std::chrono::steady_clock::now() + 2s;
-  while (text.OutputPin()->SamplesDelivered() <= sent &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(20us);
-  }
 }
 
 }  // namespace
@@ -94,6 +82,7 @@ bool CaptureRecorder::Run(std::optional<std::uint64_t> seconds,
   ComPtr<StreamClock> clock(new StreamClock);
   ComPtr<IMediaFilter> graphFilter = ComPtr<IFilterGraph2>(ingest.Graph()).As<IMediaFilter>();
   if (graphFilter) graphFilter->SetSyncSource(clock.Get());
+  chain_.Text()->OutputPin()->SetDrivenByCaller(true);
 
   bool watching = false;
   std::uint64_t streamSeconds = 0;
@@ -108,11 +97,11 @@ bool CaptureRecorder::Run(std::optional<std::uint64_t> seconds,
         }
         tables::PollSections(*received, graph);
         if (position.seconds > streamSeconds) {
-          // The second is complete: the text source sends the record just set.
-          const std::uint64_t sent = chain_.Text()->OutputPin()->SamplesDelivered();
+          // The second is complete: the text source sends the record just set,
+          // from this thread.
           clock->SetTime(chain_.Sink()->StartTime() +
                          static_cast<REFERENCE_TIME>(position.seconds) * 10'000'000);
-          WaitForText(*chain_.Text(), sent);
+          chain_.Text()->OutputPin()->DeliverNow();
           streamSeconds = position.seconds;
           if (onSecond) onSecond(streamSeconds);
         }

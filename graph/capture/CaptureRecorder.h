@@ -7,8 +7,9 @@
 // carries its now-playing record.
 //
 // The graph's reference clock is a StreamClock moved once per second of
-// stream, so the sink's chunk rollover and the text source's second are
-// seconds of the capture however fast the bytes move.
+// stream, so the sink's chunk rollover and the text source's stamps are
+// seconds of the capture however fast the bytes move; the text source's
+// sample of each second is delivered on the streaming thread at its stop.
 #pragma once
 
 #include <cstdint>

@@ -24,6 +24,8 @@ void WatchFirstChannel(tuning::ChannelList& channels, tables::GraphTables& graph
 
 bool ReceiveCaptureTables(CaptureReceiver& receiver, const std::filesystem::path& dump,
                           CaptureTables& out, std::string* error) {
+  // The second pass is for the tables alone.
+  receiver.KeepTablesOnlyAfterFirstPass();
   if (!receiver.Build(error)) return false;
   IngestGraph& ingest = receiver.Ingest();
   if (!dump.empty()) {

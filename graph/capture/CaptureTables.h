@@ -4,7 +4,9 @@
 // channels, and the channel collection applies PAT, PMT and SDT at its end.
 // The second pass is watched with the scan over (the first channel of the
 // list, where the program returns after a scan), so guide events and texts
-// reach the channels made.
+// reach the channels made. The second pass carries only the tables (and the
+// clock that times the poll), played from memory, so the capture file is read
+// once when its tables fit the record (see CaptureLoop::KeepTablesOnly).
 #pragma once
 
 #include <filesystem>

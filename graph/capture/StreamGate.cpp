@@ -32,16 +32,21 @@ std::size_t StreamGate::Read(std::span<std::uint8_t> out) {
   if (!open_ && !ended_) {
     waiting_ = true;
     atGate_.notify_all();
-    opened_.wait_for(lock, kOpenWait, [this] { return open_; });
+    // Once the handler is done nothing opens the gate again: the tuner goes
+    // back to its own wait, which a stop breaks off.
+    if (!handler_ || !handlerDone_) opened_.wait_for(lock, kOpenWait, [this] { return open_; });
   }
   if (!open_ || ended_) return 0;
   using PassEnd = vtuner::CaptureLoop::PassEnd;
   using Halt = vtuner::CaptureLoop::Halt;
   Halt halt = Halt::kNone;
+  const std::uint64_t pass = loop_.Pass(), next = loop_.NextPacket();
   const std::size_t bytes =
       loop_.ReadUntil(out, nextSecond_ * vtuner::kPcrHz,
                       crossPassEnd_ ? PassEnd::kCrossThisOne : PassEnd::kStop, &halt);
-  if (bytes > 0) crossPassEnd_ = false;
+  // Past the pass end once the stream has moved, whether or not it gave bytes
+  // (a later pass of tables alone moves over clock marks it does not deliver).
+  if (loop_.Pass() != pass || loop_.NextPacket() != next) crossPassEnd_ = false;
   delivered_ += bytes / vtuner::kPacketSize;
   if (halt == Halt::kNone) return bytes;
   open_ = false;

@@ -53,6 +53,10 @@ class StreamGate {
  public:
   explicit StreamGate(std::shared_ptr<const vtuner::Capture> capture);
 
+  // The passes after the first carry only the tables and the clock (see
+  // CaptureLoop::KeepTablesOnly); before the run.
+  void KeepTablesOnly(std::size_t byteLimit) { loop_.KeepTablesOnly(byteLimit); }
+
   // Tuner side: the next packets up to the gate; 0 while the gate is shut.
   std::size_t Read(std::span<std::uint8_t> out);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -11,11 +12,13 @@
 #include "filters/text/TextRecord.h"
 #include "filters/text/TextSource.h"
 #include "filters/text/TextSourceAdapter.h"
+#include "graph/capture/StreamClock.h"
 #include "platform/com/Registry.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MemAllocator.h"
 #include "tests/support/CaptureRenderer.h"
 #include "tests/support/ConfigRoot.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -124,6 +127,71 @@ TEST_F(TextFilters, UnpacedGraphStampsWholeSecondsFromZero) {
     EXPECT_TRUE(filters::DecodeTextRecord(samples[i].data, &info));
     EXPECT_EQ(std::u16string(info.title), u"Film");
   }
+}
+
+// A stream clock that counts the advises asked of it.
+class CountingClock : public graph::StreamClock {
+ public:
+  HRESULT AdviseTime(REFERENCE_TIME base, REFERENCE_TIME offset, HEVENT event,
+                     DWORD_PTR* cookie) override {
+    ++advises;
+    return StreamClock::AdviseTime(base, offset, event, cookie);
+  }
+  std::atomic<int> advises{0};
+};
+
+TEST_F(TextFilters, AClockThatMovesOnSeveralSecondsGetsASampleForEachAtOnce) {
+  ComPtr<CFilterGraph> graph(new CFilterGraph);
+  ComPtr<CTextSource> source;
+  ASSERT_EQ(CreateTextSource(&source), S_OK);
+  HRESULT hr = S_OK;
+  ComPtr<CCaptureRenderer> capture(new CCaptureRenderer(&hr, MEDIATYPE_TextStream));
+  graph->AddFilter(source.Get(), u"Text Source");
+  graph->AddFilter(capture.Get(), u"Capture");
+  ASSERT_EQ(graph->ConnectDirect(source->OutputPin(), capture->InputPin(), nullptr), S_OK);
+  // The clock moves only when the test moves it, as a tool's stream clock.
+  ComPtr<CountingClock> clock(new CountingClock);
+  ASSERT_EQ(graph.As<IMediaFilter>()->SetSyncSource(clock.Get()), S_OK);
+
+  auto control = graph.As<IMediaControl>();
+  ASSERT_TRUE(SUCCEEDED(control->Run()));
+  // The source waits for its first second (nothing else asks the clock yet).
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return clock->advises.load() > 0; }));
+  clock->SetTime(kSecond);
+  ASSERT_TRUE(capture->WaitForSamples(1, 10'000));
+  // Two seconds at once, whether or not the source waits for its next
+  // second yet: both seconds' samples come without the clock moving again.
+  clock->SetTime(3 * kSecond);
+  EXPECT_TRUE(capture->WaitForSamples(3, 10'000));
+  control->Stop();
+}
+
+TEST_F(TextFilters, ASourceDrivenByItsCallerDeliversWhenAskedOnly) {
+  ComPtr<CFilterGraph> graph(new CFilterGraph);
+  ComPtr<CTextSource> source;
+  ASSERT_EQ(CreateTextSource(&source), S_OK);
+  HRESULT hr = S_OK;
+  ComPtr<CCaptureRenderer> capture(new CCaptureRenderer(&hr, MEDIATYPE_TextStream));
+  graph->AddFilter(source.Get(), u"Text Source");
+  graph->AddFilter(capture.Get(), u"Capture");
+  ASSERT_EQ(graph->ConnectDirect(source->OutputPin(), capture->InputPin(), nullptr), S_OK);
+  ComPtr<graph::StreamClock> clock(new graph::StreamClock);
+  ASSERT_EQ(graph.As<IMediaFilter>()->SetSyncSource(clock.Get()), S_OK);
+  EXPECT_EQ(source->OutputPin()->DeliverNow(), E_UNEXPECTED);  // the pin's thread delivers
+  source->OutputPin()->SetDrivenByCaller(true);
+
+  auto control = graph.As<IMediaControl>();
+  ASSERT_TRUE(SUCCEEDED(control->Run()));
+  clock->SetTime(2 * kSecond);
+  EXPECT_EQ(source->OutputPin()->DeliverNow(), S_OK);
+  clock->SetTime(5 * kSecond);
+  EXPECT_EQ(source->OutputPin()->DeliverNow(), S_OK);
+  ASSERT_TRUE(capture->WaitForSamples(2, 10'000));
+  control->Stop();
+  const auto samples = capture->Samples();
+  ASSERT_EQ(samples.size(), 2u);  // none of the clock's seconds on its own
+  EXPECT_EQ(samples[1].start - samples[0].start, 3 * kSecond);
+  EXPECT_EQ(source->OutputPin()->SamplesDelivered(), 2u);
 }
 
 // A sample of the given bytes padded with zeros to `length`, stamped `start`.

@@ -345,6 +345,82 @@ TEST(CaptureLoop, ACaptureThatIsRemovedEndsTheStreamSayingSo) {
   EXPECT_NE(failure.find("capture.ts: the capture was removed"), std::string::npos) << failure;
 }
 
+// What a loop gives between two stops, and the pass it stops in.
+struct Segment {
+  std::uint64_t pass = 0;
+  std::vector<std::uint8_t> bytes;
+  bool operator==(const Segment&) const = default;
+};
+
+// The segments of a loop's first `passes` passes, its clock stopping every
+// `step` ticks and at every pass end.
+std::vector<Segment> Segments(vtuner::CaptureLoop& loop, std::uint64_t passes, std::uint64_t step) {
+  using vtuner::CaptureLoop;
+  std::vector<Segment> segments(1);
+  std::vector<std::uint8_t> chunk(188 * 64);
+  std::uint64_t until = step;
+  CaptureLoop::PassEnd passEnd = CaptureLoop::PassEnd::kStop;
+  for (;;) {
+    CaptureLoop::Halt halt = CaptureLoop::Halt::kNone;
+    const std::size_t n = loop.ReadUntil(chunk, until, passEnd, &halt);
+    auto& bytes = segments.back().bytes;
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
+    passEnd = CaptureLoop::PassEnd::kStop;
+    if (halt == CaptureLoop::Halt::kNone) continue;
+    segments.back().pass = loop.Pass();
+    if (halt == CaptureLoop::Halt::kEnded) break;
+    if (halt == CaptureLoop::Halt::kTime) until += step;
+    if (halt == CaptureLoop::Halt::kPassEnd) {
+      if (loop.Pass() + 1 == passes) break;
+      passEnd = CaptureLoop::PassEnd::kCrossThisOne;
+    }
+    segments.emplace_back();
+  }
+  return segments;
+}
+
+std::vector<std::uint8_t> PacketsOf(const std::vector<std::uint8_t>& bytes,
+                                    std::initializer_list<std::uint16_t> pids) {
+  std::vector<std::uint8_t> out;
+  for (std::size_t i = 0; i < bytes.size() / 188; ++i) {
+    const auto packet = PacketAt(bytes, i);
+    if (std::find(pids.begin(), pids.end(), View(packet).pid) != pids.end())
+      out.insert(out.end(), packet.begin(), packet.end());
+  }
+  return out;
+}
+
+TEST(CaptureLoop, LaterPassesOfTablesAloneCarryTheTablesAndStopWhereFullPassesStop) {
+  const auto capture = vtuner::Capture::FromBytes(MakeCapture(CaptureLayout{}));
+  vtuner::CaptureLoop full(capture), tables(capture);
+  tables.KeepTablesOnly(4 << 20);
+  constexpr std::uint64_t kStep = 200'000;
+  const auto fullSegments = Segments(full, 3, kStep);
+  const auto tableSegments = Segments(tables, 3, kStep);
+  ASSERT_EQ(tableSegments.size(), fullSegments.size());
+  ASSERT_EQ(fullSegments.back().pass, 2u);
+  for (std::size_t i = 0; i < fullSegments.size(); ++i) {
+    const Segment& got = tableSegments[i];
+    const Segment& whole = fullSegments[i];
+    ASSERT_EQ(got.pass, whole.pass) << "segment " << i;
+    if (whole.pass == 0) {
+      EXPECT_EQ(got.bytes, whole.bytes) << "segment " << i;
+      continue;
+    }
+    EXPECT_EQ(PacketsOf(got.bytes, {0x0000, kPmtPid}), PacketsOf(whole.bytes, {0x0000, kPmtPid}))
+        << "segment " << i;
+    EXPECT_TRUE(PacketsOf(got.bytes, {kAudioPid, vtuner::kNullPid}).empty()) << "segment " << i;
+    EXPECT_LE(PacketsOf(got.bytes, {kVideoPid}).size(), 188u) << "segment " << i;
+  }
+}
+
+TEST(CaptureLoop, LaterPassesOfTablesAloneAreWholeWhenTheRecordOutgrowsItsLimit) {
+  const auto capture = vtuner::Capture::FromBytes(MakeCapture(CaptureLayout{}));
+  vtuner::CaptureLoop full(capture), tables(capture);
+  tables.KeepTablesOnly(1000);
+  EXPECT_EQ(Segments(tables, 3, 200'000), Segments(full, 3, 200'000));
+}
+
 TEST(CaptureLoop, ReadsOnlyWholePackets) {
   CaptureLayout layout;
   layout.packets = 10;

@@ -18,9 +18,14 @@ constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
 CaptureLoop::CaptureLoop(std::shared_ptr<const Capture> capture)
     : capture_(std::move(capture)), sync_(capture_) {}
 
+void CaptureLoop::KeepTablesOnly(std::size_t byteLimit) {
+  record_ = std::make_unique<TableRecord>(byteLimit);
+}
+
 void CaptureLoop::StartPass() {
   ++pass_;
   next_ = 0;
+  recordNext_ = 0;
   passEnded_ = false;
   sync_.Rewind();
   seenInPass_.reset();
@@ -79,15 +84,17 @@ std::size_t CaptureLoop::ReadUntil(std::span<std::uint8_t> out, std::uint64_t un
       *halt = Halt::kEnded;
       break;
     }
-    const auto run = sync_.Peek(room - written);
-    if (run.empty()) {
-      if (!sync_.Failure().empty()) {
+    const bool replay = Replaying();
+    const auto run = replay ? std::span<const std::uint8_t>() : sync_.Peek(room - written);
+    if (replay ? recordNext_ == record_->Size() : run.empty()) {
+      if (!replay && !sync_.Failure().empty()) {
         failure_ = sync_.Failure();
         continue;
       }
       if (!passEnded_) {
         passEnded_ = true;
         timing_.Finish();
+        if (record_) record_->Finish();
       }
       if (timing_.PacketCount() == 0) {
         *halt = Halt::kEnded;
@@ -101,6 +108,25 @@ std::size_t CaptureLoop::ReadUntil(std::span<std::uint8_t> out, std::uint64_t un
       StartPass();
       continue;
     }
+    if (replay) {
+      const TableRecord::Packet packet = record_->At(recordNext_);
+      if (until != kNoLimit) {
+        const auto time = TimeOf(packet.bytes, pass_, packet.index);
+        if (time && *time >= until) {
+          *halt = Halt::kTime;
+          break;
+        }
+      }
+      ++recordNext_;
+      next_ = packet.index + 1;
+      if (passEnd == PassEnd::kCrossThisOne) passEnd = PassEnd::kStop;
+      if (!packet.delivered) continue;
+      std::uint8_t* dst = out.data() + written * kPacketSize;
+      std::memcpy(dst, packet.bytes, kPacketSize);
+      Patch(dst);
+      ++written;
+      continue;
+    }
     const std::size_t count = run.size() / kPacketSize;
     std::size_t take = 0;
     for (; take < count; ++take) {
@@ -112,7 +138,10 @@ std::size_t CaptureLoop::ReadUntil(std::span<std::uint8_t> out, std::uint64_t un
           break;
         }
       }
-      if (pass_ == 0) timing_.Add(packet);
+      if (pass_ == 0) {
+        timing_.Add(packet);
+        if (record_) record_->Add(packet, next_ + take);
+      }
     }
     std::uint8_t* dst = out.data() + written * kPacketSize;
     std::memcpy(dst, run.data(), take * kPacketSize);

@@ -18,6 +18,7 @@
 #include "platform/bda/virtual/LoopTiming.h"
 #include "platform/bda/virtual/PacketSource.h"
 #include "platform/bda/virtual/PacketSync.h"
+#include "platform/bda/virtual/TableRecord.h"
 
 namespace vtuner {
 
@@ -46,6 +47,13 @@ class CaptureLoop : public PacketSource {
   std::size_t ReadUntil(std::span<std::uint8_t> out, std::uint64_t until, PassEnd passEnd,
                         Halt* halt);
 
+  // Makes the later passes carry only the tables and the clock, played from
+  // a record of the first pass held in memory (at most `byteLimit` bytes, else
+  // they are read from the capture in full as without the call): no null
+  // packets and no PES packets, of those with a PCR none at all but the clock
+  // stops as in the full pass. Before the first read.
+  void KeepTablesOnly(std::size_t byteLimit);
+
   // The pass the next packet belongs to (0 for the first) and its index in it.
   std::uint64_t Pass() const { return pass_; }
   std::uint64_t NextPacket() const { return next_; }
@@ -64,6 +72,9 @@ class CaptureLoop : public PacketSource {
  private:
   void StartPass();
   void Patch(std::uint8_t* packet);
+  bool Replaying() const {
+    return pass_ > 0 && record_ && record_->Usable() && record_->Size() > 0;
+  }
 
   std::shared_ptr<const Capture> capture_;
   PacketSync sync_;
@@ -76,6 +87,8 @@ class CaptureLoop : public PacketSource {
   unsigned passMod16_ = 0;
   std::bitset<8192> seenInPass_;  // PIDs whose first counted packet of the pass went by
   std::string failure_;
+  std::unique_ptr<TableRecord> record_;
+  std::size_t recordNext_ = 0;  // the record's next entry in a later pass
 };
 
 }  // namespace vtuner
