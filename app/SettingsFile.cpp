@@ -13,6 +13,7 @@
 #include "common/ErrorBox.h"
 #include "common/Utf16.h"
 #include "platform/io/AtomicFile.h"
+#include "platform/io/AtomicWrite.h"
 
 namespace app {
 namespace {
@@ -268,11 +269,15 @@ bool SettingsFile::SaveSettingsFile() {
     if (SUCCEEDED(io::CopyFileAtomically(path_, damaged))) keepDamagedCopy_ = false;
   }
   const std::vector<std::uint8_t> bytes = Serialize();
-  const HRESULT hr = io::WriteFileAtomically(path_, bytes);
-  if (FAILED(hr)) {
+  const std::error_code error = io::WriteFileAtomic(path_, bytes);
+  if (error) {
+    const HRESULT hr = HRESULT_FROM_WIN32(com::Win32ErrorFromErrno(error.value()));
     std::printf("Saving settings failed: %s\n", com::ResultName(hr).c_str());
+    saveError_ = "The settings could not be saved: \"" + path_.string() + "\" cannot be written (" +
+                 error.message() + "). The settings saved before are kept.";
     return false;
   }
+  saveError_.clear();
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/TunerManager.h"
@@ -44,6 +45,9 @@ class SettingsFile {
   // first kept beside it as "Settings v2.bin.damaged". False when nothing
   // could be written (the old file is then untouched).
   bool SaveSettingsFile();
+  // Why the last save failed, as the user is told (the file, the system's
+  // reason, and that the file saved before is kept); empty after a success.
+  const std::string& SaveError() const { return saveError_; }
 
   // Copies the current graph's channel into the options, then saves.
   bool SaveAll();
@@ -60,6 +64,7 @@ class SettingsFile {
   CurrentChannelQuery currentChannel_;
   LoadOutcome lastLoad_ = LoadOutcome::kMissing;
   bool keepDamagedCopy_ = false;
+  std::string saveError_;
 };
 
 }  // namespace app

@@ -328,7 +328,18 @@ void Desktop::Tick() {
 }
 
 bool Desktop::SaveAll() {
-  return file_ && file_->SaveAll();
+  if (!file_) return false;
+  if (file_->SaveAll()) {
+    shownSaveError_.clear();
+    return true;
+  }
+  // Closing saves twice (the window, then the program); the user hears of a
+  // failure once until a save succeeds again or fails for another reason.
+  if (file_->SaveError() != shownSaveError_) {
+    shownSaveError_ = file_->SaveError();
+    common::ErrorBox("%s", shownSaveError_.c_str());
+  }
+  return false;
 }
 
 graph::CBDAFilterGraph* Desktop::CurrentGraph() {

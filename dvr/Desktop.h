@@ -103,6 +103,7 @@ class Desktop final : public app::IStartupSteps,
   std::filesystem::path dataFolder_;
   std::unique_ptr<ui::SingleInstance> instance_;
   std::unique_ptr<app::SettingsFile> file_;
+  std::string shownSaveError_;  // the save failure the user was last told of
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<GraphTarget> target_;
   std::vector<std::unique_ptr<graph::CBDAFilterGraph>> graphs_;

@@ -320,6 +320,9 @@ void CMPEG2Source::StreamLoop(Segment segment) {
         inHand[k].Reset();
         if (live[k]) pins_[k]->DeliverEndOfStream();
       }
+      // Ended early (a damaged list): the graph's owner tells the user.
+      const HRESULT failure = core_.Failure();
+      if (FAILED(failure)) NotifyEvent(EC_ERRORABORT, failure, 0);
       return;
     }
 

@@ -10,6 +10,11 @@ namespace {
 // Packs read between list refreshes while the current chunk still has data;
 // at the end of a chunk the list is always re-read.
 constexpr unsigned kRefreshEvery = 64;
+// A copy caught while a writer replaced the list is whole again at the next
+// read; this many damaged copies in a row, read while waiting at the end of
+// what the list named (a second and more of polling), mean the list itself
+// is damaged and nothing more can be found.
+constexpr unsigned kDamagedCopiesToEnd = 50;
 
 bool IsListPath(std::u16string_view path) {
   if (path.size() < 4) return false;
@@ -33,6 +38,8 @@ HRESULT Mpeg2SourceCore::Load(const char16_t* path) {
   haveList_ = false;
   current_ = -1;
   position_ = 0;
+  damagedCopiesInARow_ = 0;
+  failure_ = S_OK;
   listMode_ = IsListPath(path_) && !noListLoading_;
   if (!listMode_) {
     single_ = std::make_unique<FileReader>(fs_, path_);
@@ -83,14 +90,17 @@ HRESULT Mpeg2SourceCore::RefreshLocked() {
   file.reset();
   const auto copy = std::span(readBuffer_).first(std::min(got, readBuffer_.size()));
   if (haveList_ && std::equal(copy.begin(), copy.end(), listBytes_.begin(), listBytes_.end())) {
+    damagedCopiesInARow_ = 0;
     return S_OK;  // unchanged
   }
   const auto parsed = ChunkList::Parse(copy);
   if (!parsed) {
     // Possibly caught while being replaced, or damaged: keep what we have.
     ++stats_.listCopiesIgnored;
+    ++damagedCopiesInARow_;
     return S_FALSE;
   }
+  damagedCopiesInARow_ = 0;
   if (readers_.size() != parsed->slots.size()) {
     // A ring of another width: every entry sits in another slot.
     readers_.clear();
@@ -254,7 +264,11 @@ ReadStatus Mpeg2SourceCore::ReadNext(SourceRead& out) {
     packsSinceRefresh_ = 0;
     RefreshLocked();
     if (readFrom(Reader(current_))) return ReadStatus::kData;
-    if (current_ < 0 || current_ >= list_.newest) return ReadStatus::kNoDataYet;
+    if (current_ < 0 || current_ >= list_.newest) {
+      if (damagedCopiesInARow_ < kDamagedCopiesToEnd) return ReadStatus::kNoDataYet;
+      failure_ = kDamagedList;
+      return ReadStatus::kEndOfStream;
+    }
     ++current_;
     if (FileReader* r = Reader(current_)) r->SeekToPack(0);
   }
@@ -295,6 +309,11 @@ std::int64_t Mpeg2SourceCore::StopPosition() const {
 std::int64_t Mpeg2SourceCore::Duration() const {
   std::lock_guard guard(lock_);
   return duration_;
+}
+
+HRESULT Mpeg2SourceCore::Failure() const {
+  std::lock_guard guard(lock_);
+  return failure_;
 }
 
 SourceStats Mpeg2SourceCore::Stats() const {

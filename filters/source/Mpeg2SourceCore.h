@@ -5,8 +5,9 @@
 //
 // The filter's streaming thread calls ReadNext in a loop; kNoDataYet means
 // the newest chunk has no further whole pack yet (wait and call again),
-// kEndOfStream that a single file has ended. All operations are serialised by
-// one internal lock (standing for the filter and seeking locks).
+// kEndOfStream that a single file has ended, or that a list has stayed
+// damaged while everything it last named was played (Failure() says so). All operations are
+// serialised by one internal lock (standing for the filter and seeking locks).
 #pragma once
 
 #include <array>
@@ -49,6 +50,8 @@ struct SourceStats {
 };
 
 inline constexpr std::uint32_t kSeekingCapabilities = 0x37;
+// The end of a list that stayed damaged (the system's "file corrupt", 1392).
+inline constexpr HRESULT kDamagedList = HRESULT_FROM_WIN32(1392);
 inline constexpr std::int64_t kUnboundedTime = 0x3FFFFFFFFFFFFFFF;
 
 class Mpeg2SourceCore {
@@ -78,6 +81,10 @@ class Mpeg2SourceCore {
   HRESULT GetAvailable(std::int64_t& earliest, std::int64_t& latest);
 
   ReadStatus ReadNext(SourceRead& out);
+
+  // Why the stream ended before its end: kDamagedList for a list that stayed
+  // damaged; S_OK otherwise.
+  HRESULT Failure() const;
 
   // Seeking values kept for the filter.
   HRESULT SetRate(double rate);  // <= 0: E_FAIL and the rate returns to 1.0
@@ -112,6 +119,8 @@ class Mpeg2SourceCore {
   std::vector<std::int32_t> readerEntry_;  // entry index each reader serves
   std::int32_t current_ = -1;
   unsigned packsSinceRefresh_ = 0;
+  unsigned damagedCopiesInARow_ = 0;
+  HRESULT failure_ = S_OK;
 
   double rate_ = 1.0;
   std::int64_t position_ = 0;

@@ -2,11 +2,14 @@
 
 #include "common/ErrorBox.h"
 #include "filters/dump/Dump.h"
+#include "filters/source/Mpeg2SourceCore.h"
 
 namespace graph {
 
-std::optional<UserMessage> FilterFailureMessage(LONG code, LONG_PTR, LONG_PTR) {
+std::optional<UserMessage> FilterFailureMessage(LONG code, LONG_PTR param1, LONG_PTR) {
   if (code == EC_DUMP_DISK_FULL) return UserMessage{kDumpDiskFullCaption, kDumpDiskFullText};
+  if (code == EC_ERRORABORT && static_cast<HRESULT>(param1) == filters::kDamagedList)
+    return UserMessage{kDamagedListCaption, kDamagedListText};
   return std::nullopt;
 }
 

@@ -16,6 +16,11 @@ inline constexpr char kDumpDiskFullText[] =
     "stopped.\r\n\r\nYou must set a new dump file name or restart the graph to clear this "
     "filter error.";
 
+inline constexpr char kDamagedListCaption[] = "MPEG-2 Source failure";
+inline constexpr char kDamagedListText[] =
+    "The list file of the video being played is damaged, so playback has stopped after the "
+    "last part it still named.\r\n\r\nOpen the video again or restart the graph to go on.";
+
 struct UserMessage {
   std::string_view caption;
   std::string_view text;

@@ -5,6 +5,7 @@
 
 #include "graph/ingest/ConnectFilters.h"
 #include "graph/ingest/TunerDevices.h"
+#include "platform/bda/tuner/TunerFilter.h"
 #include "platform/bda/tuner/VirtualTunerFilter.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/com/HResult.h"
@@ -76,6 +77,11 @@ HRESULT IngestGraph::BuildFromDevice(const std::u16string& displayName, Mode mod
   if (SUCCEEDED(hr) && virtualTuner && !virtualTuner->Device().Tuner().Paced())
     demux_->SetArrivalTiming(FALSE);
   return hr;
+}
+
+HRESULT IngestGraph::TunerStreamFailure() const {
+  const auto* tuner = dynamic_cast<const bda::CTunerFilter*>(chain_[0].Get());
+  return tuner ? tuner->StreamFailure() : S_OK;
 }
 
 HRESULT IngestGraph::BuildAfterTuner(Mode mode, std::string* error) {

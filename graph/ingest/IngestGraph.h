@@ -60,6 +60,9 @@ class IngestGraph {
   demux::CDemuxFilter* Demux() const { return demux_.Get(); }
   CPsiParserFilter* SectionBuffer() const { return sectionBuffer_.Get(); }
   IBaseFilter* Tuner() const { return chain_[0].Get(); }
+  // Why the tuner's stream ended for good (its device gone, its capture
+  // removed); S_OK while it delivers or without a tuner.
+  HRESULT TunerStreamFailure() const;
   int ChainCount() const { return chainCount_; }
   // The demultiplexer's output pins the network provider created.
   ComPtr<IPin> DemuxPin(const char16_t* name) const;

@@ -147,6 +147,8 @@ void CBDAFilterGraph::MonitorTick() {
       signalQuality_ = static_cast<std::int32_t>(quality);
   }
   if (machine_.Tuner() == TunerState::kTunerRecording) EndUnwritableRecording();
+  if (machine_.Tuner() == TunerState::kTunerRecording) EndRecordingOfEndedStream();
+  if (machine_.Tuner() == TunerState::kTunerRecording) WatchRecordingSignal();
 }
 
 // Both buffer sinks are the programme-stream sink underneath; the chain keeps
@@ -175,6 +177,51 @@ void CBDAFilterGraph::EndUnwritableRecording() {
   machine_.EndRecording();
   Report("Recording stopped: \"" + file +
          "\" cannot be written (the disk is full or the file too large).");
+}
+
+// A tuner whose stream has ended (its device unplugged, its capture removed)
+// brings nothing more: the recording stops on the whole packs it has, and
+// the user is told.
+void CBDAFilterGraph::EndRecordingOfEndedStream() {
+  const HRESULT failure = ingest_.TunerStreamFailure();
+  if (SUCCEEDED(failure)) return;
+  const std::string file = recordingPath_.string();
+  machine_.EndRecording();
+  Report("Recording stopped: the tuner's stream ended (" + com::ResultName(failure) + "). \"" +
+         file + "\" keeps what was received.");
+}
+
+// A lost lock is told once, when it has lasted long enough not to be a
+// tuner still settling. The recording goes on: a timer still ends it at its
+// time, a signal that returns fills the rest of the programme, and the file
+// holds whole packs throughout (nothing arrives to be cut). The return is
+// traced.
+void CBDAFilterGraph::WatchRecordingSignal() {
+  constexpr auto kSettle = std::chrono::seconds(2);
+  const auto now = std::chrono::steady_clock::now();
+  if (ReadSignalLocked(ingest_.Tuner())) {
+    if (signalLostSince_ && signalLossReported_) {
+      const auto lost =
+          std::chrono::duration_cast<std::chrono::milliseconds>(now - *signalLostSince_);
+      std::printf("%s: the signal returned after %lld s; recording goes on\n", tag_.c_str(),
+                  static_cast<long long>((lost.count() + 500) / 1000));
+    }
+    signalLostSince_.reset();
+    signalLossReported_ = false;
+    return;
+  }
+  if (!signalLostSince_) {
+    signalLostSince_ = now;
+    signalLostAt_ = std::time(nullptr);
+  }
+  if (signalLossReported_ || now - *signalLostSince_ < kSettle) return;
+  signalLossReported_ = true;
+  std::tm local{};
+  localtime_r(&signalLostAt_, &local);
+  char at[16];
+  std::strftime(at, sizeof at, "%H:%M:%S", &local);
+  Report("Recording \"" + recordingPath_.string() + "\": the signal was lost at " + at +
+         ". The recording goes on and continues when the signal returns.");
 }
 
 bool CBDAFilterGraph::SignalLocked() {
@@ -393,6 +440,8 @@ HRESULT CBDAFilterGraph::StartRecording() {
   }
   recordingPath_ = files->recording;
   writeFailureReported_ = false;
+  signalLostSince_.reset();
+  signalLossReported_ = false;
   // Tunes posted before the recording began belong to what was watched.
   tunes_.DiscardPending();
   return S_OK;
@@ -416,6 +465,8 @@ HRESULT CBDAFilterGraph::StartStreamBufferRecording(const std::u16string& base) 
   }
   recordingPath_ = path;
   writeFailureReported_ = false;
+  signalLostSince_.reset();
+  signalLossReported_ = false;
   tunes_.DiscardPending();
   return S_OK;
 }

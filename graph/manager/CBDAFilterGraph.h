@@ -10,10 +10,13 @@
 // the channel-list lock is taken last, inside the graph lock.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "graph/buffer/BufferChain.h"
@@ -92,8 +95,9 @@ class CBDAFilterGraph : private IGraphSteps {
   std::uint8_t RecordingOrigin() const;
 
   // The once-a-second work: the section poll (with the now-playing record and
-  // the PID filter), the signal quality, and the end of a recording whose
-  // file cannot be written any more.
+  // the PID filter), the signal quality, and, while recording, the end of a
+  // recording whose file cannot be written any more or whose tuner stream
+  // has ended, and the watch on the tuner's lock.
   void MonitorTick();
 
   // True while a scan runs on this graph, with the scan channel.
@@ -124,6 +128,8 @@ class CBDAFilterGraph : private IGraphSteps {
   HRESULT StartStreamBufferRecording(const std::u16string& base);
   CMPEG2Sink* BufferSink() const;
   void EndUnwritableRecording();
+  void EndRecordingOfEndedStream();
+  void WatchRecordingSignal();
   ComPtr<IMediaControl> Control();
 
   // IGraphSteps over the real graphs.
@@ -155,6 +161,11 @@ class CBDAFilterGraph : private IGraphSteps {
   std::uint8_t recordingOrigin_ = 0;
   std::filesystem::path recordingPath_;
   bool writeFailureReported_ = false;  // for the running recording
+  // While recording: since when the tuner has had no lock (empty: locked),
+  // and whether the user was told.
+  std::optional<std::chrono::steady_clock::time_point> signalLostSince_;
+  std::time_t signalLostAt_ = 0;
+  bool signalLossReported_ = false;
   GraphStateMachine machine_{*this};
   TuneRequests tunes_;
   std::unique_ptr<GraphThread> thread_;

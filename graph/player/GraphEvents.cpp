@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "graph/events/FilterMessages.h"
+
 namespace graph {
 namespace {
 
@@ -140,6 +142,7 @@ void HandlePlayerGraphEvents(IMediaEventEx* events, PlayerGraph& player,
                              IGraphEventActions& actions) {
   Drain(events, [&](const Event& e) {
     if (e.code != kUntracedPlayerEvent) actions.Trace(TraceLine("source", e));
+    RaiseFilterFailure(e.code, e.first, e.second);
     switch (e.code) {
       case kComplete:
         // Only a file ends; the live buffer's player goes on.

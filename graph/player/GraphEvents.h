@@ -3,8 +3,9 @@
 // every pending event is taken in queue order, traced with its name and
 // parameters, and acted on.
 //
-// Player graph: the end of a played file pauses the file player and marks the
-// end (the live buffer has no end: a time-shift player goes on); a size change
+// Player graph: a filter failure raises its message (FilterMessages.h); the
+// end of a played file pauses the file player and marks the end (the live
+// buffer has no end: a time-shift player goes on); a size change
 // of the picture lays the video out again; a stale or deleted part of the
 // buffer under a paused player resumes it at the live position; a time hole
 // refreshes the window's controls.

@@ -3,8 +3,10 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstring>
+#include <thread>
 
 #include "app/SettingsDefaults.h"
 #include "app/SettingsFile.h"
@@ -14,6 +16,8 @@
 #include "tests/support/Bytes.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/vtuner/TestCapture.h"
+#include "tools/broadcast/CaptureWriter.h"
+#include "tools/broadcast/Description.h"
 #include "tools/cli/record/RecordRun.h"
 #include "tuning/BandPlan.h"
 
@@ -76,6 +80,92 @@ TEST_F(RecordCommandTest, AFileThatCannotGrowEndsTheRecordingPlayableAndSaysWhy)
                                            " -f null - 2>&1");
   EXPECT_EQ(decode.status, 0);
   EXPECT_EQ(decode.output, "");
+}
+
+// ffprobe reads the recording and ffmpeg decodes it without a complaint.
+void ExpectPlayable(const std::string& file, double minSeconds) {
+  const auto probe =
+      testsupport::RunTool("ffprobe -v error -show_entries format=duration -of csv=p=0 " +
+                           testsupport::ShellQuote(file) + " 2>&1");
+  ASSERT_EQ(probe.status, 0) << probe.output;
+  EXPECT_GE(std::stod(probe.output), minSeconds);
+  const auto decode = testsupport::RunTool("ffmpeg -v error -i " + testsupport::ShellQuote(file) +
+                                           " -f null - 2>&1");
+  EXPECT_EQ(decode.status, 0);
+  EXPECT_EQ(decode.output, "");
+}
+
+// The sample broadcast's physical channel 31 (5.5 "KFIV") alone, as a
+// synthetic multiplex whose `clauses` follow its declaration.
+std::string KfivDescription(const std::string& clauses) {
+  return "tuners 1\npace off\nmultiplex \"Antenna US\" 31 VSB:8-VSB synthetic KFIV" + clauses +
+         "\n  tsid 0x1F05\n  channel 5.5 program=5 name=KFIV guide=movies\n";
+}
+
+TEST_F(RecordCommandTest, ALostSignalIsToldAndTheRecordingGoesOnPlayable) {
+  CORVANE_REQUIRE_TOOLS("ffprobe", "ffmpeg");
+  vtuner::test::TempFolder air;
+  const auto broadcast = air.WriteText("broadcast.txt", KfivDescription(" dropout 20 3"));
+  testsupport::ScopedEnv on("CORVANE_BROADCAST", broadcast.string());
+  const auto r = Run(RunRecord, {"31.5", "--minutes", "1", "--title", "Lost"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string file = RecordedFile(r.out);
+  EXPECT_NE(r.out.find("Finished after 60 s"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("corvane-cli: Recording \"" + file + "\": the signal was lost at "),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find(". The recording goes on and continues when the signal returns.\n"),
+            std::string::npos)
+      << r.err;
+  ExpectPlayable(file, 50.0);
+}
+
+TEST_F(RecordCommandTest, ACaptureCutWhileRecordedEndsTheRecordingPlayableAndSaysWhy) {
+  CORVANE_REQUIRE_TOOLS("ffprobe", "ffmpeg");
+  vtuner::test::TempFolder air;
+  broadcast::BroadcastDescription kfiv;
+  std::string error;
+  ASSERT_TRUE(broadcast::ParseBroadcastDescription(KfivDescription(""), kfiv, error)) << error;
+  std::vector<std::filesystem::path> captures;
+  ASSERT_TRUE(broadcast::WriteCaptures(kfiv, 4.0, air.Path(), {}, captures, error)) << error;
+  ASSERT_EQ(captures.size(), 1u);
+  const auto broadcast =
+      air.WriteText("broadcast.txt", "tuners 1\nmultiplex \"Antenna US\" 31 VSB:8-VSB capture \"" +
+                                         captures[0].string() + "\"\n");
+  testsupport::ScopedEnv on("CORVANE_BROADCAST", broadcast.string());
+  // In real time, so that the cut surely comes while the recording runs.
+  testsupport::ScopedEnv paced("CORVANE_TUNER_PACE", "1");
+
+  // Once the recording holds a megabyte (some seconds), the capture loses its
+  // second half, cut inside a packet.
+  std::atomic<bool> cut{false};
+  std::thread cutter([&] {
+    const auto videos = config_.Path() / "Videos";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!cut && std::chrono::steady_clock::now() < deadline) {
+      std::error_code ec;
+      for (const auto& entry : std::filesystem::directory_iterator(videos, ec)) {
+        if (entry.path().extension() == ".mpg" && entry.file_size(ec) > (1u << 20)) {
+          std::filesystem::resize_file(captures[0],
+                                       std::filesystem::file_size(captures[0]) / 2 + 77);
+          cut = true;
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  });
+  const auto r = Run(RunRecord, {"31.5", "--minutes", "1", "--title", "Cut"});
+  cutter.join();
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(r.code, 1) << r.out << r.err;
+  EXPECT_NE(r.out.find("Cut short after "), std::string::npos) << r.out;
+  const std::string file = RecordedFile(r.out);
+  EXPECT_NE(r.err.find("corvane-cli: Recording stopped: the tuner's stream ended "
+                       "(ERROR_FILE_NOT_FOUND). \"" +
+                       file + "\" keeps what was received.\n"),
+            std::string::npos)
+      << r.err;
+  ExpectPlayable(file, 1.0);
 }
 
 // The multiplex a fresh tuner on `broadcast` receives on Antenna US 22 from

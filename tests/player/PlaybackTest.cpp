@@ -3,12 +3,17 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
+#include "common/ErrorBox.h"
 #include "common/Utf16.h"
+#include "filters/sink/ChunkList.h"
+#include "graph/player/GraphEvents.h"
 #include "graph/player/StreamBufferPlayback.h"
 #include "platform/av/decoders/Mpeg2VideoDecoder.h"
 #include "tests/av_decoders/SampleRecording.h"
 #include "tests/player/PlayerFixture.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/TempFolder.h"
 
 namespace player::test {
@@ -87,6 +92,61 @@ TEST(Playback, AStreamBufferRecordingPlaysThroughTheStreamBufferSource) {
   ASSERT_EQ(player.Build(PlayerState::kPlayerFile, nullptr, u""), S_OK);
   ASSERT_EQ(player.Run(), S_OK);
   ASSERT_TRUE(WaitForComplete(player.Graph().Get()));
+  EXPECT_GE(VideoFrames(player), recording.pictures - 2);
+  player.Stop();
+  player.TearDown();
+}
+
+// The main window's part: traces kept, nothing else to do here.
+struct WindowActions : graph::IGraphEventActions {
+  void Trace(const std::string& line) override { traces += line; }
+  void RefreshControls() override {}
+  void LayOutVideo() override {}
+  std::string traces;
+};
+
+TEST(Playback, AListDamagedWhilePlayedStopsAfterWhatItNamedAndSaysSo) {
+  testsupport::TempFolder folder("corvane-playback");
+  avtest::SampleRecording recording;
+  std::string error;
+  ASSERT_TRUE(avtest::WriteSampleRecording(folder.Path(), -1, recording, error)) << error;
+  // A list naming the recording as its one live chunk.
+  filters::ChunkList list;
+  list.newest = 0;
+  list.oldest = 0;
+  list.liveCount = 1;
+  list.nextNumber = 1;
+  list.Slot(0).state = filters::kSlotLive;
+  list.Slot(0).sequence = 0;
+  const std::u16string chunk = common::FromUtf8(recording.path.string());
+  std::copy(chunk.begin(), chunk.end(), list.Slot(0).path.begin());
+  const std::filesystem::path listPath = folder.Path() / "buffer.lst";
+  const auto bytes = list.Serialize();
+  ASSERT_TRUE(testsupport::WriteBytes(listPath, {bytes.begin(), bytes.end()}));
+
+  graph::PlayerOptions options = TestOptions();
+  options.paced = false;
+  graph::VideoWindowState window;
+  graph::PlayerGraph player(window);
+  player.SetOptions(options);
+  ASSERT_EQ(
+      player.Build(PlayerState::kPlayerTimeShift, nullptr, common::FromUtf8(listPath.string())),
+      S_OK);
+  ASSERT_EQ(player.SeekToFraction(0, 1), S_OK);  // from the start, not the live end
+  // The player has the list; from now on every copy it reads is garbage.
+  ASSERT_TRUE(testsupport::WriteBytes(listPath, std::vector<std::uint8_t>(bytes.size(), 0xA5)));
+
+  common::ErrorCapture boxes;
+  ASSERT_EQ(player.Run(), S_OK);
+  ComPtr<IMediaEventEx> events;
+  ASSERT_EQ(player.Graph()->QueryInterface(IID_PPV_ARGS(&events)), S_OK);
+  WindowActions actions;
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (boxes.Messages().empty() && std::chrono::steady_clock::now() < limit) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    graph::HandlePlayerGraphEvents(events.Get(), player, actions);
+  }
+  EXPECT_EQ(boxes.Captions(), std::vector<std::string>{"MPEG-2 Source failure"}) << actions.traces;
   EXPECT_GE(VideoFrames(player), recording.pictures - 2);
   player.Stop();
   player.TearDown();

@@ -137,6 +137,63 @@ TEST(Robustness, InconsistentListCopyIsIgnored) {
   EXPECT_EQ(source.CurrentEntry(), 1);
 }
 
+TEST(Robustness, AListThatStaysDamagedEndsAfterTheChunksItNamed) {
+  for (const bool truncate : {false, true}) {
+    SCOPED_TRACE(truncate ? "truncated" : "garbage");
+    test::TempDir dir;
+    Mpeg2SinkCore sink;
+    test::SinkFeeder feeder{sink};
+    ASSERT_EQ(sink.SetFileName(dir.File("r.lst").c_str(), feeder.clock), FileNameResult::kOpened);
+    test::FeedProgramme(feeder, 1.0);
+    Mpeg2SourceCore whole;
+    ASSERT_EQ(whole.Load(dir.File("r.lst").c_str()), S_OK);
+    const int named = ReadToEnd(whole, ReadStatus::kNoDataYet);
+    Mpeg2SourceCore source;
+    ASSERT_EQ(source.Load(dir.File("r.lst").c_str()), S_OK);
+    SourceRead read;
+    ASSERT_EQ(source.ReadNext(read), ReadStatus::kData);
+
+    auto damaged = test::ReadAll(dir.Path() / "r.lst");
+    if (truncate) {
+      damaged.resize(100);
+    } else {
+      std::fill(damaged.begin(), damaged.end(), 0xA5);
+    }
+    testsupport::WriteBytes(dir.Path() / "r.lst", damaged);
+    int packs = 1;
+    ReadStatus status;
+    int waits = 0;
+    while ((status = source.ReadNext(read)) != ReadStatus::kEndOfStream && waits < 1000) {
+      if (status == ReadStatus::kData) ++packs;
+      if (status == ReadStatus::kNoDataYet) ++waits;
+    }
+    EXPECT_EQ(status, ReadStatus::kEndOfStream);
+    EXPECT_EQ(source.Failure(), kDamagedList);
+    EXPECT_EQ(packs, named);
+  }
+}
+
+TEST(Robustness, AListRepairedWhileWaitingIsFollowed) {
+  test::TempDir dir;
+  Mpeg2SinkCore sink;
+  test::SinkFeeder feeder{sink};
+  ASSERT_EQ(sink.SetFileName(dir.File("r.lst").c_str(), feeder.clock), FileNameResult::kOpened);
+  test::FeedProgramme(feeder, 1.0);
+  Mpeg2SourceCore source;
+  ASSERT_EQ(source.Load(dir.File("r.lst").c_str()), S_OK);
+  const auto good = test::ReadAll(dir.Path() / "r.lst");
+  testsupport::WriteBytes(dir.Path() / "r.lst", std::vector<std::uint8_t>(good.size(), 0xA5));
+  SourceRead read;
+  ReadToEnd(source, ReadStatus::kNoDataYet);
+  for (int i = 0; i < 30; ++i)
+    ASSERT_EQ(source.ReadNext(read), ReadStatus::kNoDataYet);
+  // The writer's next copy is whole: waiting at the end goes on for good.
+  testsupport::WriteBytes(dir.Path() / "r.lst", good);
+  for (int i = 0; i < 200; ++i)
+    ASSERT_EQ(source.ReadNext(read), ReadStatus::kNoDataYet);
+  EXPECT_EQ(source.Failure(), S_OK);
+}
+
 TEST(PackParser, MalformedHeadersAreSkippedOrStopTheParse) {
   // A pack with: an over-long system header length, then nothing else read.
   std::vector<std::uint8_t> pack(kPackSize, 0xFF);

@@ -329,6 +329,9 @@ std::string FailureAfter(const std::function<void(const std::filesystem::path&)>
   for (int i = 0; i < 100 && tuner.Read(chunk) > 0; ++i) {
   }
   EXPECT_EQ(tuner.Read(chunk), 0u);
+  // Nothing is on the air any more.
+  EXPECT_FALSE(tuner.Statistics().present);
+  EXPECT_FALSE(tuner.Statistics().locked);
   return tuner.Failure();
 }
 

@@ -26,7 +26,7 @@ TEST_F(Description, ReadsEveryFormOfTheGrammar) {
       "tuners 3\n"
       "pace off   # tools want it fast\n"
       "\n"
-      "multiplex \"Antenna US\" 22 VSB:8-VSB capture news.ts quality 80\n"
+      "multiplex \"Antenna US\" 22 VSB:8-VSB capture news.ts quality 80 dropout 20 3\n"
       "multiplex 1 45 \"QAM:256-QAM\" synthetic sports\n"
       "  program 1 \"Sports One\" # kept as written\n"
       "\tvideo 0x31\n"
@@ -47,6 +47,8 @@ TEST_F(Description, ReadsEveryFormOfTheGrammar) {
   EXPECT_EQ(news.family, DemodulatorFamily::kVsb);
   EXPECT_EQ(news.modulation, common::kVsb8);
   EXPECT_EQ(news.quality, 80);
+  EXPECT_EQ(news.dropoutAfter, 20);
+  EXPECT_EQ(news.dropoutSeconds, 3);
   EXPECT_EQ(news.line, 5);
   EXPECT_EQ(news.capture, folder_.Path() / "news.ts");
 
@@ -55,6 +57,7 @@ TEST_F(Description, ReadsEveryFormOfTheGrammar) {
   EXPECT_EQ(sports.syntheticName, "sports");
   EXPECT_EQ(sports.family, DemodulatorFamily::kQam);
   EXPECT_EQ(sports.quality, 100);
+  EXPECT_EQ(sports.dropoutAfter, -1);
   ASSERT_EQ(sports.body.size(), 2u);
   EXPECT_EQ(sports.body[0].line, 7);
   EXPECT_EQ(sports.body[0].text, "  program 1 \"Sports One\" # kept as written");
@@ -112,6 +115,10 @@ TEST_F(Description, ErrorsNameTheLineAndTheFault) {
        "air.txt:1: quality 101 lies outside 0-100"},
       {"multiplex 0 22 VSB capture news.ts quality\n", "air.txt:1: quality needs a value 0-100"},
       {"multiplex 0 22 VSB capture news.ts loud\n", "air.txt:1: unexpected \"loud\""},
+      {"multiplex 0 22 VSB capture news.ts dropout 5\n",
+       "air.txt:1: dropout needs the seconds before it and the seconds it lasts"},
+      {"multiplex 0 22 VSB capture news.ts dropout 5 0\n",
+       "air.txt:1: dropout length 0 lies outside 1-3600"},
       {"multiplex \"Antenna US 22 VSB capture news.ts\n",
        "air.txt:1: quote without its closing quote"},
       {"  program 1\n", "air.txt:1: indented line outside a multiplex"},

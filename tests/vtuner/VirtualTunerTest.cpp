@@ -113,6 +113,37 @@ TEST_F(VirtualTunerTest, ASignalWithoutQualityIsPresentButNotLocked) {
   EXPECT_EQ(tuner.Read(chunk), 0u);
 }
 
+TEST_F(VirtualTunerTest, ADropoutLosesTheLockForItsTimeThenGoesOnWhereItStopped) {
+  auto broadcast =
+      Load("pace off\nmultiplex \"Antenna US\" 22 VSB capture a.ts quality 70 dropout 1 3\n");
+  VirtualTuner tuner(broadcast, clock_);
+  ASSERT_TRUE(tuner.Tune(kChannel22, DemodulatorFamily::kVsb));
+  std::vector<std::uint8_t> chunk(188 * 64);
+  constexpr std::uint64_t kSecond = 27'000'000;
+  while (tuner.StreamTime() < kSecond)
+    ASSERT_GT(tuner.Read(chunk), 0u);
+  const std::uint64_t stoppedAt = tuner.StreamTime();
+
+  EXPECT_EQ(tuner.Read(chunk), 0u);  // the dropout begins
+  clock_.Advance(std::chrono::milliseconds(2999));
+  EXPECT_EQ(tuner.Read(chunk), 0u);
+  EXPECT_FALSE(tuner.Statistics().locked);
+  EXPECT_TRUE(tuner.Statistics().present);
+  EXPECT_EQ(tuner.Statistics().quality, 0);
+  EXPECT_EQ(tuner.Failure(), "");
+
+  clock_.Advance(std::chrono::milliseconds(1));
+  EXPECT_TRUE(tuner.Statistics().locked);
+  EXPECT_EQ(tuner.Statistics().quality, 70);
+  ASSERT_GT(tuner.Read(chunk), 0u);
+  EXPECT_GT(tuner.StreamTime(), stoppedAt);
+  EXPECT_LT(tuner.StreamTime(), stoppedAt + kSecond / 10);
+  // Once per tune.
+  clock_.Advance(std::chrono::seconds(10));
+  while (tuner.StreamTime() < 3 * kSecond)
+    ASSERT_GT(tuner.Read(chunk), 0u);
+}
+
 TEST_F(VirtualTunerTest, ACaptureWithoutPacketsDoesNotLock) {
   folder_.WriteText("junk.ts", std::string(5000, 'x'));
   auto broadcast = Load("multiplex frequency 600000000 QAM capture junk.ts\n");

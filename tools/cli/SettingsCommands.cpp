@@ -135,7 +135,7 @@ int SettingsRoundtrip(Args args) {
   }
   app::SettingsFile out(args[1], *loaded->manager, loaded->channels);
   if (!out.SaveSettingsFile()) {
-    std::fprintf(stderr, "corvane-cli: cannot write \"%s\"\n", args[1].c_str());
+    std::fprintf(stderr, "corvane-cli: %s\n", out.SaveError().c_str());
     return 2;
   }
   return loaded->outcome == app::LoadOutcome::kClean ? 0 : 1;

@@ -102,6 +102,7 @@ class CTunerFilter::OutputPin : public CSourceStream {
  public:
   OutputPin(CTunerFilter* filter, HRESULT* hr)
       : CSourceStream("tuner output", hr, filter, u"MPEG-2 Transport"),
+        owner_(filter),
         stream_(filter->stream_),
         pidFilter_(&filter->model_.State().PidFilter()) {}
 
@@ -177,6 +178,7 @@ class CTunerFilter::OutputPin : public CSourceStream {
 
  protected:
   HRESULT OnThreadStartPlay() override {
+    owner_->streamFailure_ = S_OK;
     stream_->StartStreaming();
     return S_OK;
   }
@@ -212,10 +214,12 @@ class CTunerFilter::OutputPin : public CSourceStream {
 
  private:
   void NotifyError(HRESULT hr) {
+    owner_->streamFailure_ = hr;
     DeliverEndOfStream();
     source_->NotifyEvent(EC_ERRORABORT, hr, 0);
   }
 
+  CTunerFilter* owner_;
   std::shared_ptr<TunerStream> stream_;
   PidFilterState* pidFilter_;
   std::uint32_t deliveredTunes_ = 0;

@@ -20,6 +20,7 @@
 // VFW_S_CANT_CUE, as a live source does.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -64,6 +65,9 @@ class CTunerFilter : public CSource,
   HRESULT GetTuneCount(ULONG* count) override;
 
   BdaDevice& Model() { return model_; }
+  // The failure that ended the stream, S_OK while it delivers (or may again:
+  // every run starts it afresh).
+  HRESULT StreamFailure() const { return streamFailure_.load(); }
 
  private:
   class InputPin;
@@ -73,6 +77,7 @@ class CTunerFilter : public CSource,
   BdaDevice model_;
   std::unique_ptr<InputPin> input_;
   OutputPin* output_ = nullptr;  // owned by CSource (deleted in its destructor)
+  std::atomic<HRESULT> streamFailure_{S_OK};
 };
 
 }  // namespace bda

@@ -194,6 +194,14 @@ MultiplexDecl ParseMultiplex(const std::vector<Token>& tokens, const std::filesy
     mux.quality = static_cast<int>(ParseNumber(tokens[next + 1], "quality", 0, 100));
     next += 2;
   }
+  if (next < tokens.size() && tokens[next].text == "dropout") {
+    if (next + 2 >= tokens.size())
+      throw LineError("dropout needs the seconds before it and the seconds it lasts");
+    mux.dropoutAfter = static_cast<int>(ParseNumber(tokens[next + 1], "dropout start", 0, 86'400));
+    mux.dropoutSeconds =
+        static_cast<int>(ParseNumber(tokens[next + 2], "dropout length", 1, 3'600));
+    next += 3;
+  }
   if (next < tokens.size()) throw LineError("unexpected " + Quote(tokens[next].text));
   return mux;
 }

@@ -36,6 +36,11 @@ struct MultiplexDecl {
   int channelMap = -1;                    // -1 when given by frequency
   int physical = -1;
   int quality = 100;  // 0-100; 0 is present without lock
+  // A lost lock once per tune: after `dropoutAfter` seconds of stream the
+  // tuner reports no lock and delivers nothing for `dropoutSeconds` seconds
+  // of the clock, then locks again and goes on where it stopped. -1: never.
+  int dropoutAfter = -1;
+  int dropoutSeconds = 0;
   SourceKind kind = SourceKind::kCapture;
   std::filesystem::path capture;  // resolved against the description's folder
   std::string syntheticName;

@@ -30,6 +30,7 @@ bool VirtualTuner::Tune(std::uint64_t frequencyHz, common::DemodulatorFamily fam
   statistics_ = statistics;
   error_ = std::move(error);
   pacer_.Reset();
+  dropout_ = statistics.locked && mux->dropoutAfter >= 0 ? Dropout::kPending : Dropout::kOver;
   return statistics_.locked;
 }
 
@@ -40,11 +41,31 @@ void VirtualTuner::Untune() {
   statistics_ = {};
   error_.clear();
   pacer_.Reset();
+  dropout_ = Dropout::kOver;
 }
 
 SignalStatistics VirtualTuner::Statistics() const {
   std::lock_guard lock(mutex_);
-  return statistics_;
+  // A capture that ended is a transmitter gone off the air.
+  if (source_ && !source_->Failure().empty()) return {};
+  SignalStatistics statistics = statistics_;
+  if (dropout_ == Dropout::kActive && clock_.Now() < dropoutEnd_) {
+    statistics.locked = false;
+    statistics.quality = 0;
+  }
+  return statistics;
+}
+
+bool VirtualTuner::InDropoutLocked() {
+  constexpr std::uint64_t kTicksPerSecond = 27'000'000;
+  if (dropout_ == Dropout::kPending &&
+      pacer_.StreamTime() >= std::uint64_t(multiplex_->dropoutAfter) * kTicksPerSecond) {
+    dropout_ = Dropout::kActive;
+    dropoutEnd_ = clock_.Now() + std::chrono::seconds(multiplex_->dropoutSeconds);
+  }
+  // Back on the air where it stopped: the stream itself has no gap.
+  if (dropout_ == Dropout::kActive && clock_.Now() >= dropoutEnd_) dropout_ = Dropout::kOver;
+  return dropout_ == Dropout::kActive;
 }
 
 std::string VirtualTuner::LastError() const {
@@ -62,7 +83,7 @@ std::size_t VirtualTuner::Read(std::span<std::uint8_t> out) {
   std::size_t written = 0;
   {
     std::lock_guard lock(mutex_);
-    if (!source_) return 0;
+    if (!source_ || InDropoutLocked()) return 0;
     written = source_->Read(out);
     // Accounted paced or not, so the stream time delivered is known either way.
     if (written > 0) due = pacer_.Account(out.first(written));

@@ -37,6 +37,8 @@ class VirtualTuner {
   // Leaves the multiplex: no lock, no data.
   void Untune();
 
+  // No lock (and no carrier) once the capture can no longer be read; no lock
+  // while the multiplex's dropout lasts.
   SignalStatistics Statistics() const;
   // Why the last tune found nothing to lock to, empty otherwise.
   std::string LastError() const;
@@ -44,7 +46,8 @@ class VirtualTuner {
   const MultiplexDecl* Multiplex() const;
 
   // Fills `out` with whole packets (as many as fit) and returns the byte count;
-  // 0 without lock or when `out` holds less than one packet. Paced, it returns
+  // 0 without lock (also during a dropout) or when `out` holds less than one
+  // packet. Paced, it returns
   // when the last packet given is due.
   std::size_t Read(std::span<std::uint8_t> out);
 
@@ -62,6 +65,13 @@ class VirtualTuner {
   bool Paced() const { return broadcast_->Paced(); }
 
  private:
+  // The multiplex's lost lock (MultiplexDecl::dropoutAfter): still to come,
+  // under way until dropoutEnd_, or over (or none) for this tune.
+  enum class Dropout { kPending, kActive, kOver };
+  // Moves the dropout on by the stream delivered and the clock; true while
+  // it lasts.
+  bool InDropoutLocked();
+
   const std::shared_ptr<Broadcast> broadcast_;
   Clock& clock_;
   mutable std::mutex mutex_;
@@ -70,6 +80,8 @@ class VirtualTuner {
   SignalStatistics statistics_;
   std::string error_;
   PcrPacer pacer_;
+  Dropout dropout_ = Dropout::kOver;
+  std::chrono::nanoseconds dropoutEnd_{};
 };
 
 }  // namespace vtuner

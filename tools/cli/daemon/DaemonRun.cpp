@@ -184,7 +184,7 @@ int RunDaemon(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   const tuning::ChannelLocator current = graph->CurrentChannel();
   graph.reset();
   if (!session.Save(current)) {
-    std::fprintf(err, "corvane-cli: the settings file was not saved\n");
+    std::fprintf(err, "corvane-cli: %s\n", session.SaveError().c_str());
     return 1;
   }
   return 0;

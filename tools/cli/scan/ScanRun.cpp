@@ -114,10 +114,7 @@ int RunScan(std::span<const std::string> args, std::FILE* out, std::FILE* err) {
 
   const tuning::ChannelLocator current = graph->CurrentChannel();
   graph.reset();
-  if (!session.Save(current)) {
-    return Fail(
-        err, "cannot write \"" + (session.DataFolder() / app::kSettingsFileName).string() + "\"");
-  }
+  if (!session.Save(current)) return Fail(err, session.SaveError());
   PrintChannelTree(out, session.Channels());
   return 0;
 }

@@ -52,6 +52,8 @@ class ToolSession {
 
   // Saves the settings file with `current` as the current channel.
   bool Save(const tuning::ChannelLocator& current);
+  // Why the last Save failed, for the user; empty after a success.
+  std::string SaveError() const { return file_ ? file_->SaveError() : std::string(); }
 
   const std::filesystem::path& DataFolder() const { return dataFolder_; }
   app::TunerManager& Manager() { return *manager_; }

@@ -84,7 +84,7 @@ int RunTimers(app::TimersVerb verb, const char* usage, std::span<const std::stri
                             {session.Manager().timers, session.Channels(), session.Settings(),
                              session.PresentTunerCount(), clock});
   if (outcome.changed && !session.Save(session.Settings().currentChannel))
-    return Fail(err, "the settings file was not saved");
+    return Fail(err, session.SaveError());
   return Print(outcome, out, err);
 }
 

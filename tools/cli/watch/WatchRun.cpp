@@ -183,7 +183,7 @@ int RunWatch(std::span<const std::string> args, std::FILE* out, std::FILE* err) 
   }
   if (o.decode) PrintDecoding(out, player);
   graph.reset();
-  session.Save(channel);
+  if (!session.Save(channel)) return Fail(err, session.SaveError());
   return 0;
 }
 
