@@ -467,15 +467,15 @@ int Soak::Report(double realSeconds) {
                "%d unexpected starts or ends\n",
                s.due, s.started, s.startedOnTime, s.finished, s.finishedOnTime, s.missed,
                s.unexpected);
-  for (const Occurrence& o : ledger_->Expected()) {
-    const bool recorded = std::any_of(
-        ledger_->Recordings().begin(), ledger_->Recordings().end(), [&](const Recording& r) {
-          return ledger_->Expected()[r.occurrence].startUtc == o.startUtc &&
-                 ledger_->Expected()[r.occurrence].identity == o.identity;
-        });
-    if (!recorded)
+  std::vector<bool> recorded(ledger_->Expected().size(), false);
+  for (const Recording& r : ledger_->Recordings())
+    recorded[r.occurrence] = true;
+  for (std::size_t i = 0; i < recorded.size(); ++i) {
+    const Occurrence& o = ledger_->Expected()[i];
+    if (!recorded[i] && o.endUtc <= end) {
       std::fprintf(out_, "  MISSED %s at %s\n", o.name.c_str(),
                    LocalText(clock_, o.startUtc).c_str());
+    }
   }
   int unreadable = 0;
   std::uint64_t totalBytes = 0;
@@ -526,6 +526,20 @@ int Soak::Report(double realSeconds) {
   for (const MemorySample& m : memory_) {
     heap.push_back(m.heapInUse);
     resident.push_back(m.resident);
+  }
+  // The curve, a line per simulated day.
+  for (std::size_t day = 0; day * 24 + 1 < memory_.size(); ++day) {
+    const auto from = memory_.begin() + static_cast<std::ptrdiff_t>(day * 24);
+    const auto to =
+        memory_.begin() + static_cast<std::ptrdiff_t>(std::min(memory_.size(), (day + 1) * 24 + 1));
+    auto [heapLow, heapHigh] = std::minmax_element(
+        from, to, [](const auto& a, const auto& b) { return a.heapInUse < b.heapInUse; });
+    auto [resLow, resHigh] = std::minmax_element(
+        from, to, [](const auto& a, const auto& b) { return a.resident < b.resident; });
+    std::fprintf(out_,
+                 "  hours %3" PRId64 "-%3" PRId64 ": heap %.1f-%.1f MB, resident %.1f-%.1f MB\n",
+                 from->hour, (to - 1)->hour, Mb(heapLow->heapInUse), Mb(heapHigh->heapInUse),
+                 Mb(resLow->resident), Mb(resHigh->resident));
   }
   bool flat = true;
   for (const auto& [name, curve] : {std::pair{"heap in use", &heap}, {"resident", &resident}}) {
