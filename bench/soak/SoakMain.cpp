@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: corvane-soak [--days N] [--zap-minutes N] [--shift-minutes N] [--dwell-ms N]\n"
+    "                    [--record-dwell-ms N]\n"
     "                    [--guide-pass] [--ffprobe] [--growth-limit PERCENT] [--keep FOLDER]\n"
     "                    [--verbose]\n";
 
@@ -30,6 +31,8 @@ bool Parse(int argc, char** argv, soak::SoakOptions& o) {
       if (!number(o.timeShiftMinutes)) return false;
     } else if (a == "--dwell-ms" && hasValue) {
       if (!number(o.dwellMilliseconds)) return false;
+    } else if (a == "--record-dwell-ms" && hasValue) {
+      if (!number(o.recordingDwellMilliseconds)) return false;
     } else if (a == "--growth-limit" && hasValue) {
       o.growthLimitPercent = std::atof(argv[++i]);
     } else if (a == "--keep" && hasValue) {

@@ -417,7 +417,7 @@ void Soak::Step(std::int64_t now) {
                                     (graph1_->Tuner() == graph::TunerState::kTunerRecording) ||
                                 (tuner2 == graph::TunerState::kTunerRecording) !=
                                     (graph2_->Tuner() == graph::TunerState::kTunerRecording);
-  if (recordingChanged) Dwell(o_.dwellMilliseconds);
+  if (recordingChanged) Dwell(o_.recordingDwellMilliseconds);
 }
 
 int Soak::Run() {

@@ -18,8 +18,11 @@ struct SoakOptions {
   int channelChangeMinutes = 20;
   int timeShiftMinutes = 150;
   int dwellMilliseconds = 400;  // real time the graphs run around an event
-  bool guidePass = false;       // the scheduler's background guide pass on the last tuner
-  bool ffprobe = false;         // also check every recording with ffprobe
+  // Real time after a recording starts or ends, so that every file holds
+  // a good number of pictures even on a busy machine.
+  int recordingDwellMilliseconds = 1000;
+  bool guidePass = false;  // the scheduler's background guide pass on the last tuner
+  bool ffprobe = false;    // also check every recording with ffprobe
   double growthLimitPercent = 10;
   std::filesystem::path keep;  // where to leave the recordings (empty: removed)
   bool verbose = false;
