@@ -306,7 +306,10 @@ bool Soak::Prepare() {
 
   // Live viewing as the program starts it: the buffered tuner graph on the
   // current channel, then the time-shift player at the live position.
-  if (FAILED(graph1_->RequestGraphState(32, 0))) return false;
+  if (FAILED(graph1_->RequestGraphState(32, 0))) {
+    std::fprintf(out_, "soak: the tuner graph of tuner 1 did not start\n");
+    return false;
+  }
   graph1_->TuneRequest(channels_.first, true);
   Dwell(o_.dwellMilliseconds);
   if (FAILED(graph1_->RequestGraphState(32, 2))) {
@@ -494,10 +497,10 @@ int Soak::Report(double realSeconds) {
                  b.probed ? (b.probeOk ? ", ffprobe ok" : ", FFPROBE FAILED") : "",
                  r.file.filename().string().c_str());
   }
-  const auto both = std::count_if(ledger_->Recordings().begin(), ledger_->Recordings().end(),
-                                  [](const Recording& r) { return r.graph == 0; });
+  const auto onTuner1 = std::count_if(ledger_->Recordings().begin(), ledger_->Recordings().end(),
+                                      [](const Recording& r) { return r.graph == 0; });
   std::fprintf(out_, "Recordings: %zu (%td on tuner 1), %.1f MB in all, %d unreadable\n",
-               ledger_->Recordings().size(), both, Mb(totalBytes), unreadable);
+               ledger_->Recordings().size(), onTuner1, Mb(totalBytes), unreadable);
   const Counters& c = counters_;
   std::fprintf(out_,
                "Channel changes: %d (%d across multiplexes), %d with video flowing after %d ms, "
