@@ -103,9 +103,10 @@ struct Recorder {
   std::unique_ptr<cli::ScanDriver> driver;
   std::unique_ptr<graph::CBDAFilterGraph> graph;
 
-  vtuner::VirtualTuner& Tuner() {
-    return dynamic_cast<bda::CVirtualTunerFilter*>(graph->Ingest().Tuner())->Device().Tuner();
+  bda::VirtualTunerDevice& Device() {
+    return dynamic_cast<bda::CVirtualTunerFilter*>(graph->Ingest().Tuner())->Device();
   }
+  vtuner::VirtualTuner& Tuner() { return Device().Tuner(); }
 };
 
 // What one graph lost so far, by where it was lost.
@@ -199,7 +200,9 @@ void BM_TunersRecording(benchmark::State& state) {
     // deliver against the wall clock count from now.
     std::vector<std::uint64_t> streamBefore;
     std::vector<Losses> lossesBefore;
+    std::vector<std::uint32_t> tunesBefore;
     for (Recorder& r : recorders) {
+      tunesBefore.push_back(r.graph ? r.Device().TuneCount() : 0);
       streamBefore.push_back(r.graph ? r.Tuner().StreamTime() : 0);
       lossesBefore.push_back(r.graph ? LossesOf(r) : Losses{});
     }
@@ -216,6 +219,7 @@ void BM_TunersRecording(benchmark::State& state) {
     Losses losses, atStart;
     std::uint64_t worstBacklog = 0;
     double worstShortfall = 0;  // s of stream behind the wall clock
+    std::uint32_t retunes = 0;
     std::uintmax_t recorded = 0;
     for (std::size_t i = 0; i < recorders.size(); ++i) {
       Recorder& r = recorders[i];
@@ -223,6 +227,7 @@ void BM_TunersRecording(benchmark::State& state) {
       losses += LossesOf(r) - lossesBefore[i];
       atStart += lossesBefore[i];
       worstBacklog = std::max(worstBacklog, r.Tuner().Lag().worstBacklogBytes);
+      retunes += r.Device().TuneCount() - tunesBefore[i];
       const double streamSeconds =
           static_cast<double>(r.Tuner().StreamTime() - streamBefore[i]) / kTicksPerSecond;
       worstShortfall = std::max(worstShortfall, wall - streamSeconds);
@@ -239,6 +244,7 @@ void BM_TunersRecording(benchmark::State& state) {
     state.counters["overflowed"] = static_cast<double>(losses.overflowed);
     state.counters["continuity"] = static_cast<double>(losses.continuity);
     state.counters["table_continuity"] = static_cast<double>(losses.tableContinuity);
+    state.counters["retunes"] = retunes;
     state.counters["dropped"] = static_cast<double>(losses.dropped);
     state.counters["packs_lost"] = static_cast<double>(losses.packsLost);
     // 38.8 Mbit/s: 4.85 bytes per microsecond.
