@@ -18,12 +18,12 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
