@@ -15,7 +15,9 @@
 #include <cstdio>
 #include <memory>
 #include <thread>
+#include <vector>
 
+#include "bench/Median.h"
 #include "demux/filter/DemuxFilter.h"
 #include "demux/filter/DemuxOutputPin.h"
 #include "filters/provider/NetworkProvider.h"
@@ -80,6 +82,7 @@ void ZapBetween(benchmark::State& state, tuning::ChannelLocator a, tuning::Chann
   }
   Zap(driver, graph, a);
   bool toB = true;
+  std::vector<double> times;
   for (auto _ : state) {
     const double seconds = Zap(driver, graph, toB ? b : a);
     if (seconds < 0) {
@@ -87,8 +90,10 @@ void ZapBetween(benchmark::State& state, tuning::ChannelLocator a, tuning::Chann
       return;
     }
     state.SetIterationTime(seconds);
+    times.push_back(seconds);
     toB = !toB;
   }
+  state.counters["median_ms"] = 1000 * benchsupport::Median(times);
 }
 
 const tuning::ChannelLocator k71 = tuning::ChannelLocator::Make(7, 1, 7, 0, 1);

@@ -7,8 +7,9 @@
 //    and sound by itself; the player's own share is what is left;
 //  - the process's peak resident memory after live viewing (run this
 //    benchmark alone for the figure: --benchmark_filter=LiveViewing);
-//  - a channel change (5.5 <-> 7.1, across multiplexes) to the first picture
-//    the video decoder delivers from the new channel.
+//  - a channel change (5.5 <-> 7.1 across multiplexes, 7.1 <-> 7.2 within
+//    one) to the first picture the video decoder delivers from the new
+//    channel, with the median of the changes.
 // Times are wall-clock (manual time).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -17,11 +18,13 @@
 #include <cstdio>
 #include <memory>
 #include <thread>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
+#include "bench/Median.h"
 #include "graph/manager/CBDAFilterGraph.h"
 #include "graph/player/PlayerGraph.h"
 #include "tests/support/ScopedEnv.h"
@@ -38,6 +41,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kSeconds = 10;
 
 const tuning::ChannelLocator k71 = tuning::ChannelLocator::Make(7, 1, 7, 0, 1);
+const tuning::ChannelLocator k72 = tuning::ChannelLocator::Make(7, 2, 7, 0, 1);
 const tuning::ChannelLocator k55 = tuning::ChannelLocator::Make(31, 5, 5, 0, 1);
 
 double CpuSeconds() {
@@ -181,28 +185,45 @@ BENCHMARK(BM_LiveViewing)->UseManualTime()->Iterations(1)->Unit(benchmark::kSeco
 
 // From TuneRequest to the first picture decoded after the tune: the tune
 // jumps the player to live and the decoder waits for the new channel's
-// sequence header.
-void BM_ChannelChangeToFirstPicture(benchmark::State& state) {
+// sequence header. Between `a` and `b`, starting on `a`.
+void ChannelChangeToFirstPicture(benchmark::State& state, const tuning::ChannelLocator& a,
+                                 const tuning::ChannelLocator& b) {
   Viewing viewing;
   std::string error;
-  if (!viewing.Start(k55, true, error)) return state.SkipWithError(error.c_str());
+  if (!viewing.Start(a, true, error)) return state.SkipWithError(error.c_str());
   std::this_thread::sleep_for(std::chrono::seconds(2));
-  bool to71 = true;
+  bool toB = true;
+  std::vector<double> times;
   for (auto _ : state) {
     const auto start = Clock::now();
-    if (!viewing.Tune(to71 ? k71 : k55)) return state.SkipWithError("the tuner did not answer");
+    if (!viewing.Tune(toB ? b : a)) return state.SkipWithError("the tuner did not answer");
     const std::uint64_t before = viewing.Frames();
     while (viewing.Frames() == before) {
       if (Clock::now() - start > std::chrono::seconds(10))
         return state.SkipWithError("no picture after the tune");
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-    to71 = !to71;
+    times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    state.SetIterationTime(times.back());
+    toB = !toB;
     std::this_thread::sleep_for(std::chrono::seconds(2));
   }
+  state.counters["median_ms"] = 1000 * benchsupport::Median(times);
+}
+
+// Across multiplexes (5.5 <-> 7.1) and within one (7.1 <-> 7.2).
+void BM_ChannelChangeToFirstPicture(benchmark::State& state) {
+  ChannelChangeToFirstPicture(state, k55, k71);
 }
 BENCHMARK(BM_ChannelChangeToFirstPicture)
+    ->UseManualTime()
+    ->Iterations(6)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ChannelChangeWithinMultiplex(benchmark::State& state) {
+  ChannelChangeToFirstPicture(state, k71, k72);
+}
+BENCHMARK(BM_ChannelChangeWithinMultiplex)
     ->UseManualTime()
     ->Iterations(6)
     ->Unit(benchmark::kMillisecond);

@@ -272,6 +272,40 @@ TEST_F(VirtualTunerTest, AReaderThatFellBehindIsNotRushed) {
               static_cast<double>(TicksToNs(50 * spec_.ticksPerPacket).count()), 1000.0);
 }
 
+// A hardware tuner keeps what is due but unread in a ring of kDeviceBufferBytes:
+// a stall that fits it loses nothing, a longer one loses the excess once.
+TEST_F(VirtualTunerTest, AStalledReaderLosesWhatOverflowsTheDeviceBuffer) {
+  auto broadcast = Load("multiplex frequency 600000000 QAM capture a.ts\n");
+  vtuner::VirtualTuner tuner(broadcast, clock_);
+  ASSERT_TRUE(tuner.Tune(600'000'000, DemodulatorFamily::kQam));
+  std::vector<std::uint8_t> chunk(188 * 50);
+  const auto packetsIn = [&](std::chrono::nanoseconds time) {
+    return static_cast<double>(time.count()) /
+           static_cast<double>(TicksToNs(spec_.ticksPerPacket).count());
+  };
+  const auto stallThenRead = [&](std::chrono::seconds stall) {
+    clock_.Advance(stall);
+    tuner.Read(chunk);
+  };
+  for (int i = 0; i < 3; ++i)
+    tuner.Read(chunk);
+  EXPECT_EQ(tuner.Lag().worstBacklogBytes, 0u);
+
+  // Due and unread at the read: the stall's packets, less the chunk's own
+  // duration, plus the chunk.
+  stallThenRead(std::chrono::seconds(3));
+  EXPECT_NEAR(static_cast<double>(tuner.Lag().worstBacklogBytes) / 188,
+              packetsIn(std::chrono::seconds(3)), 1.0);
+  EXPECT_EQ(tuner.Lag().packetsOverflowed, 0u);
+
+  stallThenRead(std::chrono::seconds(10));
+  const double overflow = packetsIn(std::chrono::seconds(10)) - vtuner::kDeviceBufferBytes / 188.0;
+  EXPECT_NEAR(static_cast<double>(tuner.Lag().packetsOverflowed), overflow, 1.0);
+  for (int i = 0; i < 5; ++i)
+    tuner.Read(chunk);
+  EXPECT_NEAR(static_cast<double>(tuner.Lag().packetsOverflowed), overflow, 1.0);
+}
+
 TEST_F(VirtualTunerTest, TuningWhileAnotherThreadReads) {
   auto broadcast = Load(
       "pace off\n"

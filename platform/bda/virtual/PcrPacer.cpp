@@ -1,5 +1,6 @@
 #include "platform/bda/virtual/PcrPacer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/bda/virtual/PacketFields.h"
@@ -15,6 +16,11 @@ std::chrono::nanoseconds TicksToTime(std::uint64_t ticks) {
   // 27 MHz ticks to nanoseconds: * 1000 / 27, split to stay exact and in range.
   return std::chrono::nanoseconds(
       static_cast<std::int64_t>(ticks / 27 * 1000 + ticks % 27 * 1000 / 27));
+}
+
+std::uint64_t TimeToTicks(std::chrono::nanoseconds time) {
+  const auto ns = static_cast<std::uint64_t>(time.count());
+  return ns / 1000 * 27 + ns % 1000 * 27 / 1000;
 }
 
 }  // namespace
@@ -38,6 +44,7 @@ void PcrPacer::TakePcr(std::uint16_t pid, std::uint64_t pcr) {
   if (!anchored_) {
     anchored_ = true;
     wallAnchor_ = clock_.Now();
+    lagAnchor_ = wallAnchor_;
     lastPcrTime_ = 0;
   } else {
     const std::uint64_t step = (pcr + kPcrWrap - lastPcr_) % kPcrWrap;
@@ -72,11 +79,30 @@ std::optional<std::chrono::nanoseconds> PcrPacer::Account(std::span<const std::u
   bytesSincePcr_ += kPacketSize;
   auto due = wallAnchor_ + TicksToTime(lastStreamTime_);
   const auto now = clock_.Now();
+  TrackLag(packets.size(), now);
   if (now - due > kMaxLag) {
     wallAnchor_ += now - due;
     due = now;
+    // Paced from here again, the reader would have emptied the device's
+    // buffer: its lag, and any loss, was counted above.
+    lagAnchor_ = std::max(lagAnchor_, wallAnchor_);
   }
   return due;
+}
+
+void PcrPacer::TrackLag(std::size_t bytes, std::chrono::nanoseconds now) {
+  const auto due = lagAnchor_ + TicksToTime(lastStreamTime_);
+  if (ticksPerByte_ <= 0 || now <= due) return;
+  // This read's packets, and those due since its last one, wait in the device.
+  const auto backlog = bytes + static_cast<std::uint64_t>(
+                                   static_cast<double>(TimeToTicks(now - due)) / ticksPerByte_);
+  lag_.worstBacklogBytes = std::max(lag_.worstBacklogBytes, backlog);
+  if (backlog <= kDeviceBufferBytes) return;
+  // The device overwrote the excess; its timeline skips it.
+  const std::uint64_t excess = backlog - kDeviceBufferBytes;
+  lag_.packetsOverflowed += (excess + kPacketSize - 1) / kPacketSize;
+  lagAnchor_ += TicksToTime(
+      static_cast<std::uint64_t>(std::llround(static_cast<double>(excess) * ticksPerByte_)));
 }
 
 void PcrPacer::Pace(std::span<const std::uint8_t> packets) {

@@ -102,6 +102,11 @@ std::uint64_t VirtualTuner::StreamTime() const {
   return pacer_.StreamTime();
 }
 
+ReaderLag VirtualTuner::Lag() const {
+  std::lock_guard lock(mutex_);
+  return pacer_.Lag();
+}
+
 void VirtualTuner::RestartPacing() {
   std::lock_guard lock(mutex_);
   pacer_.Reset();

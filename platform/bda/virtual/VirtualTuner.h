@@ -59,6 +59,10 @@ class VirtualTuner {
   // PCR (paced or not): what a controller of an unpaced tuner waits on.
   std::uint64_t StreamTime() const;
 
+  // What a hardware tuner's buffer would have lost to the reader so far
+  // (PcrPacer), over every tune.
+  ReaderLag Lag() const;
+
   // Anchors pacing anew at the next PCR, for a stream that was stopped.
   void RestartPacing();
 
