@@ -136,6 +136,10 @@ void TsDemuxer::AddMapping(OutputId id, Output& output, std::uint32_t pid,
   if (!route) {
     route = std::make_unique<PidRoute>();
     routedPids_.push_back(static_cast<std::uint16_t>(pid));
+    // Nobody took this PID until now, so an upstream PID filter may have held
+    // its packets back (a graph maps the PID there and here together): the
+    // counter is followed afresh, as after an announced discontinuity.
+    continuity_[pid] = kNoCounter;
   }
   switch (content) {
     case MediaSampleContent::kTransportPacket:

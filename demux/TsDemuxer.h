@@ -54,7 +54,9 @@ class TsDemuxer {
   // whole call with kInvalidArgument and changes nothing. Mapping a PID that
   // the output already has replaces its content (kDone) or changes nothing
   // (kUnchanged, same content). Unmapping PIDs the output does not have is no
-  // error; kUnchanged when nothing was unmapped.
+  // error; kUnchanged when nothing was unmapped. A PID that no output had
+  // before starts its continuity check afresh: a gap in its counter up to
+  // then is no loss.
   DemuxResult MapPids(OutputId id, std::span<const std::uint32_t> pids, MediaSampleContent content);
   DemuxResult UnmapPids(OutputId id, std::span<const std::uint32_t> pids);
   // The output's mappings in PID order.

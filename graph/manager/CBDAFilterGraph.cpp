@@ -126,6 +126,9 @@ void CBDAFilterGraph::Tune(const tuning::ChannelLocator& locator) {
       provider->MapStreamPids(streams->videoStreamType, streams->audioStreamType, streams->videoPid,
                               streams->audioPid, streams->pcrPid, config_.recordTransportStream);
     }
+    // The tables of the new multiplex pass the tuner's filter from its first
+    // packets on, not from the next poll.
+    tables::MapPsiPids(tables_);
     tables_.lastSectionMarker = -1;
   }
   if (services_.target)
@@ -321,6 +324,7 @@ HRESULT CBDAFilterGraph::RunTunerGraph() {
     provider->MapStreamPids(streams->videoStreamType, streams->audioStreamType, streams->videoPid,
                             streams->audioPid, streams->pcrPid, config_.recordTransportStream);
   }
+  tables::MapPsiPids(tables_);
   return S_OK;
 }
 

@@ -20,6 +20,14 @@ std::size_t BuildPsiPidArray(PsiPidList& list, std::int32_t (&pids)[kPidArraySiz
   return count;
 }
 
+void MapPsiPids(GraphTables& graph) {
+  if (!graph.sectionPinPresent || !graph.networkProvider) return;
+  std::int32_t pids[kPidArraySize];
+  const std::size_t count = BuildPsiPidArray(graph.psiPids, pids);
+  graph.networkProvider->SetPsiPids(std::span<const std::int32_t>(pids, count),
+                                    graph.recordTransportStream);
+}
+
 void DrainSectionBuffer(IPacketBuffer* buffer) {
   if (!buffer) return;
   while (buffer->TakeNextSection()) {
@@ -36,12 +44,7 @@ void PollSections(ProgramTables& program, GraphTables& graph) {
     graph.textSource->SetText(graph.nowPlaying);
   }
 
-  if (graph.sectionPinPresent && graph.networkProvider) {
-    std::int32_t pids[kPidArraySize];
-    const std::size_t count = BuildPsiPidArray(graph.psiPids, pids);
-    graph.networkProvider->SetPsiPids(std::span<const std::int32_t>(pids, count),
-                                      graph.recordTransportStream);
-  }
+  MapPsiPids(graph);
 
   if (graph.packetBuffer) {
     TableContext ctx{program.sections, *program.channels, graph};

@@ -29,6 +29,12 @@ struct ProgramTables {
 // at most 101 queued sections through DispatchSection.
 void PollSections(ProgramTables& program, GraphTables& graph);
 
+// Maps the fixed and listed PSI PIDs on the graph's section pin and tuner PID
+// filter (when the graph has a section pin). The poll does it every tick, and
+// a graph right after it maps a channel's streams: the tuner's filter then
+// passes only what is mapped, and the tables would wait for the next tick.
+void MapPsiPids(GraphTables& graph);
+
 // Takes every section still queued and drops it unread (before a tune).
 void DrainSectionBuffer(IPacketBuffer* buffer);
 

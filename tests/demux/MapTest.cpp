@@ -39,7 +39,8 @@ TEST_F(MapTest, PidsBeyondThirteenBitsAreRefusedAndChangeNothing) {
               DemuxResult::kInvalidArgument);
     EXPECT_EQ(demuxer.UnmapPids(out, mixed), DemuxResult::kInvalidArgument);
     const std::uint32_t remap[] = {0x31, bad};
-    EXPECT_EQ(demuxer.MapPids(out, remap, Content::kTransportPacket), DemuxResult::kInvalidArgument);
+    EXPECT_EQ(demuxer.MapPids(out, remap, Content::kTransportPacket),
+              DemuxResult::kInvalidArgument);
     EXPECT_EQ(demuxer.UnmapPids(out, remap), DemuxResult::kInvalidArgument);
   }
   EXPECT_EQ(Maps(), before);
@@ -93,6 +94,29 @@ TEST_F(MapTest, WholePacketsForSeveralPidsAndOnePidOnTwoOutputs) {
   EXPECT_EQ(sink.items[2].data, Bytes(stream.end() - 188, stream.end()));
   EXPECT_EQ(sink.items[2].sample.pid, 0x1FFB);
   EXPECT_EQ(second.items.size(), 2u);
+}
+
+// A tuner's PID filter holds back the packets of a PID until the graph maps it
+// (there and here together): the gap before the mapping is no loss, but one
+// while the PID is mapped still is.
+TEST_F(MapTest, APidMappedAfreshRestartsItsContinuityCheck) {
+  const std::uint32_t pat[] = {0x00};
+  const Bytes section = MakeSection(0x00, 13);
+  demuxer.Ingest(writer.Sections(0x00, {section}));
+  writer.Sections(0x00, {section});  // held back upstream
+  ASSERT_EQ(demuxer.MapPids(out, pat, Content::kMpeg2Psi), DemuxResult::kDone);
+  demuxer.Ingest(writer.Sections(0x00, {section}));
+  EXPECT_EQ(demuxer.Statistics(0x00).continuityErrors, 0u);
+  EXPECT_EQ(sink.items.size(), 1u);
+
+  // Mapped on a second output as well: the first mapping keeps the check.
+  Collector second;
+  OutputId secondOut = 0;
+  ASSERT_EQ(demuxer.CreateOutput({}, &second, &secondOut), DemuxResult::kDone);
+  writer.Sections(0x00, {section});  // lost
+  ASSERT_EQ(demuxer.MapPids(secondOut, pat, Content::kTransportPacket), DemuxResult::kDone);
+  demuxer.Ingest(writer.Sections(0x00, {section}));
+  EXPECT_EQ(demuxer.Statistics(0x00).continuityErrors, 1u);
 }
 
 // A sink that tries to change the maps while a sample is being delivered.

@@ -10,6 +10,8 @@
 #include "graph/manager/CBDAFilterGraph.h"
 #include "graph/manager/RecorderGraph.h"
 #include "graph/manager/StreamMapping.h"
+#include "platform/bda/model/BdaInterfaces.h"
+#include "platform/bda/model/Mpeg2Interfaces.h"
 #include "platform/bda/tuner/VirtualTuners.h"
 #include "platform/bda/virtual/Broadcast.h"
 #include "platform/sbe/BufferSettings.h"
@@ -221,6 +223,45 @@ TEST_F(ManagerTest, ATuneReachesTheGraphThreadAndTellsTheChannelsDialog) {
   EXPECT_EQ(graph->CurrentChannel().physical(), 27);
   ASSERT_TRUE(testsupport::WaitUntil([&] { return target_.Tunes() == 1; }, 5000));
   EXPECT_EQ(target_.tuned[0], 27u);
+}
+
+// The PIDs the tuner filter's PID-filter node passes.
+std::vector<ULONG> TunerFilterPids(IBaseFilter* tuner) {
+  ComPtr<IBDA_Topology> topology;
+  if (FAILED(tuner->QueryInterface(IID_PPV_ARGS(&topology)))) return {};
+  ULONG count = 0;
+  BDANODE_DESCRIPTOR nodes[16];
+  topology->GetNodeDescriptors(&count, 16, nodes);
+  std::vector<ULONG> pids;
+  for (ULONG i = 0; i < count && i < 16; ++i) {
+    if (nodes[i].guidFunction != KSNODE_BDA_PID_FILTER) continue;
+    ComPtr<IUnknown> node;
+    ComPtr<IEnumPIDMap> maps;
+    if (FAILED(topology->GetControlNode(0, 1, nodes[i].ulBdaNodeType, &node)) ||
+        FAILED(node.As<IMPEG2PIDMap>()->EnumPIDMap(&maps)))
+      return {};
+    PID_MAP map;
+    ULONG fetched = 0;
+    while (maps->Next(1, &map, &fetched) == S_OK && fetched == 1)
+      pids.push_back(map.ulPID);
+  }
+  return pids;
+}
+
+// A tuner filter that passes only mapped PIDs must pass the tables along with
+// the channel's streams from the start, not from the next poll.
+TEST_F(ManagerTest, TheTablePidsPassTheTunerFilterFromTheRunAndEveryTuneOn) {
+  auto graph = Make();
+  ASSERT_EQ(graph->RequestGraphState(32, 0), S_OK);
+  const auto passesTables = [&] {
+    const auto pids = TunerFilterPids(graph->Ingest().Tuner());
+    return std::count(pids.begin(), pids.end(), ULONG{0x00}) == 1 &&
+           std::count(pids.begin(), pids.end(), ULONG{0x1FFB}) == 1;
+  };
+  EXPECT_TRUE(passesTables());
+  ASSERT_EQ(graph->TuneRequest(ChannelLocator::Make(27, 1, 27, 0, 1), true), S_OK);
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return target_.Tunes() == 1; }, 5000));
+  EXPECT_TRUE(passesTables());
 }
 
 TEST_F(ManagerTest, TunesWithoutATunerGraphDoNothing) {
