@@ -6,8 +6,10 @@ usage: make_seeds.py OUT [--captures FOLDER]
 Makes OUT/<target>/ for psfile_fuzz (chunk-list files of their real size,
 followed by programme-stream packs), settings_file_fuzzer, registry_fuzzer,
 profile_fuzzer and sink_intake_fuzzer. With --captures (the transport-stream
-captures demux_seed_capture writes) also demux_fuzzer: multi-packet pieces of
-the sample broadcast behind the harness's four option bytes.
+captures demux_seed_capture writes) also the ones cut from the sample
+broadcast: demux_fuzzer and demux_filter_fuzzer (multi-packet pieces behind
+the harnesses' four option bytes), vtuner_capture_fuzzer (short captures) and
+captions_transport_fuzzer (the start of each multiplex).
 """
 import argparse
 import os
@@ -284,6 +286,30 @@ def demux_seeds(folder, captures):
                 n += 1
 
 
+def capture_data(captures):
+    files = sorted(os.path.join(captures, f) for f in os.listdir(captures) if f.endswith(".ts"))
+    for path in files:
+        with open(path, "rb") as f:
+            yield os.path.basename(path)[:-3], f.read()
+
+
+def vtuner_seeds(folder, captures):
+    """Captures of a few dozen packets, some starting out of step."""
+    for name, data in capture_data(captures):
+        middle = len(data) // 2 // 188 * 188
+        write(folder, name + "-start", data[:20 * 188])
+        write(folder, name + "-middle", data[middle:middle + 60 * 188])
+        write(folder, name + "-torn", data[5:5 + 30 * 188])
+
+
+def captions_seeds(folder, captures):
+    """The start of each multiplex (its PAT and PMTs come first) behind the
+    programme byte: the first programme with video, or the multiplex's own."""
+    for name, data in capture_data(captures):
+        for packets in (60, 170):
+            write(folder, "%s-%d" % (name, packets), b"\0\0\0" + data[:packets * 188])
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("out")
@@ -296,6 +322,9 @@ def main():
     sink_seeds(os.path.join(args.out, "sink_intake_fuzzer"))
     if args.captures:
         demux_seeds(os.path.join(args.out, "demux_fuzzer"), args.captures)
+        demux_seeds(os.path.join(args.out, "demux_filter_fuzzer"), args.captures)
+        vtuner_seeds(os.path.join(args.out, "vtuner_capture_fuzzer"), args.captures)
+        captions_seeds(os.path.join(args.out, "captions_transport_fuzzer"), args.captures)
 
 
 if __name__ == "__main__":
