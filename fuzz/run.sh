@@ -4,6 +4,7 @@
 #
 # usage: fuzz/run.sh [-t SECONDS | -n RUNS] [-T SECONDS] [-B BUILD_DIR] [-j JOBS] [TARGET...]
 #   -t  seconds per target (default 60)       -n  executions per target instead
+#       (both: whichever comes first)
 #   -T  seconds one input may take (default 10; more on a loaded machine)
 #   -B  build folder (default build-fuzz)      -j  build jobs (default 2)
 # Each target keeps its corpus in BUILD_DIR/corpus/<target> (seeded on the first
@@ -12,15 +13,15 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-seconds=60 runs="" timeout=10 build="$root/build-fuzz" jobs=2
+seconds=60 timed="" runs="" timeout=10 build="$root/build-fuzz" jobs=2
 while getopts "t:n:T:B:j:" opt; do
   case $opt in
-    t) seconds=$OPTARG ;;
+    t) seconds=$OPTARG timed=1 ;;
     n) runs=$OPTARG ;;
     T) timeout=$OPTARG ;;
     B) build=$OPTARG ;;
     j) jobs=$OPTARG ;;
-    *) sed -n '4,11p' "$0" >&2; exit 2 ;;
+    *) sed -n '4,12p' "$0" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -67,6 +68,12 @@ if [ ! -d "$seeds" ]; then
   python3 "$root/fuzz/capsift/make_seeds.py" "$seeds/capsift_fuzz"
 fi
 
+# A freed block stays poisoned while it is among the last 16 MB freed (instead
+# of 256 MB): a use after free inside one input is still caught, and the heap
+# no longer cycles through fresh pages, which halves the speed of the targets
+# that allocate per input.
+export ASAN_OPTIONS="quarantine_size_mb=16${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+
 mkdir -p "$build/fuzz-logs"
 results=()
 for target in "${wanted[@]}"; do
@@ -86,6 +93,7 @@ for target in "${wanted[@]}"; do
 
   limit="-max_total_time=$seconds"
   [ -n "$runs" ] && limit="-runs=$runs"
+  [ -n "$runs" ] && [ -n "$timed" ] && limit="-runs=$runs -max_total_time=$seconds"
   log="$build/fuzz-logs/$target.log"
   start=$(date +%s.%N)
   # shellcheck disable=SC2086
