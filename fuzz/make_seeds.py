@@ -302,12 +302,46 @@ def vtuner_seeds(folder, captures):
         write(folder, name + "-torn", data[5:5 + 30 * 188])
 
 
+def trimmed_video(data, units):
+    """The multiplex's tables, then the first two packets of each of the first
+    video PES units (their headers and picture user data, where the captions
+    are) with the continuity counters renumbered so that nothing looks lost."""
+    packets = [data[i:i + 188] for i in range(0, len(data) - 187, 188)]
+    pid = lambda p: (p[1] & 0x1F) << 8 | p[2]
+    starts = lambda p: p[1] & 0x40 and p[3] & 0x10 and p[4:8] == b"\0\0\1\xe0"
+    video = next((pid(p) for p in packets if starts(p)), None)
+    if video is None:
+        return None
+    # The PAT, then (once the finder has read it and mapped the PMT PIDs, which
+    # it does every seven packets) the PMTs and whatever else comes first.
+    tables = [p for p in packets[:40] if pid(p) not in (video, 0x1FFF)]
+    null = b"\x47\x1f\xff\x10" + b"\xff" * 184
+    out = bytearray(b"".join(p for p in tables if pid(p) == 0) + null * 6)
+    out += b"".join(p for p in tables if pid(p) != 0)
+    taken, kept, counter = 0, 0, 0
+    for p in packets:
+        if pid(p) != video:
+            continue
+        if p[1] & 0x40:
+            taken, kept = taken + 1, 0
+            if taken > units:
+                break
+        if taken == 0 or kept == 2:
+            continue
+        out += p[:3] + bytes([(p[3] & 0xF0) | counter]) + p[4:]
+        counter, kept = (counter + 1) & 15, kept + 1
+    return bytes(out)
+
+
 def captions_seeds(folder, captures):
-    """The start of each multiplex (its PAT and PMTs come first) behind the
-    programme byte: the first programme with video, or the multiplex's own."""
+    """Behind the programme byte (0: the first programme with video): the start
+    of each multiplex, and its video cut down to the start of each picture."""
     for name, data in capture_data(captures):
         for packets in (60, 170):
             write(folder, "%s-%d" % (name, packets), b"\0\0\0" + data[:packets * 188])
+        trimmed = trimmed_video(data, 60)
+        if trimmed:
+            write(folder, name + "-pictures", b"\0\0\0" + trimmed[:32768 - 3])
 
 
 def main():
