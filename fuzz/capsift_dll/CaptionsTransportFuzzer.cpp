@@ -41,11 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   graph::VideoStream video;
   if (graph::FindVideoStream(input, program, video) != graph::FindVideoResult::kFound) return 0;
-  TextSink sink;
-  capsift::CaptionFeeder feeder(&sink);
-  graph::ReadProgramVideo(
-      input, video.pid,
-      [&feeder](std::span<const std::uint8_t> bytes, std::optional<std::int64_t> time,
-                bool discontinuity) { feeder.Sample(bytes, time, discontinuity); });
+  // One extractor for the whole run (its 8 MiB buffer is made once), reset
+  // at the start of each input as at a discontinuity: what a reset keeps
+  // (field parity, frame records) meets the next input, as in the filter.
+  static TextSink sink;
+  static capsift::CaptionFeeder feeder(&sink);
+  feeder.Sample({}, std::nullopt, true);
+  graph::ReadProgramVideo(input, video.pid,
+                          [](std::span<const std::uint8_t> bytes, std::optional<std::int64_t> time,
+                             bool discontinuity) { feeder.Sample(bytes, time, discontinuity); });
   return 0;
 }
