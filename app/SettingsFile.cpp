@@ -6,7 +6,9 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "common/ByteReader.h"
 #include "common/Crc32.h"
@@ -128,36 +130,30 @@ bool ParseOpt(std::span<const std::uint8_t> payload, OptContent& out) {
 
 class ChunkReader {
  public:
-  explicit ChunkReader(std::ifstream& in) : in_(in) {}
+  explicit ChunkReader(std::span<const std::uint8_t> image) : in_(image) {}
 
   enum class Result { kChunk, kError };
 
-  // Reads one chunk: header, payload (kept when `keep` says so for the tag and
-  // length, else only run through the CRC) and the stored CRC.
-  Result Next(Tag& tag, std::vector<std::uint8_t>& payload) {
-    std::uint8_t header[kHeaderSize];
-    if (!Read(header, kHeaderSize)) return Result::kError;
-    std::memcpy(tag.data(), header, 4);
-    const std::uint32_t length = LoadLe32(header + 8);
-    std::uint32_t crc = common::Crc32Update(common::kCrc32Initial, header);
+  // Reads one chunk: header, payload (kept when the tag says so, else only run
+  // through the CRC) and the stored CRC.
+  Result Next(Tag& tag, std::span<const std::uint8_t>& payload) {
+    const auto header = in_.Bytes(kHeaderSize);
+    if (!in_.Ok()) return Result::kError;
+    std::memcpy(tag.data(), header.data(), 4);
+    common::ByteReader fields(header.subspan(8));
+    const std::uint32_t length = fields.Le32();
 
     const std::optional<std::uint32_t> expected = ExpectedLength(tag);
     if (expected && length != *expected) return Result::kError;
     if (tag == kOptTag && length > kMaxOptPayload) return Result::kError;
 
-    payload.clear();
-    const bool keep = expected || tag == kOptTag;
-    std::uint8_t block[65536];
-    std::uint32_t left = length;
-    while (left > 0) {
-      const std::uint32_t n = std::min<std::uint32_t>(left, sizeof block);
-      if (!Read(block, n)) return Result::kError;
-      crc = common::Crc32Update(crc, std::span(block, n));
-      if (keep) payload.insert(payload.end(), block, block + n);
-      left -= n;
-    }
-    std::uint8_t stored[4];
-    if (!Read(stored, 4) || LoadLe32(stored) != crc) return Result::kError;
+    const auto body = in_.Bytes(length);
+    const std::uint32_t stored = in_.Le32();
+    if (!in_.Ok()) return Result::kError;
+    const std::uint32_t crc =
+        common::Crc32Update(common::Crc32Update(common::kCrc32Initial, header), body);
+    if (stored != crc) return Result::kError;
+    payload = expected || tag == kOptTag ? body : std::span<const std::uint8_t>();
     return Result::kChunk;
   }
 
@@ -167,29 +163,38 @@ class ChunkReader {
     if (tag == kTimerTag) return sizeof(recording::TimerRecord);
     return std::nullopt;
   }
-  static std::uint32_t LoadLe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-  }
-  bool Read(std::uint8_t* dst, std::size_t n) {
-    in_.read(reinterpret_cast<char*>(dst), static_cast<std::streamsize>(n));
-    return static_cast<std::size_t>(in_.gcount()) == n;
-  }
 
-  std::ifstream& in_;
+  common::ByteReader in_;
 };
+
+// The whole file, or nothing when it cannot be opened.
+std::optional<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  char block[65536];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    bytes.insert(bytes.end(), block, block + in.gcount());
+  }
+  return bytes;
+}
 
 }  // namespace
 
 int SettingsFile::LoadSettingsFile() {
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) {
+  const auto image = ReadWhole(path_);
+  if (!image) {
     lastLoad_ = LoadOutcome::kMissing;
     return 1;
   }
-  ChunkReader reader(in);
+  Load(*image);
+  return 0;
+}
+
+LoadOutcome SettingsFile::Load(std::span<const std::uint8_t> image) {
+  ChunkReader reader(image);
   Tag tag{};
-  std::vector<std::uint8_t> payload;
+  std::span<const std::uint8_t> payload;
   bool clean = false;
   while (reader.Next(tag, payload) == ChunkReader::Result::kChunk) {
     if (tag == kEndTag) {
@@ -225,7 +230,7 @@ int SettingsFile::LoadSettingsFile() {
   if (!clean) common::ErrorBox("Error reading saved settings\n");
   lastLoad_ = clean ? LoadOutcome::kClean : LoadOutcome::kDamaged;
   keepDamagedCopy_ = !clean;
-  return 0;
+  return lastLoad_;
 }
 
 std::vector<std::uint8_t> SettingsFile::Serialize() {

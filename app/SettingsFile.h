@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ class SettingsFile {
   // read cleanly), 1 when it cannot be opened. A damaged chunk stops the load
   // with "Error reading saved settings\n"; the chunks before it stay applied.
   int LoadSettingsFile();
+
+  // Reads a file image held in memory over the defaults, as LoadSettingsFile
+  // reads the file: kClean or kDamaged.
+  LoadOutcome Load(std::span<const std::uint8_t> image);
   LoadOutcome lastLoad() const { return lastLoad_; }
 
   // Writes the whole file: a temporary file flushed and renamed over the old

@@ -18,8 +18,11 @@ constexpr bool IsReacted(std::uint8_t value) {
 
 }  // namespace
 
+// The buffer is not cleared: only bytes already stored (up to length_) and the
+// one Place writes just past them are ever read. Clearing 8 MiB would cost
+// every new assembler (a filter instance, a command run) for nothing.
 CPictureAssembler::CPictureAssembler(ICaptionSink* sink)
-    : buffer_(std::make_unique<std::uint8_t[]>(kSequenceBufferSize)), sink_(sink) {}
+    : buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(kSequenceBufferSize)), sink_(sink) {}
 
 void CPictureAssembler::Reset() {
   shiftRegister_ = 0;

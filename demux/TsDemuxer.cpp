@@ -53,8 +53,7 @@ struct TsDemuxer::PidRoute {
   }
 };
 
-TsDemuxer::TsDemuxer()
-    : routes_(kPidCount), continuity_(kPidCount, kNoCounter), stats_(kPidCount) {}
+TsDemuxer::TsDemuxer() : routes_(kPidCount), continuity_(kPidCount, kNoCounter) {}
 
 TsDemuxer::~TsDemuxer() = default;
 

@@ -21,6 +21,7 @@
 #include "demux/DemuxTypes.h"
 #include "demux/PacketAligner.h"
 #include "demux/PesAssembler.h"
+#include "demux/PidCounters.h"
 #include "demux/ProgramClock.h"
 #include "demux/ProgramTables.h"
 #include "demux/SectionAssembler.h"
@@ -92,7 +93,7 @@ class TsDemuxer {
   void SetClockObserver(ClockObserver* observer) { clockObserver_ = observer; }
 
   // Counters.
-  const PidStatistics& Statistics(std::uint16_t pid) const { return stats_[pid & kMaxPid]; }
+  const PidStatistics& Statistics(std::uint16_t pid) const { return stats_.Get(pid); }
   InputStatistics Input() const;
 
  private:
@@ -118,7 +119,7 @@ class TsDemuxer {
   std::vector<std::unique_ptr<PidRoute>> routes_;  // by PID
   std::vector<std::uint16_t> routedPids_;          // PIDs that have a route
   std::vector<std::uint8_t> continuity_;           // by PID: last counter | flags
-  std::vector<PidStatistics> stats_;               // by PID
+  PidCounters stats_;
 
   bool autoPcr_ = true;
   std::optional<std::uint16_t> pcrPid_;

@@ -6,8 +6,10 @@ usage: make_seeds.py OUT [--captures FOLDER]
 Makes OUT/<target>/ for psfile_fuzz (chunk-list files of their real size,
 followed by programme-stream packs), settings_file_fuzzer, registry_fuzzer,
 profile_fuzzer and sink_intake_fuzzer. With --captures (the transport-stream
-captures demux_seed_capture writes) also demux_fuzzer: multi-packet pieces of
-the sample broadcast behind the harness's four option bytes.
+captures demux_seed_capture writes) also the ones cut from the sample
+broadcast: demux_fuzzer and demux_filter_fuzzer (multi-packet pieces behind
+the harnesses' four option bytes), vtuner_capture_fuzzer (short captures) and
+captions_transport_fuzzer (the start of each multiplex).
 """
 import argparse
 import os
@@ -284,6 +286,64 @@ def demux_seeds(folder, captures):
                 n += 1
 
 
+def capture_data(captures):
+    files = sorted(os.path.join(captures, f) for f in os.listdir(captures) if f.endswith(".ts"))
+    for path in files:
+        with open(path, "rb") as f:
+            yield os.path.basename(path)[:-3], f.read()
+
+
+def vtuner_seeds(folder, captures):
+    """Captures of a few dozen packets, some starting out of step."""
+    for name, data in capture_data(captures):
+        middle = len(data) // 2 // 188 * 188
+        write(folder, name + "-start", data[:20 * 188])
+        write(folder, name + "-middle", data[middle:middle + 60 * 188])
+        write(folder, name + "-torn", data[5:5 + 30 * 188])
+
+
+def trimmed_video(data, units):
+    """The multiplex's tables, then the first two packets of each of the first
+    video PES units (their headers and picture user data, where the captions
+    are) with the continuity counters renumbered so that nothing looks lost."""
+    packets = [data[i:i + 188] for i in range(0, len(data) - 187, 188)]
+    pid = lambda p: (p[1] & 0x1F) << 8 | p[2]
+    starts = lambda p: p[1] & 0x40 and p[3] & 0x10 and p[4:8] == b"\0\0\1\xe0"
+    video = next((pid(p) for p in packets if starts(p)), None)
+    if video is None:
+        return None
+    # The PAT, then (once the finder has read it and mapped the PMT PIDs, which
+    # it does every seven packets) the PMTs and whatever else comes first.
+    tables = [p for p in packets[:40] if pid(p) not in (video, 0x1FFF)]
+    null = b"\x47\x1f\xff\x10" + b"\xff" * 184
+    out = bytearray(b"".join(p for p in tables if pid(p) == 0) + null * 6)
+    out += b"".join(p for p in tables if pid(p) != 0)
+    taken, kept, counter = 0, 0, 0
+    for p in packets:
+        if pid(p) != video:
+            continue
+        if p[1] & 0x40:
+            taken, kept = taken + 1, 0
+            if taken > units:
+                break
+        if taken == 0 or kept == 2:
+            continue
+        out += p[:3] + bytes([(p[3] & 0xF0) | counter]) + p[4:]
+        counter, kept = (counter + 1) & 15, kept + 1
+    return bytes(out)
+
+
+def captions_seeds(folder, captures):
+    """Behind the programme byte (0: the first programme with video): the start
+    of each multiplex, and its video cut down to the start of each picture."""
+    for name, data in capture_data(captures):
+        for packets in (60, 170):
+            write(folder, "%s-%d" % (name, packets), b"\0\0\0" + data[:packets * 188])
+        trimmed = trimmed_video(data, 60)
+        if trimmed:
+            write(folder, name + "-pictures", b"\0\0\0" + trimmed[:32768 - 3])
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("out")
@@ -296,6 +356,9 @@ def main():
     sink_seeds(os.path.join(args.out, "sink_intake_fuzzer"))
     if args.captures:
         demux_seeds(os.path.join(args.out, "demux_fuzzer"), args.captures)
+        demux_seeds(os.path.join(args.out, "demux_filter_fuzzer"), args.captures)
+        vtuner_seeds(os.path.join(args.out, "vtuner_capture_fuzzer"), args.captures)
+        captions_seeds(os.path.join(args.out, "captions_transport_fuzzer"), args.captures)
 
 
 if __name__ == "__main__":

@@ -1,4 +1,4 @@
-// Loads profile files made from the input and reads them through the profile
+// Loads profile files made from the input (held in memory) and reads them through the profile
 // functions, with the section and key names that appear in the input and
 // buffers of every small size. Writing one value must leave every other value
 // as it was read.
@@ -6,13 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "fuzz/com/ScratchConfig.h"
+#include "fuzz/com/MemoryConfig.h"
 #include "platform/com/Profile.h"
 #include "platform/com/Registry.h"
 
@@ -56,10 +55,9 @@ std::vector<std::string> Read(const Names& names) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool rooted = (com::SetConfigRoot(fuzzing::ConfigFolder()), true);
-  (void)rooted;
-  fuzzing::WriteFile(fuzzing::ConfigFolder() / "profile.ini", std::span(data, size));
+  static fuzzing::MemoryConfig files;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
+  files.Replace(std::string(fuzzing::kConfigRoot) + "/profile.ini", text);
   const Names names = NamesIn(text);
   const std::vector<std::string> before = Read(names);
 

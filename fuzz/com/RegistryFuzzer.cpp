@@ -1,12 +1,12 @@
-// Loads registry files made from the input (the current user's root) and reads
-// every key and value back through the registry functions. A loaded tree must
-// survive a save and a fresh load unchanged.
+// Loads registry files made from the input (the current user's root, held in
+// memory) and reads every key and value back through the registry functions.
+// A loaded tree must survive a save and a fresh load unchanged.
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
+#include <string_view>
 
-#include "fuzz/com/ScratchConfig.h"
+#include "fuzz/com/MemoryConfig.h"
 #include "platform/com/Registry.h"
 
 namespace {
@@ -52,20 +52,13 @@ std::string Dump() {
   return out;
 }
 
-// Makes the store read its files again: it does so on a change of folder.
-void Reload() {
-  com::SetConfigRoot(fuzzing::OtherConfigFolder());
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, nullptr, &key) == ERROR_SUCCESS) RegCloseKey(key);
-  com::SetConfigRoot(fuzzing::ConfigFolder());
-}
+const std::string kUserFile = std::string(fuzzing::kConfigRoot) + "/registry/HKEY_CURRENT_USER.reg";
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzzing::WriteFile(fuzzing::ConfigFolder() / "registry" / "HKEY_CURRENT_USER.reg",
-                     std::span(data, size));
-  Reload();
+  static fuzzing::MemoryConfig files;
+  files.Replace(kUserFile, std::string_view(reinterpret_cast<const char*>(data), size));
   const std::string loaded = Dump();
 
   // A change writes the whole root back; undoing it leaves the tree as loaded.
@@ -80,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const LONG undone = existed ? RegSetValueExA(HKEY_CURRENT_USER, "probe", type, old.data(), length)
                               : RegDeleteValueA(HKEY_CURRENT_USER, "probe");
   if (undone != ERROR_SUCCESS) __builtin_trap();
-  Reload();
+  // Put back as if another program had written it: the store reads it again.
+  files.Replace(kUserFile, files.Read(kUserFile).value_or(""));
   if (Dump() != loaded) __builtin_trap();
   return 0;
 }

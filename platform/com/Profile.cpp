@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
 #include <string>
 
 #include "platform/com/CaseLess.h"
+#include "platform/com/ConfigFiles.h"
 #include "platform/com/Registry.h"
 
 namespace {
@@ -26,7 +26,7 @@ std::string ProfilePath() {
 // tests' changes of folder) always see the latest values.
 Profile Load() {
   Profile profile;
-  std::ifstream in(ProfilePath());
+  std::istringstream in(com::TheConfigFiles().Read(ProfilePath()).value_or(std::string()));
   std::string line;
   Section* current = nullptr;
   while (std::getline(in, line)) {
@@ -45,20 +45,13 @@ Profile Load() {
 }
 
 bool Save(const Profile& profile) {
-  std::error_code ec;
-  std::filesystem::create_directories(com::ConfigRoot(), ec);
-  const std::string path = ProfilePath();
-  {
-    std::ofstream out(path + ".new", std::ios::trunc);
-    for (const auto& [name, section] : profile) {
-      out << '[' << name << "]\n";
-      for (const auto& [key, value] : section)
-        out << key << '=' << value << '\n';
-    }
-    if (!out) return false;
+  std::ostringstream out;
+  for (const auto& [name, section] : profile) {
+    out << '[' << name << "]\n";
+    for (const auto& [key, value] : section)
+      out << key << '=' << value << '\n';
   }
-  std::filesystem::rename(path + ".new", path, ec);
-  return !ec;
+  return com::TheConfigFiles().Replace(ProfilePath(), out.view());
 }
 
 }  // namespace

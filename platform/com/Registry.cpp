@@ -1,13 +1,13 @@
 #include "platform/com/Registry.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
 #include <vector>
 
 #include "platform/com/CaseLess.h"
+#include "platform/com/ConfigFiles.h"
 
 struct RegistryKey {
   int root;
@@ -119,41 +119,17 @@ class Store {
   }
 
   void Save(int root) {
-    std::error_code ec;
-    std::filesystem::create_directories(folder_, ec);
-    const std::string file = folder_ + "/" + kRootFiles[root];
-    const std::string temp = file + ".new";
-    {
-      std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-      if (!out) return;
-      out << "Corvane registry 1\n";
-      Write(out, roots_[root], "");
-      if (!out) return;
-    }
-    std::filesystem::rename(temp, file, ec);
+    std::ostringstream out;
+    out << "Corvane registry 1\n";
+    Write(out, roots_[root], "");
+    if (!com::TheConfigFiles().Replace(FileOf(root), out.view())) return;
     stamps_[root] = StampOf(root);
   }
 
  private:
-  // What tells a rewritten file: its modification time and size.
-  struct Stamp {
-    std::filesystem::file_time_type time{};
-    std::uintmax_t size = 0;
-    bool exists = false;
-    friend bool operator==(const Stamp&, const Stamp&) = default;
-  };
+  std::string FileOf(int root) const { return folder_ + "/" + kRootFiles[root]; }
 
-  Stamp StampOf(int root) const {
-    const std::filesystem::path file = folder_ + "/" + kRootFiles[root];
-    std::error_code ec;
-    Stamp stamp;
-    stamp.time = std::filesystem::last_write_time(file, ec);
-    if (ec) return Stamp{};
-    stamp.size = std::filesystem::file_size(file, ec);
-    if (ec) return Stamp{};
-    stamp.exists = true;
-    return stamp;
-  }
+  com::FileStamp StampOf(int root) const { return com::TheConfigFiles().Stamp(FileOf(root)); }
 
   static std::string Escape(const std::string& name) {
     std::string out;
@@ -168,7 +144,7 @@ class Store {
     return out;
   }
 
-  static void Write(std::ofstream& out, const Node& node, const std::string& path) {
+  static void Write(std::ostringstream& out, const Node& node, const std::string& path) {
     out << '[' << path << "]\n";
     for (const auto& [name, value] : node.values) {
       out << '"' << Escape(name) << "\"=" << value.type << ':'
@@ -182,7 +158,7 @@ class Store {
   void Load(int root) {
     roots_[root] = Node();
     stamps_[root] = StampOf(root);
-    std::ifstream in(folder_ + "/" + kRootFiles[root], std::ios::binary);
+    std::istringstream in(com::TheConfigFiles().Read(FileOf(root)).value_or(std::string()));
     std::string line;
     Node* current = nullptr;
     while (std::getline(in, line)) {
@@ -216,7 +192,7 @@ class Store {
 
   std::string folder_;
   Node roots_[3];
-  Stamp stamps_[3];
+  com::FileStamp stamps_[3];
 };
 
 Store& TheStore() {

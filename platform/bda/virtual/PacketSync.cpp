@@ -7,8 +7,13 @@
 
 namespace vtuner {
 
+// The read-ahead never needs to be larger than the capture: a short capture
+// (a test's or a fuzzer's) gets a window of its own size, not a megabyte.
 PacketSync::PacketSync(std::shared_ptr<const Capture> capture, std::size_t readAhead)
-    : capture_(std::move(capture)), window_(std::max(readAhead, kPacketSize + 1)) {}
+    : capture_(std::move(capture)),
+      window_(
+          std::max(static_cast<std::size_t>(std::min<std::uint64_t>(readAhead, capture_->Size())),
+                   kPacketSize + 1)) {}
 
 void PacketSync::Rewind() {
   offset_ = 0;
