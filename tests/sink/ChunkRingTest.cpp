@@ -259,6 +259,24 @@ TEST(FullDisk, ARecordingTakesNothingMoreAfterAFailedWrite) {
   EXPECT_EQ(fs::file_size(r.dir.Path() / "Show.mpg"), size);
 }
 
+TEST(FullDisk, GatheredWritesStillEndOnWholePacksAndCountEveryPack) {
+  FullRecording direct;
+  direct.FillTheDisk();
+  FullRecording gathered;
+  gathered.sink.SetWriteBatch(64 * 1024);
+  gathered.FillTheDisk();
+  for (FullRecording* r : {&direct, &gathered})
+    ASSERT_EQ(r->sink.SetFileName(u"dummy.mpg", r->feeder.clock), FileNameResult::kOpened);
+  const SinkStats a = direct.sink.Stats();
+  const SinkStats b = gathered.sink.Stats();
+  EXPECT_GT(b.packsLost, 0u);
+  EXPECT_EQ(b.packsWritten + b.packsLost, a.packsWritten + a.packsLost);
+  const auto file = test::ReadAll(gathered.dir.Path() / "Show.mpg");
+  ASSERT_EQ(file.size() % 2048, 4u);
+  EXPECT_TRUE(std::equal(file.end() - 4, file.end(), std::begin(kProgramEndCode)));
+  EXPECT_GT(test::DecodeFile(file).size(), 10u);
+}
+
 TEST(FullDisk, RecordingIntoDevFull) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   test::TempDir dir;
