@@ -100,16 +100,53 @@ void Mpeg2SinkCore::WriteGroup(const SampleGroup& group) {
       return;
     }
   }
-  if (file_->Write(output_.packs)) {
-    lastGroupStart_ = fileBytes_;
-    fileBytes_ += output_.packs.size();
-    stats_.packsWritten += packs;
-  } else {
-    // Full disk or similar: cut the partial write off so the file stays a
-    // whole number of packs.
-    file_->Truncate(fileBytes_);
-    LosePacks(packs);
+  if (writeBatch_ == 0) {
+    WriteWholeGroup(output_.packs, packs);
+    return;
   }
+  pending_.insert(pending_.end(), output_.packs.begin(), output_.packs.end());
+  pendingGroups_.push_back({output_.packs.size(), packs});
+  if (pending_.size() >= writeBatch_) FlushPending();
+}
+
+bool Mpeg2SinkCore::WriteWholeGroup(std::span<const std::uint8_t> bytes, std::size_t packs) {
+  if (file_->Write(bytes)) {
+    lastGroupStart_ = fileBytes_;
+    fileBytes_ += bytes.size();
+    stats_.packsWritten += packs;
+    return true;
+  }
+  // Full disk or similar: cut the partial write off so the file stays a
+  // whole number of packs.
+  file_->Truncate(fileBytes_);
+  LosePacks(packs);
+  return false;
+}
+
+void Mpeg2SinkCore::FlushPending() {
+  if (pendingGroups_.empty()) return;
+  if (file_->Write(pending_)) {
+    for (const PendingGroup& group : pendingGroups_) {
+      lastGroupStart_ = fileBytes_;
+      fileBytes_ += group.bytes;
+      stats_.packsWritten += group.packs;
+    }
+  } else {
+    // Back to the last whole write, then group by group as without
+    // gathering: what fits stays, a recording stops at its first failure.
+    file_->Truncate(fileBytes_);
+    std::size_t at = 0;
+    for (const PendingGroup& group : pendingGroups_) {
+      if (fileFull_) {
+        LosePacks(group.packs);
+      } else {
+        WriteWholeGroup(std::span(pending_).subspan(at, group.bytes), group.packs);
+      }
+      at += group.bytes;
+    }
+  }
+  pending_.clear();
+  pendingGroups_.clear();
 }
 
 void Mpeg2SinkCore::LosePacks(std::size_t packs) {
@@ -122,6 +159,12 @@ void Mpeg2SinkCore::LosePacks(std::size_t packs) {
 void Mpeg2SinkCore::SetChunkDuration(std::int64_t duration) {
   std::lock_guard guard(lock_);
   chunkDuration_ = duration > 0 ? duration : kChunkDuration;
+}
+
+void Mpeg2SinkCore::SetWriteBatch(std::size_t bytes) {
+  std::lock_guard guard(lock_);
+  FlushPending();
+  writeBatch_ = bytes;
 }
 
 void Mpeg2SinkCore::SetLiveChunks(int chunks) {
@@ -240,6 +283,7 @@ void Mpeg2SinkCore::WriteList() {
 
 void Mpeg2SinkCore::CloseCurrentFile() {
   if (file_) {
+    FlushPending();
     if (!WriteEndCode() && fileFull_ && lastGroupStart_ > 0) {
       // A recording that filled the disk: its last group makes room for the
       // end code, so the file still ends as a programme stream should.

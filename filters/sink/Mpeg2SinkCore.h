@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "filters/sink/ChunkList.h"
 #include "filters/sink/FileSystem.h"
@@ -86,6 +87,15 @@ class Mpeg2SinkCore {
   // another depth asks for more); takes effect with the next list.
   void SetLiveChunks(int chunks);
 
+  // Gathers whole groups into writes of about `bytes` (0, the default: every
+  // group is written at once). For files nobody reads while they grow, where
+  // fewer, larger writes save system calls; the file and the pack counts
+  // catch up at each write and when the file closes. A write that fails is
+  // cut back and retried group by group, so the file still ends on whole
+  // groups (a recording on its last whole one) and every pack is counted as
+  // written or lost.
+  void SetWriteBatch(std::size_t bytes);
+
   // Stop: closes the current file (program end code first).
   void Stop();
 
@@ -120,6 +130,10 @@ class Mpeg2SinkCore {
   void CloseCurrentFile();
   bool WriteEndCode();
   void WriteGroup(const SampleGroup& group);
+  // Writes one group's packs; a failure cuts the file back and loses them.
+  bool WriteWholeGroup(std::span<const std::uint8_t> bytes, std::size_t packs);
+  // Writes the gathered groups (see SetWriteBatch).
+  void FlushPending();
   void LosePacks(std::size_t packs);
 
   mutable std::mutex lock_;
@@ -143,6 +157,14 @@ class Mpeg2SinkCore {
   bool fileFull_ = false;             // a group of the recording could not be written
   std::int64_t fileStartTime_ = 0;
   std::int64_t chunkDuration_ = kChunkDuration;
+  // Gathered groups not yet written, with each group's size and pack count.
+  struct PendingGroup {
+    std::size_t bytes = 0;
+    std::size_t packs = 0;
+  };
+  std::size_t writeBatch_ = 0;
+  std::vector<std::uint8_t> pending_;
+  std::vector<PendingGroup> pendingGroups_;
   int endOfStreamCount_ = 0;
   SinkStats stats_;
 };

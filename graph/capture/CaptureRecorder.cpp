@@ -11,6 +11,9 @@
 namespace graph {
 namespace {
 
+// The sink's write size for the recording: a few hundred packs per write.
+constexpr std::size_t kWriteBatch = 256 * 1024;
+
 // Finds the channel record the collection made for `program` on the tuned
 // multiplex and makes it the watched channel; false while there is none yet.
 bool WatchProgram(tuning::ChannelList& channels, unsigned program, std::uint8_t physical,
@@ -48,6 +51,9 @@ bool CaptureRecorder::Build(CaptureReceiver& receiver, const VideoStream& stream
   IngestGraph& ingest = receiver.Ingest();
   HRESULT hr = chain_.Build(ingest, common::FromUtf8(target.string()), error);
   if (SUCCEEDED(hr)) {
+    // Nothing reads the files while they grow, so the sink may gather its
+    // packs into fewer, larger writes.
+    chain_.Sink()->Core().SetWriteBatch(kWriteBatch);
     hr = ingest.Provider()->MapStreamPids(streams.streamType, streams.audioStreamType, streams.pid,
                                           streams.audioPid, streams.pcrPid, FALSE);
     if (FAILED(hr)) *error = "cannot map the programme's PIDs: " + com::ResultName(hr);

@@ -259,6 +259,27 @@ TEST(FullDisk, ARecordingTakesNothingMoreAfterAFailedWrite) {
   EXPECT_EQ(fs::file_size(r.dir.Path() / "Show.mpg"), size);
 }
 
+TEST(FullDisk, GatheredWritesKeepWhatFitsAndCountTheSameLosses) {
+  FullRecording direct;
+  FullRecording gathered;
+  gathered.sink.SetWriteBatch(64 * 1024);
+  for (FullRecording* r : {&direct, &gathered}) {
+    // Groups smaller than the refused write still fit, as on a real disk.
+    r->quota.KeepSpaceOnRefusal();
+    r->FillTheDisk();
+    ASSERT_EQ(r->sink.SetFileName(u"dummy.mpg", r->feeder.clock), FileNameResult::kOpened);
+  }
+  const SinkStats a = direct.sink.Stats();
+  const SinkStats b = gathered.sink.Stats();
+  EXPECT_GT(b.packsLost, 0u);
+  EXPECT_EQ(b.packsWritten, a.packsWritten);
+  EXPECT_EQ(b.packsLost, a.packsLost);
+  const auto file = test::ReadAll(gathered.dir.Path() / "Show.mpg");
+  ASSERT_EQ(file.size() % 2048, 4u);
+  EXPECT_TRUE(std::equal(file.end() - 4, file.end(), std::begin(kProgramEndCode)));
+  EXPECT_EQ(file, test::ReadAll(direct.dir.Path() / "Show.mpg"));
+}
+
 TEST(FullDisk, RecordingIntoDevFull) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   test::TempDir dir;

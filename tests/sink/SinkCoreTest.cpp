@@ -75,6 +75,27 @@ TEST(SinkCore, RecordingFileIsWholePacksWithStartPackAndEndCode) {
   EXPECT_LE(startScr, packs.front().scr);
 }
 
+TEST(SinkCore, GatheredWritesMakeTheSameFileAndCounts) {
+  test::TempDir dir;
+  std::vector<std::uint8_t> files[2];
+  SinkStats stats[2];
+  for (int gathered = 0; gathered < 2; ++gathered) {
+    Mpeg2SinkCore sink;
+    if (gathered == 1) sink.SetWriteBatch(64 * 1024);
+    test::SinkFeeder feeder{sink};
+    const std::string list = gathered == 1 ? "g.lst" : "d.lst";
+    ASSERT_EQ(sink.SetFileName(dir.File(list).c_str(), feeder.clock), FileNameResult::kOpened);
+    test::FeedProgramme(feeder, 6.0);
+    sink.Stop();
+    files[gathered] = test::ReadAll(dir.Path() / (list.substr(0, 1) + "_0000.mpg"));
+    stats[gathered] = sink.Stats();
+  }
+  ASSERT_GT(files[0].size(), 100u * 2048);
+  EXPECT_EQ(files[1], files[0]);
+  EXPECT_EQ(stats[1].packsWritten, stats[0].packsWritten);
+  EXPECT_EQ(stats[1].packsLost, 0u);
+}
+
 TEST(SinkCore, VideoTimestampsFollowPictureCounterAndFramePeriod) {
   test::TempDir dir;
   Mpeg2SinkCore sink;

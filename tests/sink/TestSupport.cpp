@@ -103,7 +103,7 @@ class QuotaWriteFile final : public WriteFile {
 
 bool QuotaFileSystem::Take(std::size_t bytes) {
   if (bytes > budget_) {
-    budget_ = 0;
+    if (!keepSpaceOnRefusal_) budget_ = 0;
     return false;
   }
   budget_ -= bytes;

@@ -42,6 +42,9 @@ class QuotaFileSystem final : public FileSystem {
  public:
   explicit QuotaFileSystem(std::uint64_t budget) : budget_(budget) {}
   void SetBudget(std::uint64_t budget) { budget_ = budget; }
+  // A refused write leaves the space it did not fit in free for smaller ones
+  // (by default it takes the rest: a disk that has just filled up).
+  void KeepSpaceOnRefusal() { keepSpaceOnRefusal_ = true; }
   std::uint64_t Budget() const { return budget_; }
 
   std::unique_ptr<WriteFile> Create(const std::u16string& path) override;
@@ -54,6 +57,7 @@ class QuotaFileSystem final : public FileSystem {
 
  private:
   std::uint64_t budget_;
+  bool keepSpaceOnRefusal_ = false;
 };
 
 // One decoded 2048-byte pack.
