@@ -1,5 +1,7 @@
 #include "demux/ProgramTables.h"
 
+#include <algorithm>
+
 #include "common/Crc32.h"
 #include "common/TsConstants.h"
 #include "tables/mpeg/PatTable.h"
@@ -27,9 +29,12 @@ ProgramTables::ProgramTables() : watch_(kPidCount, kNone), pcrOf_(kPidCount, kNo
 ProgramTables::~ProgramTables() = default;
 
 void ProgramTables::Reset() {
-  std::fill(watch_.begin(), watch_.end(), kNone);
-  std::fill(pcrOf_.begin(), pcrOf_.end(), kNoPid);
-  watch_[0] = kPat;
+  for (const std::uint16_t pid : pmtPids_)
+    watch_[pid] = kNone;
+  for (const std::uint16_t pid : streamPids_)
+    pcrOf_[pid] = kNoPid;
+  pmtPids_.clear();
+  streamPids_.clear();
   assemblers_.clear();
   programs_ = 0;
 }
@@ -76,6 +81,7 @@ bool ProgramTables::OnPat(std::span<const std::uint8_t> section) {
     if (e.programNumber == 0 || e.pid == 0 || watch_[e.pid] != kNone) continue;
     if (programs_ == kMaxPrograms) break;
     watch_[e.pid] = kPmt;
+    pmtPids_.push_back(e.pid);
     ++programs_;
   }
   return false;
@@ -89,8 +95,14 @@ bool ProgramTables::OnPmt(std::span<const std::uint8_t> section) {
   const std::uint16_t value = pmt.pcrPid == kNullPid ? kNoPid : pmt.pcrPid;
   bool changed = false;
   for (const tables::PmtStream& s : pmt.streams) {
-    if (pcrOf_[s.elementaryPid] != value) {
-      pcrOf_[s.elementaryPid] = value;
+    std::uint16_t& pcr = pcrOf_[s.elementaryPid];
+    if (pcr != value) {
+      // An entry leaves kNoPid at most once between resets unless a PMT takes
+      // its PCR away again; the lookup keeps the list free of repeats then.
+      if (pcr == kNoPid &&
+          std::find(streamPids_.begin(), streamPids_.end(), s.elementaryPid) == streamPids_.end())
+        streamPids_.push_back(s.elementaryPid);
+      pcr = value;
       changed = true;
     }
   }

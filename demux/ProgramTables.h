@@ -47,6 +47,10 @@ class ProgramTables {
 
   std::vector<Watch> watch_;          // by PID
   std::vector<std::uint16_t> pcrOf_;  // by elementary-stream PID; kNoPid when unknown
+  // The entries of watch_ and pcrOf_ ever set since the last reset, so a tune
+  // clears those instead of both whole tables.
+  std::vector<std::uint16_t> pmtPids_;
+  std::vector<std::uint16_t> streamPids_;
   std::vector<std::pair<std::uint16_t, std::unique_ptr<SectionAssembler>>> assemblers_;
   std::size_t programs_ = 0;  // PMT PIDs watched
 };

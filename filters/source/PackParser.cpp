@@ -95,7 +95,10 @@ void ParsePack(std::span<const std::uint8_t> data, ParsedPack& out, bool headerO
     if (!AtStartCode(r)) {
       if (!resyncing) ++out.malformed;
       resyncing = true;
-      r.Skip(1);
+      // Straight to the next prefix (or the end): a damaged pack is searched
+      // at memory speed, not byte by byte.
+      const std::size_t gap = r.BytesToNextStartCode();
+      r.Skip(gap > 0 ? gap : 1);
       continue;
     }
     resyncing = false;

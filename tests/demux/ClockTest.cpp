@@ -218,5 +218,30 @@ TEST(DemuxClock, FollowsThePcrPidThatThePmtNames) {
   EXPECT_EQ(blind.PcrPid(), std::optional<std::uint16_t>(0x100));
 }
 
+TEST(DemuxClock, ATuneForgetsTheTablesItLearnt) {
+  TsDemuxer demuxer;
+  Collector video;
+  OutputId id = 0;
+  demuxer.CreateOutput({}, &video, &id);
+  const std::uint32_t pid[] = {0x31};
+  demuxer.MapPids(id, pid, MediaSampleContent::kElementaryStream);
+  TsWriter writer;
+  // (A packet is taken once the next one shows it was aligned: each stream
+  // ends with one more.)
+  demuxer.Ingest(Concat({writer.Sections(0x00, {MakePat(1, 0x30)}),
+                         writer.Sections(0x30, {MakePmt(1, 0x40, {{0x02, 0x31}})}),
+                         writer.AdaptationOnly(0x40, {.pcr = 100 * kMs})}));
+  ASSERT_EQ(demuxer.PcrPid(), std::optional<std::uint16_t>(0x40));
+  demuxer.Reset();
+
+  // The new multiplex moves the PMT to 0x50: a table on the old PMT PID is
+  // no longer read.
+  demuxer.Ingest(Concat({writer.Sections(0x00, {MakePat(1, 0x50)}),
+                         writer.Sections(0x50, {MakePmt(1, 0x41, {{0x02, 0x31}})}),
+                         writer.Sections(0x30, {MakePmt(1, 0x42, {{0x02, 0x31}})}),
+                         writer.AdaptationOnly(0x41, {.pcr = 100 * kMs})}));
+  EXPECT_EQ(demuxer.PcrPid(), std::optional<std::uint16_t>(0x41));
+}
+
 }  // namespace
 }  // namespace demux::test
