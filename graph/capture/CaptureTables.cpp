@@ -41,8 +41,10 @@ bool ReceiveCaptureTables(CaptureReceiver& receiver, const std::filesystem::path
   program.channels = &channels;
   tables::GraphTables graph;
   receiver.Wire(graph);
-  // The whole transport stream passes the tuner's PID filter, as for a dump.
-  graph.recordTransportStream = true;
+  // A dump takes the whole transport stream past the tuner's PID filter;
+  // without one, only the tables the poll maps reach the demultiplexer, as on
+  // a tuner with a hardware filter, and the rest is dropped at the source.
+  graph.recordTransportStream = !dump.empty();
   graph.scanRunning = receiver.Physical();
 
   // A failing filter (the dump on a full disk) posts a graph event; nothing

@@ -17,7 +17,7 @@ namespace vtuner {
 
 class PacketSync {
  public:
-  static constexpr std::size_t kReadAhead = 1 << 20;
+  static constexpr std::size_t kReadAhead = 256 << 10;
 
   explicit PacketSync(std::shared_ptr<const Capture> capture, std::size_t readAhead = kReadAhead);
 
