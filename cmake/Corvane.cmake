@@ -10,8 +10,15 @@ endif()
 # the sanitizers see the parsers themselves. Undefined behaviour stops the run
 # like a crash, so libFuzzer keeps the input that caused it.
 if(CORVANE_FUZZ)
+  # The ignore list's digest goes on every compile line, so an edited list
+  # rebuilds the objects: neither make nor the compiler cache reads the file.
+  set(coverageIgnore ${CORVANE_ROOT}/fuzz/coverage-ignore.txt)
+  file(MD5 ${coverageIgnore} coverageIgnoreDigest)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${coverageIgnore})
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
-                      -fno-sanitize-recover=undefined)
+                      -fno-sanitize-recover=undefined
+                      -fsanitize-coverage-ignorelist=${coverageIgnore}
+                      -DCORVANE_COVERAGE_IGNORE=${coverageIgnoreDigest})
   add_link_options(-fsanitize=address,undefined)
 endif()
 # The test binaries that run media graphs on threads of their own: the ones a

@@ -72,7 +72,10 @@ fi
 # of 256 MB): a use after free inside one input is still caught, and the heap
 # no longer cycles through fresh pages, which halves the speed of the targets
 # that allocate per input.
-export ASAN_OPTIONS="quarantine_size_mb=16${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+# Allocation stacks keep their 10 innermost frames (instead of 30): enough to
+# name the owner of a bad access, and unwinding at every allocation costs the
+# targets that allocate per input a fifth of their time.
+export ASAN_OPTIONS="quarantine_size_mb=16:malloc_context_size=10${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 
 mkdir -p "$build/fuzz-logs"
 results=()
