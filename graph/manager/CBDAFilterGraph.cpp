@@ -152,6 +152,7 @@ void CBDAFilterGraph::MonitorTick() {
   if (machine_.Tuner() == TunerState::kTunerRecording) EndUnwritableRecording();
   if (machine_.Tuner() == TunerState::kTunerRecording) EndRecordingOfEndedStream();
   if (machine_.Tuner() == TunerState::kTunerRecording) WatchRecordingSignal();
+  ReportEndedStream();
 }
 
 // Both buffer sinks are the programme-stream sink underneath; the chain keeps
@@ -190,8 +191,21 @@ void CBDAFilterGraph::EndRecordingOfEndedStream() {
   if (SUCCEEDED(failure)) return;
   const std::string file = recordingPath_.string();
   machine_.EndRecording();
+  streamEndReported_ = true;
   Report("Recording stopped: the tuner's stream ended (" + com::ResultName(failure) + "). \"" +
          file + "\" keeps what was received.");
+}
+
+// Without a recording to stop, the user is still told once that the picture
+// stopped for good: nothing more comes from this tuner until the graph is
+// built again.
+void CBDAFilterGraph::ReportEndedStream() {
+  if (streamEndReported_) return;
+  const HRESULT failure = ingest_.TunerStreamFailure();
+  if (SUCCEEDED(failure)) return;
+  streamEndReported_ = true;
+  Report("The tuner's stream ended (" + com::ResultName(failure) +
+         "): nothing more arrives from it. Restart the graph to go on.");
 }
 
 // A lost lock is told once, when it has lasted long enough not to be a
@@ -261,6 +275,7 @@ HRESULT CBDAFilterGraph::BuildTunerGraph(TunerState mode) {
   const IngestGraph::Mode ingestMode =
       mode == TunerState::kTunerLive ? IngestGraph::Mode::kLive : IngestGraph::Mode::kBuffered;
   HRESULT hr = ingest_.BuildFromDevice(config_.devicePath, ingestMode, &error);
+  streamEndReported_ = false;
   if (FAILED(hr)) {
     Report(error);
     return hr;

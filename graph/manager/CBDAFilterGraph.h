@@ -129,6 +129,7 @@ class CBDAFilterGraph : private IGraphSteps {
   CMPEG2Sink* BufferSink() const;
   void EndUnwritableRecording();
   void EndRecordingOfEndedStream();
+  void ReportEndedStream();
   void WatchRecordingSignal();
   ComPtr<IMediaControl> Control();
 
@@ -166,6 +167,7 @@ class CBDAFilterGraph : private IGraphSteps {
   std::optional<std::chrono::steady_clock::time_point> signalLostSince_;
   std::time_t signalLostAt_ = 0;
   bool signalLossReported_ = false;
+  bool streamEndReported_ = false;  // for the tuner graph built last
   GraphStateMachine machine_{*this};
   TuneRequests tunes_;
   std::unique_ptr<GraphThread> thread_;

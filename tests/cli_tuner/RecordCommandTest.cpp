@@ -95,13 +95,6 @@ void ExpectPlayable(const std::string& file, double minSeconds) {
   EXPECT_EQ(decode.output, "");
 }
 
-// The sample broadcast's physical channel 31 (5.5 "KFIV") alone, as a
-// synthetic multiplex whose `clauses` follow its declaration.
-std::string KfivDescription(const std::string& clauses) {
-  return "tuners 1\npace off\nmultiplex \"Antenna US\" 31 VSB:8-VSB synthetic KFIV" + clauses +
-         "\n  tsid 0x1F05\n  channel 5.5 program=5 name=KFIV guide=movies\n";
-}
-
 TEST_F(RecordCommandTest, ALostSignalIsToldAndTheRecordingGoesOnPlayable) {
   CORVANE_REQUIRE_TOOLS("ffprobe", "ffmpeg");
   vtuner::test::TempFolder air;

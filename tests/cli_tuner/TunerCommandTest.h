@@ -37,6 +37,13 @@ class TunerCommandTest : public ::testing::Test {
   testsupport::ScopedEnv broadcast_{"CORVANE_BROADCAST", ""};
 };
 
+// The sample broadcast's physical channel 31 (5.5 "KFIV") alone, as a
+// synthetic multiplex whose `clauses` follow its declaration.
+inline std::string KfivDescription(const std::string& clauses) {
+  return "tuners 1\npace off\nmultiplex \"Antenna US\" 31 VSB:8-VSB synthetic KFIV" + clauses +
+         "\n  tsid 0x1F05\n  channel 5.5 program=5 name=KFIV guide=movies\n";
+}
+
 // The lines of a command's output.
 inline std::set<std::string> Lines(const std::string& text) {
   std::set<std::string> lines;

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "app/SettingsFile.h"
 #include "app/TunerManager.h"
 #include "common/TimeBase.h"
 #include "tests/cli_tuner/TunerCommandTest.h"
+#include "tests/vtuner/TestCapture.h"
+#include "tools/broadcast/CaptureWriter.h"
 #include "tools/broadcast/Description.h"
 #include "tools/broadcast/Listing.h"
 #include "tools/cli/scan/ScanRun.h"
@@ -37,6 +42,37 @@ TEST_F(WatchCommandTest, AFirstStartScansTheStartChannelAndShowsWhatIsOn) {
   ASSERT_FALSE(before.empty());
   EXPECT_TRUE(r.out.find(before) != std::string::npos || r.out.find(after) != std::string::npos)
       << r.out;
+}
+
+TEST_F(WatchCommandTest, ACaptureCutWhileWatchedIsToldOnce) {
+  vtuner::test::TempFolder air;
+  broadcast::BroadcastDescription kfiv;
+  std::string error;
+  ASSERT_TRUE(broadcast::ParseBroadcastDescription(KfivDescription(""), kfiv, error)) << error;
+  std::vector<std::filesystem::path> captures;
+  ASSERT_TRUE(broadcast::WriteCaptures(kfiv, 4.0, air.Path(), {}, captures, error)) << error;
+  ASSERT_EQ(captures.size(), 1u);
+  const auto broadcast =
+      air.WriteText("broadcast.txt", "tuners 1\nmultiplex \"Antenna US\" 31 VSB:8-VSB capture \"" +
+                                         captures[0].string() + "\"\n");
+  testsupport::ScopedEnv on("CORVANE_BROADCAST", broadcast.string());
+  ASSERT_EQ(Run(RunScan, {"--map", "Antenna US", "--from", "31", "--to", "31"}).code, 0);
+
+  // Watched in real time; a second and a half in, the capture loses its
+  // second half, cut inside a packet.
+  testsupport::ScopedEnv paced("CORVANE_TUNER_PACE", "1");
+  std::thread cutter([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    std::filesystem::resize_file(captures[0], std::filesystem::file_size(captures[0]) / 2 + 77);
+  });
+  const auto r = Run(RunWatch, {"31.5", "--seconds", "5"});
+  cutter.join();
+  const std::string told =
+      "corvane-cli: The tuner's stream ended (ERROR_FILE_NOT_FOUND): nothing more arrives from "
+      "it. Restart the graph to go on.\n";
+  const std::size_t at = r.err.find(told);
+  EXPECT_NE(at, std::string::npos) << r.out << r.err;
+  EXPECT_EQ(r.err.find(told, at + 1), std::string::npos) << r.err;
 }
 
 TEST_F(WatchCommandTest, TypedNumbersFollowTheListThenThePhysicalChannel) {
