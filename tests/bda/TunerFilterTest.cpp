@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <mutex>
+#include <utility>
+#include <vector>
 
+#include "common/TuneMark.h"
+#include "platform/bda/tuner/TunerFilter.h"
 #include "platform/bda/tuner/VirtualTunerFilter.h"
 #include "platform/bda/tuner/VirtualTuners.h"
 #include "platform/media/FilterGraph.h"
@@ -14,13 +20,18 @@ namespace {
 using namespace bda::test;
 
 struct TunerGraph {
-  explicit TunerGraph(std::shared_ptr<vtuner::Broadcast> broadcast) {
+  explicit TunerGraph(std::shared_ptr<vtuner::Broadcast> broadcast)
+      : TunerGraph([&] {
+          ComPtr<IBaseFilter> filter;
+          EXPECT_EQ(bda::CreateVirtualTunerFilter(broadcast, IID_PPV_ARGS(&filter)), S_OK);
+          return filter;
+        }()) {}
+  explicit TunerGraph(ComPtr<IBaseFilter> filter) : tuner(std::move(filter)) {
     media::RegisterClasses();
     EXPECT_EQ(
         CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph)),
         S_OK);
     control = graph.As<IMediaControl>();
-    EXPECT_EQ(bda::CreateVirtualTunerFilter(broadcast, IID_PPV_ARGS(&tuner)), S_OK);
     HRESULT hr = S_OK;
     renderer = new CCaptureRenderer(&hr);
     EXPECT_EQ(graph->AddFilter(tuner.Get(), u"Corvane Virtual Tuner 1"), S_OK);
@@ -128,6 +139,71 @@ TEST(TunerFilterTest, PidFilterNodeInMappedModeDropsOtherPids) {
     auto view = vtuner::test::View(std::span<const std::uint8_t>(got).subspan(at, 188));
     ASSERT_EQ(view.pid, vtuner::test::kVideoPid) << at / 188;
   }
+}
+
+// A backend that hands out one queued batch of packets a read; a batch may
+// come with a tune that happens while it is being read.
+class ScriptedStream : public bda::TunerDevice, public bda::TunerStream {
+ public:
+  bool Tune(const bda::DeviceTune&) override {
+    ++tunes_;
+    return true;
+  }
+  bda::SignalState Signal() const override { return {true, true, 100, 0}; }
+  std::uint32_t TuneCount() const override { return tunes_.load(); }
+  HRESULT Read(std::span<std::uint8_t> buffer, std::size_t* bytes) override {
+    std::lock_guard lock(mutex_);
+    *bytes = 0;
+    if (reads_.empty()) return S_OK;
+    const auto& [packets, tuned] = reads_.front();
+    *bytes = std::min(buffer.size(), packets.size());
+    std::copy_n(packets.begin(), *bytes, buffer.begin());
+    if (tuned) ++tunes_;
+    reads_.erase(reads_.begin());
+    return S_OK;
+  }
+  void Queue(std::uint16_t pid, bool tunedDuringRead) {
+    std::vector<std::uint8_t> packet(188, 0xFF);
+    packet[0] = 0x47;
+    packet[1] = static_cast<std::uint8_t>(pid >> 8);
+    packet[2] = static_cast<std::uint8_t>(pid);
+    packet[3] = 0x10;
+    std::lock_guard lock(mutex_);
+    reads_.emplace_back(packet, tunedDuringRead);
+  }
+
+ private:
+  std::atomic<std::uint32_t> tunes_{0};
+  std::mutex mutex_;
+  std::vector<std::pair<std::vector<std::uint8_t>, bool>> reads_;
+};
+
+// The tune comes while the old multiplex's packets are read, and the PID
+// filter drops them all: the sample then holds only the new multiplex, so it
+// alone is marked and carries the new tune. Marking the next one as well
+// would make the demultiplexer drop the picture that the first one began.
+TEST(TunerFilterTest, ARaceWhoseReadThePidFilterDropsMarksOnlyTheFirstNewSample) {
+  constexpr std::uint16_t kOldPid = 0x100, kNewPid = 0x200;
+  auto stream = std::make_shared<ScriptedStream>();
+  HRESULT hr = S_OK;
+  ComPtr<bda::CTunerFilter> filter(new bda::CTunerFilter(
+      "scripted tuner", GUID_NULL, stream, stream, {common::DemodulatorFamily::kVsb}, &hr));
+  ASSERT_EQ(hr, S_OK);
+  TunerGraph g(ComPtr<IBaseFilter>(filter.Get()));
+  auto pids = ControlNode<IMPEG2PIDMap>(g.tuner.Get(), KSNODE_BDA_PID_FILTER);
+  ULONG pid = kNewPid;
+  ASSERT_EQ(pids->MapPID(1, &pid, MEDIA_TRANSPORT_PACKET), S_OK);
+  ASSERT_EQ(pids.As<IBDA_PidFilter>()->put_Mode(kPidFilterMappedOnly), S_OK);
+  stream->Queue(kOldPid, true);
+  stream->Queue(kNewPid, false);
+  stream->Queue(kNewPid, false);
+
+  ASSERT_TRUE(SUCCEEDED(g.control->Run()));
+  ASSERT_TRUE(g.renderer->WaitForSamples(2, 5000));
+  const auto samples = g.renderer->Samples();
+  EXPECT_TRUE(samples[0].discontinuity);
+  EXPECT_EQ(common::TuneMarkOf(samples[0].typeSpecificFlags), 1u);
+  EXPECT_FALSE(samples[1].discontinuity);
 }
 
 TEST(TunerFilterTest, AnswersCannotCueWhilePaused) {

@@ -139,10 +139,13 @@ class CTunerFilter::OutputPin : public CSourceStream {
     HRESULT hr = sample->GetPointer(&data);
     if (FAILED(hr)) return hr;
     const std::span<std::uint8_t> buffer(data, static_cast<std::size_t>(sample->GetSize()));
-    const std::uint32_t tunesBefore = stream_->TuneCount();
+    // The tune count when the read whose packets the sample holds began: a
+    // read the PID filter emptied leaves nothing of its tune in the sample.
+    std::uint32_t tunesBefore = 0;
     std::size_t length = 0;
     for (;;) {
       std::size_t read = 0;
+      tunesBefore = stream_->TuneCount();
       hr = stream_->Read(buffer, &read);
       if (FAILED(hr)) return hr;
       if (read == 0) return S_FALSE;
