@@ -116,16 +116,10 @@ TEST_F(RecordCommandTest, ALostSignalIsToldAndTheRecordingGoesOnPlayable) {
 TEST_F(RecordCommandTest, ACaptureCutWhileRecordedEndsTheRecordingPlayableAndSaysWhy) {
   CORVANE_REQUIRE_TOOLS("ffprobe", "ffmpeg");
   vtuner::test::TempFolder air;
-  broadcast::BroadcastDescription kfiv;
   std::string error;
-  ASSERT_TRUE(broadcast::ParseBroadcastDescription(KfivDescription(""), kfiv, error)) << error;
-  std::vector<std::filesystem::path> captures;
-  ASSERT_TRUE(broadcast::WriteCaptures(kfiv, 4.0, air.Path(), {}, captures, error)) << error;
-  ASSERT_EQ(captures.size(), 1u);
-  const auto broadcast =
-      air.WriteText("broadcast.txt", "tuners 1\nmultiplex \"Antenna US\" 31 VSB:8-VSB capture \"" +
-                                         captures[0].string() + "\"\n");
-  testsupport::ScopedEnv on("CORVANE_BROADCAST", broadcast.string());
+  const KfivCapture kfiv = WriteKfivCapture(air, &error);
+  ASSERT_FALSE(kfiv.capture.empty()) << error;
+  testsupport::ScopedEnv on("CORVANE_BROADCAST", kfiv.broadcast.string());
   // In real time, so that the cut surely comes while the recording runs.
   testsupport::ScopedEnv paced("CORVANE_TUNER_PACE", "1");
 
@@ -139,8 +133,8 @@ TEST_F(RecordCommandTest, ACaptureCutWhileRecordedEndsTheRecordingPlayableAndSay
       std::error_code ec;
       for (const auto& entry : std::filesystem::directory_iterator(videos, ec)) {
         if (entry.path().extension() == ".mpg" && entry.file_size(ec) > (1u << 20)) {
-          std::filesystem::resize_file(captures[0],
-                                       std::filesystem::file_size(captures[0]) / 2 + 77);
+          std::filesystem::resize_file(kfiv.capture,
+                                       std::filesystem::file_size(kfiv.capture) / 2 + 77);
           cut = true;
         }
       }

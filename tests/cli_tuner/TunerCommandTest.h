@@ -13,6 +13,9 @@
 #include "tests/support/ConfigRoot.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/vtuner/TestCapture.h"
+#include "tools/broadcast/CaptureWriter.h"
+#include "tools/broadcast/Description.h"
 
 namespace cli::test {
 
@@ -42,6 +45,25 @@ class TunerCommandTest : public ::testing::Test {
 inline std::string KfivDescription(const std::string& clauses) {
   return "tuners 1\npace off\nmultiplex \"Antenna US\" 31 VSB:8-VSB synthetic KFIV" + clauses +
          "\n  tsid 0x1F05\n  channel 5.5 program=5 name=KFIV guide=movies\n";
+}
+
+// KFIV as a capture of four seconds written into `air`, and the broadcast
+// file beside it that names the capture. Both empty when the capture could
+// not be written (the reason in `error`).
+struct KfivCapture {
+  std::filesystem::path capture;
+  std::filesystem::path broadcast;
+};
+inline KfivCapture WriteKfivCapture(vtuner::test::TempFolder& air, std::string* error) {
+  broadcast::BroadcastDescription kfiv;
+  std::vector<std::filesystem::path> captures;
+  if (!broadcast::ParseBroadcastDescription(KfivDescription(""), kfiv, *error) ||
+      !broadcast::WriteCaptures(kfiv, 4.0, air.Path(), {}, captures, *error) ||
+      captures.size() != 1)
+    return {};
+  return {captures[0], air.WriteText("broadcast.txt",
+                                     "tuners 1\nmultiplex \"Antenna US\" 31 VSB:8-VSB capture \"" +
+                                         captures[0].string() + "\"\n")};
 }
 
 // The lines of a command's output.

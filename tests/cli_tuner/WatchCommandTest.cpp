@@ -46,16 +46,10 @@ TEST_F(WatchCommandTest, AFirstStartScansTheStartChannelAndShowsWhatIsOn) {
 
 TEST_F(WatchCommandTest, ACaptureCutWhileWatchedIsToldOnce) {
   vtuner::test::TempFolder air;
-  broadcast::BroadcastDescription kfiv;
   std::string error;
-  ASSERT_TRUE(broadcast::ParseBroadcastDescription(KfivDescription(""), kfiv, error)) << error;
-  std::vector<std::filesystem::path> captures;
-  ASSERT_TRUE(broadcast::WriteCaptures(kfiv, 4.0, air.Path(), {}, captures, error)) << error;
-  ASSERT_EQ(captures.size(), 1u);
-  const auto broadcast =
-      air.WriteText("broadcast.txt", "tuners 1\nmultiplex \"Antenna US\" 31 VSB:8-VSB capture \"" +
-                                         captures[0].string() + "\"\n");
-  testsupport::ScopedEnv on("CORVANE_BROADCAST", broadcast.string());
+  const KfivCapture kfiv = WriteKfivCapture(air, &error);
+  ASSERT_FALSE(kfiv.capture.empty()) << error;
+  testsupport::ScopedEnv on("CORVANE_BROADCAST", kfiv.broadcast.string());
   ASSERT_EQ(Run(RunScan, {"--map", "Antenna US", "--from", "31", "--to", "31"}).code, 0);
 
   // Watched in real time; a second and a half in, the capture loses its
@@ -63,7 +57,7 @@ TEST_F(WatchCommandTest, ACaptureCutWhileWatchedIsToldOnce) {
   testsupport::ScopedEnv paced("CORVANE_TUNER_PACE", "1");
   std::thread cutter([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    std::filesystem::resize_file(captures[0], std::filesystem::file_size(captures[0]) / 2 + 77);
+    std::filesystem::resize_file(kfiv.capture, std::filesystem::file_size(kfiv.capture) / 2 + 77);
   });
   const auto r = Run(RunWatch, {"31.5", "--seconds", "5"});
   cutter.join();
