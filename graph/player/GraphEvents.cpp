@@ -176,6 +176,7 @@ void HandleTunerGraphEvents(IMediaEventEx* events, PlayerGraph& player,
                             IGraphEventActions& actions) {
   Drain(events, [&](const Event& e) {
     actions.Trace(TraceLine("sink", e));
+    RaiseFilterFailure(e.code, e.first, e.second);  // the dump's full disk
     switch (e.code) {
       case kComplete:
         actions.Trace(PlayerStatusLine(player));

@@ -9,9 +9,9 @@
 // of the picture lays the video out again; a stale or deleted part of the
 // buffer under a paused player resumes it at the live position; a time hole
 // refreshes the window's controls.
-// Tuner graph: its end of stream and a rate change refresh the controls (the
-// end also traces the player's state and rate); a size change lays the video
-// out.
+// Tuner graph: a filter failure (the dump's full disk) raises its message;
+// its end of stream and a rate change refresh the controls (the end also
+// traces the player's state and rate); a size change lays the video out.
 #pragma once
 
 #include <string>

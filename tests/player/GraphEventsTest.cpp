@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/ErrorBox.h"
+#include "filters/dump/Dump.h"
 #include "graph/player/GraphEvents.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/media/MediaGuids.h"
@@ -49,6 +51,22 @@ TEST(GraphEvents, ABurstIsHandledInOneCallInQueueOrder) {
   LONG code = 0;
   LONG_PTR first = 0, second = 0;
   EXPECT_NE(events->GetEvent(&code, &first, &second, 0), S_OK);
+}
+
+TEST(GraphEvents, TheDumpsFullDiskOnTheTunerGraphRaisesItsBox) {
+  TestOptions();
+  common::ErrorCapture boxes;
+  ComPtr<IMediaEventSink> sink;
+  ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&sink)),
+            S_OK);
+  sink->Notify(EC_DUMP_DISK_FULL, HRESULT_FROM_WIN32(ERROR_DISK_FULL), 0);
+  ComPtr<IMediaEventEx> events;
+  ASSERT_EQ(sink.As(&events), S_OK);
+  graph::VideoWindowState window;
+  graph::PlayerGraph player(window);
+  RecordedActions actions;
+  graph::HandleTunerGraphEvents(events.Get(), player, actions);
+  EXPECT_EQ(boxes.Captions(), std::vector<std::string>{"Dump Filter failure"});
 }
 
 TEST(GraphEvents, CodesWithoutANameAreNamedByTheirNumber) {
