@@ -121,15 +121,20 @@ TEST(ProgramClockArrival, ThePcrWrapIsNoGap) {
   EXPECT_EQ(clock.TimeOf(500 * 90), 10 * kSecond + 520 * kUnitsPerMs);
 }
 
+// Maps `pid` as an elementary stream onto a new output of `demuxer` into `out`.
+void MapStream(TsDemuxer& demuxer, Collector& out, std::uint32_t pid) {
+  OutputId id = 0;
+  demuxer.CreateOutput({}, &out, &id);
+  const std::uint32_t pids[] = {pid};
+  demuxer.MapPids(id, pids, MediaSampleContent::kElementaryStream);
+}
+
 // The engine hands each chunk's arrival to the clock; a resync (a tune on the
 // input) re-anchors at the next PCR's arrival.
 TEST(DemuxClock, SamplesAreTimedFromTheArrivalOfTheirPcr) {
   TsDemuxer demuxer;
   Collector audio;
-  OutputId id = 0;
-  demuxer.CreateOutput({}, &audio, &id);
-  const std::uint32_t pid[] = {0x34};
-  demuxer.MapPids(id, pid, MediaSampleContent::kElementaryStream);
+  MapStream(demuxer, audio, 0x34);
   TsWriter writer;
   const Bytes frame = Pattern(300, 1);
   // Each chunk: a PCR, a frame 100 ms on, and a null packet that confirms the
@@ -159,10 +164,7 @@ TEST(DemuxClock, PrefersThePcrOfAMappedStream) {
   Observer observer;
   demuxer.SetClockObserver(&observer);
   Collector video;
-  OutputId id = 0;
-  demuxer.CreateOutput({}, &video, &id);
-  const std::uint32_t pid[] = {0x31};
-  demuxer.MapPids(id, pid, MediaSampleContent::kElementaryStream);
+  MapStream(demuxer, video, 0x31);
   TsWriter writer;
   // Another programme's PCR comes first, then the mapped stream's.
   demuxer.Ingest(writer.AdaptationOnly(0x100, {.pcr = 777 * kMs}));
@@ -189,10 +191,7 @@ TEST(DemuxClock, PrefersThePcrOfAMappedStream) {
 TEST(DemuxClock, FollowsThePcrPidThatThePmtNames) {
   TsDemuxer demuxer;
   Collector video;
-  OutputId id = 0;
-  demuxer.CreateOutput({}, &video, &id);
-  const std::uint32_t pid[] = {0x31};
-  demuxer.MapPids(id, pid, MediaSampleContent::kElementaryStream);
+  MapStream(demuxer, video, 0x31);
   TsWriter writer;
   // Programme 1 has its PCR on 0x40; programme 2 (on 0x100) is louder.
   Bytes stream = Concat({writer.Sections(0x00, {MakePat(1, 0x30)}),
@@ -212,8 +211,7 @@ TEST(DemuxClock, FollowsThePcrPidThatThePmtNames) {
   EXPECT_EQ(demuxer.PcrPid(), std::optional<std::uint16_t>(0x40));
   // Without a PMT the same input would settle for the loud programme.
   TsDemuxer blind;
-  blind.CreateOutput({}, &video, &id);
-  blind.MapPids(id, pid, MediaSampleContent::kElementaryStream);
+  MapStream(blind, video, 0x31);
   blind.Ingest(Bytes(stream.begin() + 2 * 188, stream.end()));
   EXPECT_EQ(blind.PcrPid(), std::optional<std::uint16_t>(0x100));
 }
@@ -221,10 +219,7 @@ TEST(DemuxClock, FollowsThePcrPidThatThePmtNames) {
 TEST(DemuxClock, ATuneForgetsTheTablesItLearnt) {
   TsDemuxer demuxer;
   Collector video;
-  OutputId id = 0;
-  demuxer.CreateOutput({}, &video, &id);
-  const std::uint32_t pid[] = {0x31};
-  demuxer.MapPids(id, pid, MediaSampleContent::kElementaryStream);
+  MapStream(demuxer, video, 0x31);
   TsWriter writer;
   // (A packet is taken once the next one shows it was aligned: each stream
   // ends with one more.)

@@ -1,6 +1,7 @@
 // The graph-event handlers: queue order, names, and what each event does.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,48 +29,49 @@ std::string TraceOf(LONG code, int first, int second) {
          "\n Params: " + std::to_string(first) + ", " + std::to_string(second) + "\n";
 }
 
-TEST(GraphEvents, ABurstIsHandledInOneCallInQueueOrder) {
-  TestOptions();
-  ComPtr<IMediaEventSink> sink;
-  ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&sink)),
-            S_OK);
+// A filter graph's event queue, and a player to handle its events for.
+class GraphEvents : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestOptions();
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&sink_)),
+        S_OK);
+    ASSERT_EQ(sink_.As(&events_), S_OK);
+    player_.emplace(window_);
+  }
+
+  ComPtr<IMediaEventSink> sink_;
+  ComPtr<IMediaEventEx> events_;
+  graph::VideoWindowState window_;
+  std::optional<graph::PlayerGraph> player_;
+  RecordedActions actions_;
+};
+
+TEST_F(GraphEvents, ABurstIsHandledInOneCallInQueueOrder) {
   const LONG codes[] = {10, 806, 0x1234, 813, 83};
   for (int i = 0; i < 5; ++i)
-    sink->Notify(codes[i], i, 10 * i);
-  ComPtr<IMediaEventEx> events;
-  ASSERT_EQ(sink.As(&events), S_OK);
-  graph::VideoWindowState window;
-  graph::PlayerGraph player(window);
-  RecordedActions actions;
-  graph::HandlePlayerGraphEvents(events.Get(), player, actions);
+    sink_->Notify(codes[i], i, 10 * i);
+  graph::HandlePlayerGraphEvents(events_.Get(), *player_, actions_);
 
   const std::vector<std::string> expected{TraceOf(10, 0, 0),      "layout",
                                           TraceOf(806, 1, 10),    "refresh",
                                           TraceOf(0x1234, 2, 20), TraceOf(813, 3, 30),
                                           TraceOf(83, 4, 40),     "layout"};
-  EXPECT_EQ(actions.done, expected);
+  EXPECT_EQ(actions_.done, expected);
   LONG code = 0;
   LONG_PTR first = 0, second = 0;
-  EXPECT_NE(events->GetEvent(&code, &first, &second, 0), S_OK);
+  EXPECT_NE(events_->GetEvent(&code, &first, &second, 0), S_OK);
 }
 
-TEST(GraphEvents, TheDumpsFullDiskOnTheTunerGraphRaisesItsBox) {
-  TestOptions();
+TEST_F(GraphEvents, TheDumpsFullDiskOnTheTunerGraphRaisesItsBox) {
   common::ErrorCapture boxes;
-  ComPtr<IMediaEventSink> sink;
-  ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&sink)),
-            S_OK);
-  sink->Notify(EC_DUMP_DISK_FULL, HRESULT_FROM_WIN32(ERROR_DISK_FULL), 0);
-  ComPtr<IMediaEventEx> events;
-  ASSERT_EQ(sink.As(&events), S_OK);
-  graph::VideoWindowState window;
-  graph::PlayerGraph player(window);
-  RecordedActions actions;
-  graph::HandleTunerGraphEvents(events.Get(), player, actions);
+  sink_->Notify(EC_DUMP_DISK_FULL, HRESULT_FROM_WIN32(ERROR_DISK_FULL), 0);
+  graph::HandleTunerGraphEvents(events_.Get(), *player_, actions_);
   EXPECT_EQ(boxes.Captions(), std::vector<std::string>{"Dump Filter failure"});
 }
 
-TEST(GraphEvents, CodesWithoutANameAreNamedByTheirNumber) {
+TEST_F(GraphEvents, CodesWithoutANameAreNamedByTheirNumber) {
   EXPECT_EQ(graph::EventName(0x1234), "Unknown event 0x1234");
   EXPECT_EQ(graph::EventName(4), "Unknown event 0x4");
   EXPECT_EQ(graph::EventName(0x8001), "EC_USER 0x8001");
