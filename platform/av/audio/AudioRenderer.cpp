@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <string>
 #include <thread>
 
 #include "platform/av/audio/AlsaDevice.h"
@@ -29,6 +31,17 @@ std::int64_t TimeToFrames(REFERENCE_TIME time, unsigned rate) {
 
 std::unique_ptr<IAudioDevice> OpenDefaultDevice(const AudioFormat& format, std::string* error) {
   return OpenAlsaDevice("default", format, error);
+}
+
+// A machine without a sound device fails to open one at every channel change;
+// the line is printed once per distinct reason, not once per renderer.
+void TellNoSoundDevice(const std::string& error) {
+  static std::mutex mutex;
+  static std::string lastError;
+  std::lock_guard lock(mutex);
+  if (error == lastError) return;
+  lastError = error;
+  std::printf("Audio renderer: no sound device (%s), playing without sound\n", error.c_str());
 }
 
 }  // namespace
@@ -91,7 +104,7 @@ void CAudioRenderer::OpenDevice(const AudioFormat& format) {
   std::string error;
   std::shared_ptr<IAudioDevice> device = opener_(format, &error);
   if (!device) {
-    std::printf("Audio renderer: no sound device (%s), playing without sound\n", error.c_str());
+    TellNoSoundDevice(error);
     return;
   }
   {
