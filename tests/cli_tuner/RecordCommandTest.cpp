@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -88,7 +89,7 @@ void ExpectPlayable(const std::string& file, double minSeconds) {
       testsupport::RunTool("ffprobe -v error -show_entries format=duration -of csv=p=0 " +
                            testsupport::ShellQuote(file) + " 2>&1");
   ASSERT_EQ(probe.status, 0) << probe.output;
-  EXPECT_GE(std::stod(probe.output), minSeconds);
+  EXPECT_GE(std::atof(probe.output.c_str()), minSeconds) << probe.output;
   const auto decode = testsupport::RunTool("ffmpeg -v error -i " + testsupport::ShellQuote(file) +
                                            " -f null - 2>&1");
   EXPECT_EQ(decode.status, 0);
