@@ -20,6 +20,9 @@ namespace {
 RegistryKey gRoots[3] = {{0, "", true}, {1, "", true}, {2, "", true}};
 const char* const kRootFiles[3] = {"HKEY_CLASSES_ROOT.reg", "HKEY_CURRENT_USER.reg",
                                    "HKEY_LOCAL_MACHINE.reg"};
+// Levels of keys below a root, as many as the registry this store stands in
+// for allows.
+constexpr std::size_t kMaxKeyDepth = 512;
 
 struct Value {
   DWORD type = REG_NONE;
@@ -163,10 +166,17 @@ class Store {
     Node* current = nullptr;
     while (std::getline(in, line)) {
       if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-        Node* node = &roots_[root];
-        for (const std::string& part : SplitPath(line.substr(1, line.size() - 2))) {
-          node = &node->children[part];
+        const std::vector<std::string> parts = SplitPath(line.substr(1, line.size() - 2));
+        // A key deeper than a registry allows comes only from a damaged file:
+        // it is left out with its values, as saving and freeing a tree that
+        // deep would recurse once per level.
+        if (parts.size() > kMaxKeyDepth) {
+          current = nullptr;
+          continue;
         }
+        Node* node = &roots_[root];
+        for (const std::string& part : parts)
+          node = &node->children[part];
         current = node;
       } else if (current != nullptr && !line.empty() && line.front() == '"') {
         std::string name;

@@ -81,6 +81,26 @@ TEST_F(StoresTest, RegistryKeysWrittenByAnotherWriterAreKeptAndSeen) {
   RegCloseKey(key);
 }
 
+TEST_F(StoresTest, ARegistryFileWithAKeyTooDeepLoadsWithoutItAndSavesAgain) {
+  std::string deep = "a";
+  for (int level = 1; level < 50'000; ++level)
+    deep += "\\a";
+  std::filesystem::create_directories(root_ / "registry");
+  {
+    std::ofstream file(root_ / "registry" / "HKEY_CURRENT_USER.reg");
+    file << "Corvane registry 1\n[Kept]\n\"Name\"=1:6b65707400\n[" << deep
+         << "]\n\"Lost\"=4:01000000\n";
+  }
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Kept", &key), ERROR_SUCCESS);
+  ASSERT_EQ(com::RegWriteString(key, "Other", "saved"), ERROR_SUCCESS);
+  std::string text;
+  EXPECT_TRUE(com::RegReadString(key, "Name", &text));
+  EXPECT_EQ(text, "kept");
+  RegCloseKey(key);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "a", &key), ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(StoresTest, RegistryMissingKeysSmallBuffersAndDeletion) {
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{none}", &key), ERROR_FILE_NOT_FOUND);
