@@ -2,26 +2,31 @@
 # Builds the fuzz targets and runs them one after the other, each for a time
 # or a number of executions, then prints one line per target.
 #
-# usage: fuzz/run.sh [-t SECONDS | -n RUNS] [-T SECONDS] [-B BUILD_DIR] [-j JOBS] [TARGET...]
+# usage: fuzz/run.sh [-t SECONDS | -n RUNS] [-T SECONDS] [-B BUILD_DIR] [-j JOBS] [-f WORKERS] [TARGET...]
 #   -t  seconds per target (default 60)       -n  executions per target instead
 #       (both: whichever comes first)
 #   -T  seconds one input may take (default 10; more on a loaded machine)
 #   -B  build folder (default build-fuzz)      -j  build jobs (default 2)
+#   -f  fuzz each target in this many worker processes at once, sharing one
+#       corpus (libFuzzer's fork mode); -n then counts the workers' executions
+#       together. Each worker is a short-lived process that would start its
+#       inputs small again, so fork mode lets inputs reach the full length at once.
 # Each target keeps its corpus in BUILD_DIR/corpus/<target> (seeded on the first
 # run), its log in BUILD_DIR/fuzz-logs/<target>.log and any failing input in
 # BUILD_DIR/artifacts/<target>/.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-seconds=60 timed="" runs="" timeout=10 build="$root/build-fuzz" jobs=2
-while getopts "t:n:T:B:j:" opt; do
+seconds=60 timed="" runs="" timeout=10 build="$root/build-fuzz" jobs=2 workers=""
+while getopts "t:n:T:B:j:f:" opt; do
   case $opt in
     t) seconds=$OPTARG timed=1 ;;
     n) runs=$OPTARG ;;
     T) timeout=$OPTARG ;;
     B) build=$OPTARG ;;
     j) jobs=$OPTARG ;;
-    *) sed -n '4,12p' "$0" >&2; exit 2 ;;
+    f) workers=$OPTARG ;;
+    *) sed -n '4,16p' "$0" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -97,6 +102,7 @@ for target in "${wanted[@]}"; do
   limit="-max_total_time=$seconds"
   [ -n "$runs" ] && limit="-runs=$runs"
   [ -n "$runs" ] && [ -n "$timed" ] && limit="-runs=$runs -max_total_time=$seconds"
+  [ -n "$workers" ] && limit="$limit -fork=$workers -len_control=0"
   log="$build/fuzz-logs/$target.log"
   start=$(date +%s.%N)
   # shellcheck disable=SC2086
@@ -105,6 +111,8 @@ for target in "${wanted[@]}"; do
   elapsed=$(echo "$(date +%s.%N) - $start" | bc)
 
   executions=$(sed -n 's/^stat::number_of_executed_units: *\([0-9]*\).*/\1/p' "$log" | tail -n1)
+  # Fork mode prints no final stats; its last progress line holds the total.
+  [ -z "$executions" ] && executions=$(sed -n 's/^#\([0-9]*\):.*/\1/p' "$log" | tail -n1)
   cov=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n1 | awk '{print $2 "/" $4}')
   if [ "$status" -eq 0 ]; then
     result=ok
