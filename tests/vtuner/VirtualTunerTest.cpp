@@ -144,6 +144,27 @@ TEST_F(VirtualTunerTest, ADropoutLosesTheLockForItsTimeThenGoesOnWhereItStopped)
     ASSERT_GT(tuner.Read(chunk), 0u);
 }
 
+TEST_F(VirtualTunerTest, AHeldStreamStopsAtTheHoldStaysLockedAndGoesOnWhenItMoves) {
+  auto broadcast = Load("pace off\nmultiplex \"Antenna US\" 22 VSB capture a.ts\n");
+  constexpr std::uint64_t kSecond = 27'000'000;
+  broadcast->HoldStreamsAt(0);
+  VirtualTuner tuner(broadcast, clock_);
+  ASSERT_TRUE(tuner.Tune(kChannel22, DemodulatorFamily::kVsb));
+  std::vector<std::uint8_t> chunk(188 * 64);
+  EXPECT_EQ(tuner.Read(chunk), 0u);
+  EXPECT_TRUE(tuner.Statistics().locked);
+
+  broadcast->HoldStreamsAt(kSecond);
+  std::size_t reads = 0;
+  while (tuner.Read(chunk) > 0)
+    ASSERT_LT(++reads, 10'000u);
+  EXPECT_GE(tuner.StreamTime(), kSecond);
+  EXPECT_LT(tuner.StreamTime(), kSecond + kSecond / 10);
+
+  broadcast->HoldStreamsAt(2 * kSecond);
+  EXPECT_GT(tuner.Read(chunk), 0u);
+}
+
 TEST_F(VirtualTunerTest, ACaptureWithoutPacketsDoesNotLock) {
   folder_.WriteText("junk.ts", std::string(5000, 'x'));
   auto broadcast = Load("multiplex frequency 600000000 QAM capture junk.ts\n");

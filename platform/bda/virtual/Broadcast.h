@@ -3,6 +3,9 @@
 // one) and the factory of synthetic multiplexes, once one is plugged in.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -32,6 +35,14 @@ class Broadcast {
 
   void SetSyntheticSourceFactory(SyntheticSourceFactory factory);
 
+  // Every tuner of the broadcast delivers nothing once it has delivered
+  // `ticks` of stream (27 MHz) since its tune, until the hold moves on. A
+  // command on an unpaced broadcast steps the stream with it a second at a
+  // time, so what it does at a second happens exactly there and not wherever
+  // the racing stream has got to meanwhile. No hold until one is set.
+  void HoldStreamsAt(std::uint64_t ticks) { streamHold_ = ticks; }
+  std::uint64_t StreamHold() const { return streamHold_; }
+
   // The multiplex received at (frequency, family), or null.
   const MultiplexDecl* Find(std::uint64_t frequencyHz, common::DemodulatorFamily family) const {
     return FindMultiplex(description_, frequencyHz, family);
@@ -46,6 +57,7 @@ class Broadcast {
 
   const BroadcastDescription description_;
   const bool paced_;
+  std::atomic<std::uint64_t> streamHold_{std::numeric_limits<std::uint64_t>::max()};
   std::mutex mutex_;
   SyntheticSourceFactory synthetic_;
   std::map<std::filesystem::path, std::weak_ptr<const Capture>> captures_;

@@ -83,7 +83,7 @@ std::size_t VirtualTuner::Read(std::span<std::uint8_t> out) {
   std::size_t written = 0;
   {
     std::lock_guard lock(mutex_);
-    if (!source_ || InDropoutLocked()) return 0;
+    if (!source_ || pacer_.StreamTime() >= broadcast_->StreamHold() || InDropoutLocked()) return 0;
     written = source_->Read(out);
     // Accounted paced or not, so the stream time delivered is known either way.
     if (written > 0) due = pacer_.Account(out.first(written));

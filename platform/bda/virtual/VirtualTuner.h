@@ -46,8 +46,8 @@ class VirtualTuner {
   const MultiplexDecl* Multiplex() const;
 
   // Fills `out` with whole packets (as many as fit) and returns the byte count;
-  // 0 without lock (also during a dropout) or when `out` holds less than one
-  // packet. Paced, it returns
+  // 0 without lock (also during a dropout), while the broadcast holds the
+  // stream, or when `out` holds less than one packet. Paced, it returns
   // when the last packet given is due.
   std::size_t Read(std::span<std::uint8_t> out);
 

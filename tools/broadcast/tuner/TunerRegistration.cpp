@@ -6,11 +6,11 @@
 
 namespace broadcast {
 
-bool RegisterTuners(std::string* error) {
+std::shared_ptr<vtuner::Broadcast> RegisterTuners(std::string* error) {
   auto broadcast = LoadBroadcast(error);
   if (broadcast) bda::RegisterVirtualTuners(broadcast);
   linuxdvb::RegisterDvbTuners();
-  return broadcast != nullptr;
+  return broadcast;
 }
 
 void UnregisterTuners() {

@@ -3,14 +3,18 @@
 // listed in the system device enumerator.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "platform/bda/virtual/Broadcast.h"
 
 namespace broadcast {
 
 // Lists both kinds of tuner. The DVB adapters are listed even when the
 // broadcast cannot be loaded; then there are no virtual tuners, and the
-// result is false with the reason in `error`.
-bool RegisterTuners(std::string* error);
+// result is null with the reason in `error`. Else it is the broadcast the
+// virtual tuners receive.
+std::shared_ptr<vtuner::Broadcast> RegisterTuners(std::string* error);
 
 // Takes both kinds out of the device enumerator again.
 void UnregisterTuners();

@@ -79,6 +79,11 @@ int RunRecord(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   target.Attach(graph.get());
   graph->SetRecordingTitle(common::FromUtf8(o.title));
   graph->SetRecordingOrigin(1);
+  // An unpaced stream waits for the recording and stops at its end, so that
+  // the recording holds the minutes asked for from the tune's first packet,
+  // not what the racing stream delivered before the file opened or before
+  // the graph stopped.
+  session.HoldUnpacedStreamAt(0);
   // The tuner graph is built, run on the channel and recorded in one step.
   if (FAILED(graph->RequestGraphState(48, 0))) return Fail(err, "the recording did not start");
   const std::filesystem::path file = graph->RecordingPath();
@@ -93,6 +98,7 @@ int RunRecord(std::span<const std::string> args, std::FILE* out, std::FILE* err)
   const bool paced = TunerPaced(*graph);
   const auto start = std::chrono::steady_clock::now();
   const std::int64_t seconds = std::int64_t{o.minutes} * 60;
+  session.HoldUnpacedStreamAt(seconds);
   std::int64_t second = 0;
   // The graph ends a recording whose file cannot be written and says why.
   const auto recording = [&] { return graph->Tuner() == graph::TunerState::kTunerRecording; };

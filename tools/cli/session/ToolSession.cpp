@@ -16,6 +16,8 @@
 namespace cli {
 namespace {
 
+constexpr std::uint64_t kTicksPerSecond = 27'000'000;
+
 bool Present(const std::vector<graph::TunerInfo>& tuners, const app::TunerEntry& entry) {
   const std::u16string path(common::FieldView(entry.devicePath));
   return std::any_of(tuners.begin(), tuners.end(),
@@ -45,7 +47,8 @@ bool ToolSession::Open(const std::u16string& instance, const std::string& tuner,
                                               channels_);
   file_->LoadSettingsFile();
 
-  if (!broadcast::RegisterTuners(error)) return false;
+  broadcast_ = broadcast::RegisterTuners(error);
+  if (!broadcast_) return false;
   const std::vector<graph::TunerInfo> tuners = graph::EnumerateTuners();
   if (tuners.empty()) {
     *error = "no tuner";
@@ -116,6 +119,11 @@ graph::GraphServices ToolSession::Services(graph::IGraphMessageTarget* target) {
   return graph::GraphServices{&channels_, &tables_, target, nullptr};
 }
 
+void ToolSession::HoldUnpacedStreamAt(std::int64_t second) {
+  if (broadcast_ && !broadcast_->Paced())
+    broadcast_->HoldStreamsAt(std::uint64_t(second) * kTicksPerSecond);
+}
+
 bool ToolSession::Save(const tuning::ChannelLocator& current) {
   file_->SetCurrentChannelQuery([current] { return std::optional(current); });
   return file_->SaveAll();
@@ -139,7 +147,6 @@ void RunUntilStreamSecond(graph::CBDAFilterGraph& graph, bool paced, std::int64_
     graph.MonitorTick();
     return;
   }
-  constexpr std::uint64_t kTicksPerSecond = 27'000'000;
   const auto wallLimit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   while (TunerStreamTime(graph).value_or(0) < std::uint64_t(second) * kTicksPerSecond &&
          std::chrono::steady_clock::now() < wallLimit) {

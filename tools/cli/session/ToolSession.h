@@ -15,6 +15,7 @@
 #include "app/SettingsFile.h"
 #include "app/TunerManager.h"
 #include "graph/manager/CBDAFilterGraph.h"
+#include "platform/bda/virtual/Broadcast.h"
 #include "platform/ui/DataFolderLock.h"
 #include "tables/poll/PollSections.h"
 #include "tuning/ChannelList.h"
@@ -55,6 +56,11 @@ class ToolSession {
   // Why the last Save failed, for the user; empty after a success.
   std::string SaveError() const { return file_ ? file_->SaveError() : std::string(); }
 
+  // Holds the stream of the broadcast's virtual tuners at `second` since
+  // their tune when the broadcast is not paced: nothing past it is delivered
+  // until the hold moves on. Nothing for a paced broadcast.
+  void HoldUnpacedStreamAt(std::int64_t second);
+
   const std::filesystem::path& DataFolder() const { return dataFolder_; }
   app::TunerManager& Manager() { return *manager_; }
   app::Settings& Settings() { return manager_->settings; }
@@ -67,6 +73,7 @@ class ToolSession {
   tables::ProgramTables tables_;
   std::filesystem::path dataFolder_;
   std::unique_ptr<app::SettingsFile> file_;
+  std::shared_ptr<vtuner::Broadcast> broadcast_;
   std::optional<ui::DataFolderLock> lock_;
   int presentTuners_ = 0;
 };
