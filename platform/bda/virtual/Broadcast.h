@@ -36,10 +36,11 @@ class Broadcast {
   void SetSyntheticSourceFactory(SyntheticSourceFactory factory);
 
   // Every tuner of the broadcast delivers nothing once it has delivered
-  // `ticks` of stream (27 MHz) since its tune, until the hold moves on. A
-  // command on an unpaced broadcast steps the stream with it a second at a
-  // time, so what it does at a second happens exactly there and not wherever
-  // the racing stream has got to meanwhile. No hold until one is set.
+  // `ticks` of stream (27 MHz) since its tune, until the hold moves on. On an
+  // unpaced broadcast, where a minute of stream passes in moments, a command
+  // holds the stream until its recording has opened and stops it at the
+  // recording's end, so that the recording holds exactly the time asked for.
+  // No hold until one is set.
   void HoldStreamsAt(std::uint64_t ticks) { streamHold_ = ticks; }
   std::uint64_t StreamHold() const { return streamHold_; }
 
