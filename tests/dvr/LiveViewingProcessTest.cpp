@@ -21,7 +21,7 @@ TEST(LiveViewingProcess, TheDecodedPictureReachesTheMainWindowsPlayer) {
   ASSERT_TRUE(run.WaitStarted());
   std::this_thread::sleep_for(std::chrono::seconds(8));
   run.Terminate();
-  ASSERT_EQ(run.WaitExit(30'000), 0);
+  ASSERT_EQ(run.WaitExit(30'000), 0) << run.Err();
   EXPECT_NE(run.Out().find("source graph event code: EC_VIDEO_SIZE_CHANGED"), std::string::npos)
       << run.Out() << run.Err();
 }

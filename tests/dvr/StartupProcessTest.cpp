@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -21,12 +22,16 @@ std::vector<char> Bytes(const fs::path& file) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Starts the program, ends it with SIGTERM and returns its exit code.
+// Starts the program, ends it with SIGTERM and returns its exit code; what
+// the program wrote to its error stream goes to the test's when it did not
+// end with zero (a sanitizer's report, say).
 std::optional<int> RunAndTerminate(const fs::path& home, std::vector<std::string> args) {
   ProgramRun run(home, std::move(args));
   if (!run.WaitStarted()) return std::nullopt;
   run.Terminate();
-  return run.WaitExit(kExitPatience);
+  const auto code = run.WaitExit(kExitPatience);
+  if (code != 0) std::fprintf(stderr, "%s", run.Err().c_str());
+  return code;
 }
 
 TEST(StartupProcess, SigtermSavesTheSettingsAndEndsWithZero) {
@@ -54,11 +59,11 @@ TEST(StartupProcess, ASecondStartWithTheSameInstanceHandsOverAndEndsWithZero) {
   ProgramRun first(home.Path(), {"-instance", "Den"});
   ASSERT_TRUE(first.WaitStarted());
   ProgramRun second(home.Path(), {"-instance", "Den"});
-  EXPECT_EQ(second.WaitExit(kExitPatience), 0);
+  EXPECT_EQ(second.WaitExit(kExitPatience), 0) << second.Err();
   EXPECT_EQ(second.Err().find("does not answer"), std::string::npos) << second.Err();
   EXPECT_TRUE(first.Running());
   first.Terminate();
-  EXPECT_EQ(first.WaitExit(kExitPatience), 0);
+  EXPECT_EQ(first.WaitExit(kExitPatience), 0) << first.Err();
 }
 
 TEST(StartupProcess, AnotherInstanceRunsBeside) {
@@ -72,8 +77,8 @@ TEST(StartupProcess, AnotherInstanceRunsBeside) {
   EXPECT_TRUE(bedroom.Running());
   den.Terminate();
   bedroom.Terminate();
-  EXPECT_EQ(den.WaitExit(kExitPatience), 0);
-  EXPECT_EQ(bedroom.WaitExit(kExitPatience), 0);
+  EXPECT_EQ(den.WaitExit(kExitPatience), 0) << den.Err();
+  EXPECT_EQ(bedroom.WaitExit(kExitPatience), 0) << bedroom.Err();
   EXPECT_TRUE(fs::exists(DataFolder(home.Path(), "Den") / "Settings v2.bin"));
   EXPECT_TRUE(fs::exists(DataFolder(home.Path(), "Bedroom") / "Settings v2.bin"));
 }
@@ -83,7 +88,7 @@ TEST(StartupProcess, AnotherInstanceRunsBeside) {
 TEST(StartupProcess, WithoutATunerTheSettingsDialogComesBackUntilCancelled) {
   testsupport::TempFolder home;
   ProgramRun run(home.Path(), {}, {"CORVANE_BROADCAST=" + (home.Path() / "none.txt").string()});
-  EXPECT_EQ(run.WaitExit(kExitPatience), 0);
+  EXPECT_EQ(run.WaitExit(kExitPatience), 0) << run.Err();
   const std::string err = run.Err();
   const std::size_t refused = err.find("No DTV tuners were selected.");
   EXPECT_NE(err.find("Dialog Settings: OK"), std::string::npos) << err;
@@ -103,7 +108,7 @@ TEST(StartupProcess, ADamagedSettingsFileIsSaidAndKeptBeside) {
   ProgramRun run(home.Path(), {});
   ASSERT_TRUE(run.WaitStarted());
   run.Terminate();
-  EXPECT_EQ(run.WaitExit(kExitPatience), 0);
+  EXPECT_EQ(run.WaitExit(kExitPatience), 0) << run.Err();
   EXPECT_NE(run.Err().find("Error!: Error reading saved settings"), std::string::npos) << run.Err();
   EXPECT_EQ(Bytes(DataFolder(home.Path()) / "Settings v2.bin.damaged"), damaged);
   EXPECT_NE(Bytes(file), damaged);

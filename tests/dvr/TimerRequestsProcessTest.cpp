@@ -40,7 +40,7 @@ TEST(TimerRequestsProcess, ATimerAddedFromTheCommandLineIsTakenByTheRunningProgr
   EXPECT_TRUE(run.Running());
 
   run.Terminate();
-  ASSERT_EQ(run.WaitExit(kExitPatience), 0);
+  ASSERT_EQ(run.WaitExit(kExitPatience), 0) << run.Err();
   // Read from the settings file now that the program has ended.
   EXPECT_EQ(RunCli(home.Path(), "timers list").output, listed.output);
 }
