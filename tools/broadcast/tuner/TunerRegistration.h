@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/bda/virtual/Broadcast.h"
+namespace vtuner {
+class Broadcast;
+}
 
 namespace broadcast {
 

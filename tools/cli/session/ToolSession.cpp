@@ -7,16 +7,16 @@
 
 #include "app/CommandLine.h"
 #include "app/SettingsDefaults.h"
+#include "common/TsConstants.h"
 #include "common/Utf16.h"
 #include "graph/ingest/TunerDevices.h"
 #include "platform/bda/tuner/VirtualTunerFilter.h"
+#include "platform/bda/virtual/Broadcast.h"
 #include "tables/collect/ChannelCollection.h"
 #include "tools/broadcast/tuner/TunerRegistration.h"
 
 namespace cli {
 namespace {
-
-constexpr std::uint64_t kTicksPerSecond = 27'000'000;
 
 bool Present(const std::vector<graph::TunerInfo>& tuners, const app::TunerEntry& entry) {
   const std::u16string path(common::FieldView(entry.devicePath));
@@ -121,7 +121,7 @@ graph::GraphServices ToolSession::Services(graph::IGraphMessageTarget* target) {
 
 void ToolSession::HoldUnpacedStreamAt(std::int64_t second) {
   if (broadcast_ && !broadcast_->Paced())
-    broadcast_->HoldStreamsAt(std::uint64_t(second) * kTicksPerSecond);
+    broadcast_->HoldStreamsAt(std::uint64_t(second * common::kSystemClockHz));
 }
 
 bool ToolSession::Save(const tuning::ChannelLocator& current) {
@@ -148,7 +148,7 @@ void RunUntilStreamSecond(graph::CBDAFilterGraph& graph, bool paced, std::int64_
     return;
   }
   const auto wallLimit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (TunerStreamTime(graph).value_or(0) < std::uint64_t(second) * kTicksPerSecond &&
+  while (TunerStreamTime(graph).value_or(0) < std::uint64_t(second * common::kSystemClockHz) &&
          std::chrono::steady_clock::now() < wallLimit) {
     graph.MonitorTick();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

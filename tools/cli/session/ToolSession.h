@@ -15,10 +15,13 @@
 #include "app/SettingsFile.h"
 #include "app/TunerManager.h"
 #include "graph/manager/CBDAFilterGraph.h"
-#include "platform/bda/virtual/Broadcast.h"
 #include "platform/ui/DataFolderLock.h"
 #include "tables/poll/PollSections.h"
 #include "tuning/ChannelList.h"
+
+namespace vtuner {
+class Broadcast;
+}
 
 namespace cli {
 
